@@ -1,0 +1,30 @@
+// Which file names a scan keeps: include and exclude masks in DOS or UNIX
+// wildcard style. Masks see the file name alone, never its folder.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+using MaskList = std::vector<std::string>;
+
+extern MaskList slIncludedFiles;
+extern MaskList slExcludedFiles;
+extern bool UnixWildcards;
+
+// "*", "?" and plain characters, case-insensitive by the ANSI code page.
+bool DosMatch(std::string_view mask, std::string_view name);
+// As DosMatch, plus classes such as "[a-c]" and "[!x]".
+bool UnixMatch(std::string_view mask, std::string_view name);
+
+void SetUnixWildcards(bool flag);
+bool Match(std::string_view mask, std::string_view name);  // the active dialect
+
+// whenEmpty for an empty list, else whether any mask matches.
+bool MatchList(const MaskList& list, std::string_view name, bool whenEmpty);
+
+// Included (or no include masks) and not excluded.
+bool AcceptFileName(std::string_view name);
+
+// Splits typed text such as " *.txt, ,*.doc ," into masks.
+MaskList SplitMaskText(std::string_view text);

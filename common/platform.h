@@ -1,0 +1,115 @@
+// The few operating-system services the core needs. One implementation
+// for Windows (the product) and one for POSIX hosts (tests, benchmarks).
+// Core code reaches the system only through this header.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// Win32 error codes the core looks at.
+inline constexpr uint32_t kErrorFileNotFound = 2;
+inline constexpr uint32_t kErrorPathNotFound = 3;
+inline constexpr uint32_t kErrorAccessDenied = 5;
+inline constexpr uint32_t kErrorSharingViolation = 32;
+
+// Win32 file attribute bits as a folder search reports them.
+inline constexpr uint32_t kAttrReadOnly = 0x01;
+inline constexpr uint32_t kAttrHidden = 0x02;
+inline constexpr uint32_t kAttrSystem = 0x04;
+inline constexpr uint32_t kAttrVolumeLabel = 0x08;
+inline constexpr uint32_t kAttrDirectory = 0x10;
+inline constexpr uint32_t kAttrArchive = 0x20;
+inline constexpr uint32_t kAttrNormal = 0x80;
+
+// A point in local time, laid out like Win32's SYSTEMTIME.
+struct TimeStamp {
+    uint16_t Year = 0;
+    uint16_t Month = 0;
+    uint16_t DayOfWeek = 0;
+    uint16_t Day = 0;
+    uint16_t Hour = 0;
+    uint16_t Minute = 0;
+    uint16_t Second = 0;
+    uint16_t Milliseconds = 0;
+};
+
+// One entry of a folder search.
+struct FindData {
+    std::string Name;       // long name, no path
+    std::string ShortName;  // 8.3 alternate name, empty when the name is already short
+    int64_t Size = 0;
+    uint32_t Attributes = 0;
+    TimeStamp Created;
+    TimeStamp Written;
+    TimeStamp Accessed;
+};
+
+// Enumerates one folder. first() takes a Windows search pattern
+// ("C:\Folder\*.*"); the POSIX build lists the folder part and returns
+// every entry, which is what "*.*" means there.
+class FolderSearch {
+public:
+    FolderSearch() = default;
+    FolderSearch(const FolderSearch&) = delete;
+    FolderSearch& operator=(const FolderSearch&) = delete;
+    ~FolderSearch();
+
+    bool first(const std::string& pattern, FindData& data);
+    bool next(FindData& data);
+    void close();
+
+private:
+    void* handle_ = nullptr;
+};
+
+// A file opened for sequential reading. Move-only; closes itself.
+class File {
+public:
+    File() = default;
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    ~File();
+
+    // Read-only, shared for reading, existing files only, sequential-scan hint.
+    bool open(const std::string& path);
+    bool isOpen() const;
+    bool rewind();
+    // Reads up to count bytes; returns the number read (0 at the end) or -1.
+    int32_t read(void* buffer, int32_t count);
+    bool close();
+
+private:
+    intptr_t handle_ = -1;
+};
+
+// The calling thread's last error as a Win32 error code.
+uint32_t lastError();
+
+// DeleteFileA and SetFileAttributesA(path, 0).
+bool removeFile(const std::string& path);
+bool clearAttributes(const std::string& path);
+
+TimeStamp localTime();
+
+// The user's short date and time formats and AM/PM designators; a field
+// the system does not give is left empty.
+struct LocaleFormats {
+    std::string shortDate;
+    std::string time;
+    std::string am;
+    std::string pm;
+};
+LocaleFormats userLocaleFormats();
+
+// MessageBoxA, or its stand-in where there is no window system.
+int systemMessageBox(void* owner, const std::string& text, const std::string& caption, uint32_t style);
+
+// CharUpperA / CharLowerA of a single character in the ANSI code page.
+unsigned char charUpper(unsigned char c);
+unsigned char charLower(unsigned char c);
+
+}  // namespace platform

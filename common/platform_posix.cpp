@@ -1,0 +1,252 @@
+// The system services of the core on a POSIX host, for tests and benchmarks.
+// Paths arrive in Windows form; every backslash is read as a path separator.
+#include "platform.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+thread_local uint32_t lastErrorCode = 0;
+
+uint32_t win32ErrorFromErrno(int e) {
+    switch (e) {
+    case 0: return 0;
+    case ENOENT: return kErrorFileNotFound;
+    case ENOTDIR: return kErrorPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS: return kErrorAccessDenied;
+    case EBUSY: return kErrorSharingViolation;
+    default: return 31;  // ERROR_GEN_FAILURE
+    }
+}
+
+void setLastErrorFromErrno() { lastErrorCode = win32ErrorFromErrno(errno); }
+
+std::string hostPath(std::string path) {
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    return path;
+}
+
+TimeStamp fromTimeT(time_t t) {
+    struct tm tmv {};
+    if (!localtime_r(&t, &tmv)) return {};
+    TimeStamp s;
+    s.Year = static_cast<uint16_t>(tmv.tm_year + 1900);
+    s.Month = static_cast<uint16_t>(tmv.tm_mon + 1);
+    s.DayOfWeek = static_cast<uint16_t>(tmv.tm_wday);
+    s.Day = static_cast<uint16_t>(tmv.tm_mday);
+    s.Hour = static_cast<uint16_t>(tmv.tm_hour);
+    s.Minute = static_cast<uint16_t>(tmv.tm_min);
+    s.Second = static_cast<uint16_t>(tmv.tm_sec);
+    return s;
+}
+
+struct Search {
+    DIR* dir = nullptr;
+    std::string folder;  // with a trailing '/'
+    ~Search() {
+        if (dir) closedir(dir);
+    }
+};
+
+// Reads entries until one that a Windows search would report: regular files
+// and folders. Devices, pipes and sockets have no Windows counterpart and
+// would block or fail a read, so they are left out.
+bool readEntry(Search& s, FindData& data) {
+    while (dirent* e = readdir(s.dir)) {
+        std::string name = e->d_name;
+        struct stat st {};
+        if (stat((s.folder + name).c_str(), &st) != 0) continue;
+        if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) continue;
+        data.Name = name;
+        data.ShortName.clear();
+        data.Size = S_ISDIR(st.st_mode) ? 0 : static_cast<int64_t>(st.st_size);
+        uint32_t attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
+        if (!(st.st_mode & S_IWUSR)) attributes |= kAttrReadOnly;
+        data.Attributes = attributes;
+        data.Created = fromTimeT(st.st_ctime);
+        data.Written = fromTimeT(st.st_mtime);
+        data.Accessed = fromTimeT(st.st_atime);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+FolderSearch::~FolderSearch() { close(); }
+
+bool FolderSearch::first(const std::string& pattern, FindData& data) {
+    close();
+    std::string path = hostPath(pattern);
+    auto slash = path.rfind('/');
+    auto search = std::make_unique<Search>();
+    search->folder = slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+    search->dir = opendir(search->folder.c_str());
+    if (!search->dir) {
+        setLastErrorFromErrno();
+        return false;
+    }
+    if (!readEntry(*search, data)) {
+        lastErrorCode = kErrorFileNotFound;
+        return false;
+    }
+    handle_ = search.release();
+    return true;
+}
+
+bool FolderSearch::next(FindData& data) {
+    if (!handle_) return false;
+    return readEntry(*static_cast<Search*>(handle_), data);
+}
+
+void FolderSearch::close() {
+    delete static_cast<Search*>(std::exchange(handle_, nullptr));
+}
+
+File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+}
+
+File::~File() { close(); }
+
+bool File::open(const std::string& path) {
+    close();
+    int fd = ::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        setLastErrorFromErrno();
+        return false;
+    }
+    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    handle_ = fd;
+    return true;
+}
+
+bool File::isOpen() const { return handle_ != -1; }
+
+bool File::rewind() {
+    if (!isOpen()) return false;
+    if (lseek(static_cast<int>(handle_), 0, SEEK_SET) != 0) {
+        setLastErrorFromErrno();
+        return false;
+    }
+    return true;
+}
+
+int32_t File::read(void* buffer, int32_t count) {
+    if (!isOpen() || count < 0) return -1;
+    auto* out = static_cast<char*>(buffer);
+    int32_t total = 0;
+    while (total < count) {
+        ssize_t got = ::read(static_cast<int>(handle_), out + total, static_cast<size_t>(count - total));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            setLastErrorFromErrno();
+            return -1;
+        }
+        if (got == 0) break;
+        total += static_cast<int32_t>(got);
+    }
+    return total;
+}
+
+bool File::close() {
+    if (!isOpen()) return true;
+    int fd = static_cast<int>(std::exchange(handle_, -1));
+    if (::close(fd) != 0) {
+        setLastErrorFromErrno();
+        return false;
+    }
+    return true;
+}
+
+uint32_t lastError() { return lastErrorCode; }
+
+bool removeFile(const std::string& path) {
+    std::string p = hostPath(path);
+    struct stat st {};
+    // DeleteFileA refuses read-only files and folders; so does this stand-in.
+    if (lstat(p.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode) || !(st.st_mode & S_IWUSR)) {
+            lastErrorCode = kErrorAccessDenied;
+            return false;
+        }
+    }
+    if (unlink(p.c_str()) != 0) {
+        setLastErrorFromErrno();
+        return false;
+    }
+    return true;
+}
+
+bool clearAttributes(const std::string& path) {
+    std::string p = hostPath(path);
+    struct stat st {};
+    if (stat(p.c_str(), &st) != 0 || chmod(p.c_str(), st.st_mode | S_IWUSR) != 0) {
+        setLastErrorFromErrno();
+        return false;
+    }
+    return true;
+}
+
+TimeStamp localTime() {
+    struct timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    TimeStamp t = fromTimeT(now.tv_sec);
+    t.Milliseconds = static_cast<uint16_t>(now.tv_nsec / 1000000);
+    return t;
+}
+
+LocaleFormats userLocaleFormats() { return {}; }
+
+int systemMessageBox(void*, const std::string& text, const std::string& caption, uint32_t) {
+    std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+    return 1;  // IDOK
+}
+
+// Windows-1252, as CharUpperA and CharLowerA map it.
+unsigned char charUpper(unsigned char c) {
+    if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 0x20);
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 0x20);
+    switch (c) {
+    case 0x9A: return 0x8A;  // s caron
+    case 0x9C: return 0x8C;  // oe
+    case 0x9E: return 0x8E;  // z caron
+    case 0xFF: return 0x9F;  // y diaeresis
+    default: return c;
+    }
+}
+
+unsigned char charLower(unsigned char c) {
+    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 0x20);
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 0x20);
+    switch (c) {
+    case 0x8A: return 0x9A;
+    case 0x8C: return 0x9C;
+    case 0x8E: return 0x9E;
+    case 0x9F: return 0xFF;
+    default: return c;
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,172 @@
+// The system services of the core, on Win32.
+#include "platform.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <utility>
+
+#include "unique_handle.h"
+
+namespace platform {
+
+static_assert(sizeof(TimeStamp) == sizeof(SYSTEMTIME));
+static_assert(kAttrDirectory == FILE_ATTRIBUTE_DIRECTORY && kAttrReadOnly == FILE_ATTRIBUTE_READONLY);
+static_assert(kErrorAccessDenied == ERROR_ACCESS_DENIED);
+
+namespace {
+
+TimeStamp toTimeStamp(const SYSTEMTIME& st) {
+    TimeStamp t;
+    t.Year = st.wYear;
+    t.Month = st.wMonth;
+    t.DayOfWeek = st.wDayOfWeek;
+    t.Day = st.wDay;
+    t.Hour = st.wHour;
+    t.Minute = st.wMinute;
+    t.Second = st.wSecond;
+    t.Milliseconds = st.wMilliseconds;
+    return t;
+}
+
+// File times in the catalogue are local times, as Explorer shows them.
+TimeStamp localFromFileTime(const FILETIME& utc) {
+    FILETIME local{};
+    SYSTEMTIME st{};
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return {};
+    return toTimeStamp(st);
+}
+
+void fillFindData(const WIN32_FIND_DATAA& raw, FindData& data) {
+    data.Name = raw.cFileName;
+    data.ShortName = raw.cAlternateFileName;
+    data.Size = (static_cast<int64_t>(raw.nFileSizeHigh) << 32) | raw.nFileSizeLow;
+    data.Attributes = raw.dwFileAttributes;
+    data.Created = localFromFileTime(raw.ftCreationTime);
+    data.Written = localFromFileTime(raw.ftLastWriteTime);
+    data.Accessed = localFromFileTime(raw.ftLastAccessTime);
+}
+
+HANDLE asHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+std::string localeText(LCTYPE type) {
+    char buffer[128] = {};
+    int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buffer, sizeof buffer);
+    return n > 0 ? std::string(buffer) : std::string();
+}
+
+}  // namespace
+
+FolderSearch::~FolderSearch() { close(); }
+
+bool FolderSearch::first(const std::string& pattern, FindData& data) {
+    close();
+    WIN32_FIND_DATAA raw{};
+    HANDLE h = FindFirstFileA(pattern.c_str(), &raw);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    handle_ = h;
+    fillFindData(raw, data);
+    return true;
+}
+
+bool FolderSearch::next(FindData& data) {
+    if (!handle_) return false;
+    WIN32_FIND_DATAA raw{};
+    if (!FindNextFileA(static_cast<HANDLE>(handle_), &raw)) return false;
+    fillFindData(raw, data);
+    return true;
+}
+
+void FolderSearch::close() {
+    unique_find owner(static_cast<HANDLE>(handle_ ? handle_ : INVALID_HANDLE_VALUE));
+    handle_ = nullptr;
+}
+
+File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+}
+
+File::~File() { close(); }
+
+bool File::open(const std::string& path) {
+    close();
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    handle_ = reinterpret_cast<intptr_t>(h);
+    return true;
+}
+
+bool File::isOpen() const { return handle_ != -1; }
+
+bool File::rewind() {
+    if (!isOpen()) return false;
+    LARGE_INTEGER zero{};
+    return SetFilePointerEx(asHandle(handle_), zero, nullptr, FILE_BEGIN) != FALSE;
+}
+
+int32_t File::read(void* buffer, int32_t count) {
+    if (!isOpen() || count < 0) return -1;
+    auto* out = static_cast<char*>(buffer);
+    int32_t total = 0;
+    while (total < count) {
+        DWORD got = 0;
+        if (!ReadFile(asHandle(handle_), out + total, static_cast<DWORD>(count - total), &got, nullptr)) return -1;
+        if (got == 0) break;
+        total += static_cast<int32_t>(got);
+    }
+    return total;
+}
+
+bool File::close() {
+    if (!isOpen()) return true;
+    unique_file owner(asHandle(std::exchange(handle_, -1)));
+    return owner.reset();
+}
+
+uint32_t lastError() { return GetLastError(); }
+
+bool removeFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+
+bool clearAttributes(const std::string& path) { return SetFileAttributesA(path.c_str(), 0) != FALSE; }
+
+TimeStamp localTime() {
+    SYSTEMTIME st{};
+    GetLocalTime(&st);
+    return toTimeStamp(st);
+}
+
+LocaleFormats userLocaleFormats() {
+    LocaleFormats f;
+    f.shortDate = localeText(LOCALE_SSHORTDATE);
+    f.time = localeText(LOCALE_STIMEFORMAT);
+    if (f.time.find('t') != std::string::npos) {
+        f.am = localeText(LOCALE_S1159);
+        f.pm = localeText(LOCALE_S2359);
+    }
+    return f;
+}
+
+int systemMessageBox(void* owner, const std::string& text, const std::string& caption, uint32_t style) {
+    return MessageBoxA(static_cast<HWND>(owner), text.c_str(), caption.c_str(), style);
+}
+
+unsigned char charUpper(unsigned char c) {
+    char text[2] = {static_cast<char>(c), 0};
+    CharUpperBuffA(text, 1);
+    return static_cast<unsigned char>(text[0]);
+}
+
+unsigned char charLower(unsigned char c) {
+    char text[2] = {static_cast<char>(c), 0};
+    CharLowerBuffA(text, 1);
+    return static_cast<unsigned char>(text[0]);
+}
+
+}  // namespace platform

@@ -1,0 +1,9 @@
+// Product-wide names that more than one deliverable shows.
+#pragma once
+
+namespace product {
+
+// Where users report problems and look for news; shown in the internal error box.
+inline constexpr const char* kMakerWebSite = "www.varnok.com";
+
+}  // namespace product

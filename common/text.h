@@ -1,0 +1,41 @@
+// Case conversion by the system's ANSI rules, and the texts of sizes, dates,
+// times and durations that every window shows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform.h"
+
+std::string UpperStr(std::string_view text);
+std::string LowerStr(std::string_view text);
+char UpperChar(char c);
+
+// "146K" for 150000: the count in bytes, K, M or G, never above five digits
+// until G is reached.
+std::string SizeText(int64_t bytes);
+
+// The formats dates and times are shown in.
+struct DateTimeFormats {
+    std::string date = "dd.MM.yyyy";
+    std::string time = "HH:mm:ss";
+    std::string am = "Am";
+    std::string pm = "Pm";
+};
+
+// Reads the user's formats from the system; called once at start. Fields the
+// system leaves empty keep their defaults.
+void LoadDateTimeFormats();
+void SetDateTimeFormats(const DateTimeFormats& formats);
+const DateTimeFormats& CurrentDateTimeFormats();
+
+std::string DateText(const platform::TimeStamp& t);
+std::string TimeText(const platform::TimeStamp& t);
+std::string DateTimeText(const platform::TimeStamp& t);
+// A duration in 100-ns units, shown as a time of day (so modulo 24 hours).
+std::string DurationText(uint64_t fileTime);
+
+// Deletes a file, clearing read-only, hidden and system once if access is
+// denied. On failure tells the user and returns false.
+bool DeleteFileForced(const std::string& path);

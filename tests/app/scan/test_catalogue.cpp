@@ -1,0 +1,261 @@
+#include "app/scan/catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+#include "app/scan/masks.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+// Restores the scan inputs every test changes.
+class CatalogueTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        slFoldersToScan.clear();
+        slIncludedFiles.clear();
+        slExcludedFiles.clear();
+        SetUnixWildcards(false);
+    }
+
+    static std::set<std::string> names(const TFILELIST& list, int folderIndex = -1) {
+        std::set<std::string> out;
+        for (int i = 0; i < list.Count(); ++i)
+            if (folderIndex < 0 || list[i]->FolderIndex == folderIndex) out.insert(list[i]->Name);
+        return out;
+    }
+
+    static std::unique_ptr<TFILELIST> collect() {
+        std::unique_ptr<TFILELIST> list;
+        EXPECT_TRUE(CollectFiles(list));
+        EXPECT_NE(list, nullptr);
+        return list;
+    }
+
+    TempFolder folder;
+};
+
+TEST_F(CatalogueTest, TakesFilesNotFoldersAndNeverRecurses) {
+    folder.write("a.txt", "aaa");
+    folder.write("b.doc", "");
+    folder.write("sub/inner.txt", "inner");
+    folder.makeFolder("empty-sub");
+    slFoldersToScan = {folder.entry()};
+    auto list = collect();
+    EXPECT_EQ(names(*list), (std::set<std::string>{"a.txt", "b.doc"}));
+}
+
+TEST_F(CatalogueTest, SkipsEveryNameThatBeginsWithADot) {
+    folder.write(".profile", "p");
+    folder.write("..odd", "p");
+    folder.write(".hidden.txt", "p");
+    folder.write("visible.txt", "p");
+    slFoldersToScan = {folder.entry()};
+    slIncludedFiles = {"*"};
+    auto list = collect();
+    std::set<std::string> expected = {"visible.txt"};
+    EXPECT_EQ(names(*list), expected);
+}
+
+TEST_F(CatalogueTest, AppliesIncludeAndExcludeMasksToTheNameOnly) {
+    folder.write("photo.JPG", "1");
+    folder.write("thumb01.jpg", "2");
+    folder.write("notes.txt", "3");
+    std::string sub = folder.makeFolder("pictures.jpg");
+    slFoldersToScan = {folder.entry(), sub};
+    folder.write("pictures.jpg/inside.txt", "4");
+    slIncludedFiles = {"*.jpg"};
+    slExcludedFiles = {"thumb*"};
+    auto list = collect();
+    EXPECT_EQ(names(*list), (std::set<std::string>{"photo.JPG"}));
+
+    SetUnixWildcards(true);
+    slIncludedFiles = {"[pn]*"};
+    slExcludedFiles = {};
+    list = collect();
+    EXPECT_EQ(names(*list), (std::set<std::string>{"photo.JPG", "notes.txt"}));
+}
+
+TEST_F(CatalogueTest, MissingFoldersGiveNoFilesAndNoMessage) {
+    folder.write("one.txt", "1");
+    MessageRecorder messages;
+    slFoldersToScan = {folder.path("gone") + "\\", folder.entry(), folder.path("also-gone")};
+    auto list = collect();
+    ASSERT_EQ(list->Count(), 1);
+    EXPECT_EQ((*list)[0]->FolderIndex, 1);
+    EXPECT_TRUE(messages.shown.empty());
+
+    slFoldersToScan.clear();
+    list = collect();
+    EXPECT_EQ(list->Count(), 0);
+}
+
+TEST_F(CatalogueTest, KeepsFolderListOrderAndRecordsTheFolderIndex) {
+    std::string first = folder.makeFolder("first");
+    std::string second = folder.makeFolder("second");
+    folder.write("first/x1", "1");
+    folder.write("first/x2", "22");
+    folder.write("second/y1", "333");
+    slFoldersToScan = {second, first};
+    auto list = collect();
+    ASSERT_EQ(list->Count(), 3);
+    EXPECT_EQ((*list)[0]->Name, "y1");
+    EXPECT_EQ(names(*list, 0), (std::set<std::string>{"y1"}));
+    EXPECT_EQ(names(*list, 1), (std::set<std::string>{"x1", "x2"}));
+}
+
+TEST_F(CatalogueTest, RecordsStartClosedWithoutChecksum) {
+    folder.write("data.bin", std::string(1000, 'z'));
+    slFoldersToScan = {folder.entry()};
+    auto list = collect();
+    ASSERT_EQ(list->Count(), 1);
+    const TFILEINFO& f = *(*list)[0];
+    EXPECT_EQ(f.Size, 1000);
+    EXPECT_FALSE(f.IsOpen);
+    EXPECT_FALSE(f.HasChecksum);
+    EXPECT_EQ(f.Checksum, -1);
+    EXPECT_FALSE(f.Grouped);
+    EXPECT_FALSE(f.Deleted);
+    EXPECT_EQ(f.Attributes & (platform::kAttrDirectory | platform::kAttrReadOnly), 0u);
+    platform::TimeStamp now = platform::localTime();
+    EXPECT_EQ(f.Written.Year, now.Year);
+    EXPECT_GE(f.Written.Month, 1);
+    EXPECT_LE(f.Written.Month, 12);
+}
+
+TEST_F(CatalogueTest, ReadOnlyFilesAreCataloguedWithTheirAttribute) {
+    std::string path = folder.write("ro.txt", "r");
+    SetReadOnly(path, true);
+    slFoldersToScan = {folder.entry()};
+    auto list = collect();
+    ASSERT_EQ(list->Count(), 1);
+    EXPECT_NE((*list)[0]->Attributes & platform::kAttrReadOnly, 0u);
+}
+
+TEST_F(CatalogueTest, FolderPathDropsOneTrailingBackslash) {
+    struct Case {
+        const char* entry;
+        const char* folderPath;
+        const char* fullPath;
+    };
+    const Case cases[] = {
+        {"C:\\Data\\", "C:\\Data", "C:\\Data\\f.txt"},
+        {"C:\\Data", "C:\\Data", "C:\\Data\\f.txt"},
+        {"C:\\", "C:", "C:\\f.txt"},
+        {"\\\\server\\share\\dir\\\\", "\\\\server\\share\\dir\\", "\\\\server\\share\\dir\\\\f.txt"},
+    };
+    platform::FindData found;
+    found.Name = "f.txt";
+    for (const Case& c : cases) {
+        slFoldersToScan = {"unused", c.entry};
+        TFILEINFO f(1, found);
+        EXPECT_EQ(f.FolderPath(), c.folderPath);
+        EXPECT_EQ(f.FullPath(), c.fullPath);
+    }
+}
+
+TEST(BlockChecksum, RotatesAndXors) {
+    EXPECT_EQ(BlockChecksum("", 0), 0);
+    EXPECT_EQ(BlockChecksum("abc", 3), 0x123);
+    EXPECT_EQ(BlockChecksum("\0\0\0\0", 4), 0);
+    // 33 bytes of 0xFF: the rotation carries the top bit round to bit 0
+    std::string ff(33, '\xFF');
+    uint32_t expected = 0;
+    for (int i = 0; i < 33; ++i) expected = ((expected << 1) | (expected >> 31)) ^ 0xFFu;
+    EXPECT_EQ(static_cast<uint32_t>(BlockChecksum(ff.data(), 33)), expected);
+    EXPECT_EQ(static_cast<uint32_t>(BlockChecksum("\x80", 1)), 0x80u);
+}
+
+class FileRecordTest : public CatalogueTest {
+protected:
+    std::unique_ptr<TFILELIST> catalogue(const std::string& name, const std::string& content) {
+        folder.write(name, content);
+        slFoldersToScan = {folder.entry()};
+        slIncludedFiles = {name};
+        return collect();
+    }
+};
+
+TEST_F(FileRecordTest, ReadsRewindsAndChecksumsTheFirstRead) {
+    auto list = catalogue("abcdef.txt", "abcdef");
+    TFILEINFO& f = *(*list)[0];
+    char buffer[16] = {};
+    ASSERT_TRUE(f.Open());
+    EXPECT_TRUE(f.IsOpen);
+    EXPECT_EQ(f.ReadBlock(buffer, 3), 3);
+    EXPECT_TRUE(f.HasChecksum);
+    EXPECT_EQ(f.Checksum, 0x123);  // "abc"
+    EXPECT_EQ(f.ReadBlock(buffer, 16), 3);
+    EXPECT_EQ(std::string(buffer, 3), "def");
+    EXPECT_EQ(f.Checksum, 0x123);  // later reads leave it alone
+    EXPECT_EQ(f.ReadBlock(buffer, 16), 0);
+    EXPECT_TRUE(f.Rewind());
+    EXPECT_EQ(f.ReadBlock(buffer, 2), 2);
+    EXPECT_EQ(std::string(buffer, 2), "ab");
+    EXPECT_TRUE(f.Open());  // open again means rewind
+    EXPECT_EQ(f.ReadBlock(buffer, 1), 1);
+    EXPECT_EQ(buffer[0], 'a');
+    EXPECT_TRUE(f.Close());
+    EXPECT_FALSE(f.IsOpen);
+    EXPECT_TRUE(f.Close());  // closing a closed record is fine
+    EXPECT_EQ(f.ReadBlock(buffer, 1), -1);
+    EXPECT_TRUE(f.Rewind());  // rewinding a closed record opens it
+    EXPECT_TRUE(f.IsOpen);
+}
+
+TEST_F(FileRecordTest, FirstBlockChecksumCoversAtMostTheFileSize) {
+    auto list = catalogue("abc.bin", "abc");
+    TFILEINFO& f = *(*list)[0];
+    char buffer[512];
+    f.ReadFirstBlock(buffer, sizeof buffer);
+    EXPECT_FALSE(f.IsOpen);
+    EXPECT_TRUE(f.HasChecksum);
+    EXPECT_EQ(f.Checksum, 0x123);
+}
+
+TEST_F(FileRecordTest, EmptyFileHasChecksumZero) {
+    auto list = catalogue("empty.bin", "");
+    TFILEINFO& f = *(*list)[0];
+    char buffer[64];
+    f.ReadFirstBlock(buffer, sizeof buffer);
+    EXPECT_TRUE(f.HasChecksum);
+    EXPECT_EQ(f.Checksum, 0);
+}
+
+TEST_F(FileRecordTest, AVanishedFileCannotBeOpened) {
+    auto list = catalogue("gone.bin", "abc");
+    TFILEINFO& f = *(*list)[0];
+    std::filesystem::remove(folder.path("gone.bin"));
+    EXPECT_FALSE(f.Open());
+    EXPECT_FALSE(f.IsOpen);
+    char buffer[8];
+    f.ReadFirstBlock(buffer, sizeof buffer);
+    EXPECT_FALSE(f.HasChecksum);
+    EXPECT_EQ(f.Checksum, -1);
+}
+
+TEST_F(FileRecordTest, DeleteFromDiskClosesAndRemovesEvenReadOnlyFiles) {
+    auto list = catalogue("victim.txt", "bye");
+    TFILEINFO& f = *(*list)[0];
+    SetReadOnly(folder.path("victim.txt"), true);
+    ASSERT_TRUE(f.Open());
+    MessageRecorder messages;
+    EXPECT_TRUE(f.DeleteFromDisk());
+    EXPECT_FALSE(f.IsOpen);
+    EXPECT_FALSE(FileExists(folder.path("victim.txt")));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(CatalogueTest, ManyFilesInOneFolder) {
+    for (int i = 0; i < 500; ++i) folder.write("f" + std::to_string(i) + ".dat", std::to_string(i));
+    slFoldersToScan = {folder.entry()};
+    slExcludedFiles = {"f1*"};
+    auto list = collect();
+    EXPECT_EQ(list->Count(), 500 - 111);  // f1, f10-f19, f100-f199
+}
+
+}  // namespace

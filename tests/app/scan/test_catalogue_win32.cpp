@@ -1,0 +1,129 @@
+// The catalogue against what a Windows folder search reports.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "app/scan/catalogue.h"
+#include "app/scan/masks.h"
+#include "common/unique_handle.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+class WindowsCatalogueTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        slFoldersToScan.clear();
+        slIncludedFiles.clear();
+        slExcludedFiles.clear();
+    }
+
+    std::map<std::string, const TFILEINFO*> collectByName() {
+        slFoldersToScan = {folder.entry()};
+        EXPECT_TRUE(CollectFiles(list));
+        std::map<std::string, const TFILEINFO*> byName;
+        for (int i = 0; i < list->Count(); ++i) byName[(*list)[i]->Name] = (*list)[i];
+        return byName;
+    }
+
+    TempFolder folder;
+    std::unique_ptr<TFILELIST> list;
+};
+
+TEST_F(WindowsCatalogueTest, HiddenSystemAndReadOnlyFilesAreCatalogued) {
+    struct Case {
+        const char* name;
+        DWORD attributes;
+    };
+    const Case cases[] = {
+        {"hidden.txt", FILE_ATTRIBUTE_HIDDEN},
+        {"system.txt", FILE_ATTRIBUTE_SYSTEM},
+        {"readonly.txt", FILE_ATTRIBUTE_READONLY},
+        {"all.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY},
+    };
+    for (const Case& c : cases) {
+        std::string path = folder.write(c.name, c.name);
+        ASSERT_TRUE(SetFileAttributesA(path.c_str(), c.attributes)) << c.name;
+    }
+    std::string hiddenFolder = folder.makeFolder("hidden-folder");
+    SetFileAttributesA(hiddenFolder.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    auto byName = collectByName();
+    ASSERT_EQ(byName.size(), std::size(cases));
+    for (const Case& c : cases) {
+        ASSERT_TRUE(byName.count(c.name)) << c.name;
+        const TFILEINFO& f = *byName[c.name];
+        EXPECT_EQ(f.Attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY),
+                  c.attributes)
+            << c.name;
+        EXPECT_EQ(f.Size, static_cast<int64_t>(strlen(c.name)));
+    }
+}
+
+TEST_F(WindowsCatalogueTest, ShortNameIsTheReportedEightDotThreeName) {
+    std::string longName = "a long file name.text";
+    folder.write(longName, "l");
+    folder.write("SHORT.TXT", "s");
+    auto byName = collectByName();
+    ASSERT_TRUE(byName.count(longName));
+    ASSERT_TRUE(byName.count("SHORT.TXT"));
+    const std::string& shortName = byName[longName]->ShortName;
+    EXPECT_FALSE(shortName.empty());
+    EXPECT_LE(shortName.size(), 12u);
+    EXPECT_NE(shortName.find('~'), std::string::npos) << shortName;
+    EXPECT_EQ(byName["SHORT.TXT"]->ShortName, "");
+
+    // The short name reaches the same file.
+    char shortPath[MAX_PATH];
+    ASSERT_GT(GetShortPathNameA(folder.path(longName).c_str(), shortPath, MAX_PATH), 0u);
+    EXPECT_EQ(ReadWholeFile(shortPath), "l");
+}
+
+TEST_F(WindowsCatalogueTest, TimesAreLocalTimesOfTheFile) {
+    std::string path = folder.write("dated.txt", "d");
+    SYSTEMTIME wanted{};
+    wanted.wYear = 2019;
+    wanted.wMonth = 7;
+    wanted.wDay = 14;
+    wanted.wHour = 21;
+    wanted.wMinute = 45;
+    wanted.wSecond = 30;
+    FILETIME local{}, utc{};
+    ASSERT_TRUE(SystemTimeToFileTime(&wanted, &local));
+    ASSERT_TRUE(LocalFileTimeToFileTime(&local, &utc));
+    {
+        unique_file h(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(h);
+        ASSERT_TRUE(SetFileTime(h.get(), &utc, &utc, &utc));
+    }
+    auto byName = collectByName();
+    ASSERT_TRUE(byName.count("dated.txt"));
+    for (const platform::TimeStamp* t : {&byName["dated.txt"]->Written, &byName["dated.txt"]->Created}) {
+        EXPECT_EQ(t->Year, 2019);
+        EXPECT_EQ(t->Month, 7);
+        EXPECT_EQ(t->Day, 14);
+        EXPECT_EQ(t->Hour, 21);
+        EXPECT_EQ(t->Minute, 45);
+        EXPECT_EQ(t->Second, 30);
+    }
+}
+
+TEST_F(WindowsCatalogueTest, FolderReachedByItsShortPathGivesTheSameFiles) {
+    std::string longFolder = folder.makeFolder("folder with a long name");
+    folder.write("folder with a long name/inside.txt", "i");
+    char shortPath[MAX_PATH];
+    ASSERT_GT(GetShortPathNameA(longFolder.c_str(), shortPath, MAX_PATH), 0u);
+    slFoldersToScan = {shortPath};
+    ASSERT_TRUE(CollectFiles(list));
+    ASSERT_EQ(list->Count(), 1);
+    EXPECT_EQ((*list)[0]->Name, "inside.txt");
+    char buffer[4];
+    TFILEINFO& f = *(*list)[0];
+    f.ReadFirstBlock(buffer, sizeof buffer);
+    EXPECT_TRUE(f.HasChecksum);
+    EXPECT_EQ(f.Checksum, 'i');
+}
+
+}  // namespace
