@@ -64,6 +64,14 @@ private:
     void* handle_ = nullptr;
 };
 
+// What makes a file the same file on disk, whatever path reached it: the
+// volume serial number and file index on Windows, device and inode elsewhere.
+struct FileIdentity {
+    uint64_t volume = 0;
+    uint64_t index = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
 // A file opened for sequential reading. Move-only; closes itself.
 class File {
 public:
@@ -81,6 +89,8 @@ public:
     // Reads up to count bytes; returns the number read (0 at the end) or -1.
     int32_t read(void* buffer, int32_t count);
     bool close();
+    // False when the system cannot tell.
+    bool identity(FileIdentity& id) const;
 
 private:
     intptr_t handle_ = -1;

@@ -180,6 +180,14 @@ bool File::close() {
     return true;
 }
 
+bool File::identity(FileIdentity& id) const {
+    struct stat st {};
+    if (!isOpen() || fstat(static_cast<int>(handle_), &st) != 0) return false;
+    id.volume = static_cast<uint64_t>(st.st_dev);
+    id.index = static_cast<uint64_t>(st.st_ino);
+    return true;
+}
+
 uint32_t lastError() { return lastErrorCode; }
 
 bool removeFile(const std::string& path) {

@@ -130,6 +130,14 @@ bool File::close() {
     return owner.reset();
 }
 
+bool File::identity(FileIdentity& id) const {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!isOpen() || !GetFileInformationByHandle(asHandle(handle_), &info)) return false;
+    id.volume = info.dwVolumeSerialNumber;
+    id.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
 uint32_t lastError() { return GetLastError(); }
 
 bool removeFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }

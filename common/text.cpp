@@ -122,13 +122,61 @@ std::string TimeText(const platform::TimeStamp& t) {
 
 std::string DateTimeText(const platform::TimeStamp& t) { return DateText(t) + " " + TimeText(t); }
 
-std::string DurationText(uint64_t fileTime) {
-    uint64_t seconds = fileTime / 10000000u;
+std::string DurationText(int64_t fileTime) { return TimeText(FileTimeToTimeStamp(fileTime)); }
+
+namespace {
+
+constexpr int64_t kTicksPerSecond = 10000000;
+constexpr int64_t kTicksPerDay = 86400 * kTicksPerSecond;
+constexpr int64_t kDaysFrom1601To1970 = 134774;
+
+// Days since 1 January 1970 of a date of the proleptic Gregorian calendar.
+int64_t daysFromCivil(int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
+void civilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y = static_cast<int64_t>(yoe) + era * 400 + (m <= 2);
+}
+
+}  // namespace
+
+int64_t TimeStampToFileTime(const platform::TimeStamp& t) {
+    int64_t days = daysFromCivil(t.Year, t.Month, t.Day) + kDaysFrom1601To1970;
+    int64_t seconds = t.Hour * 3600 + t.Minute * 60 + t.Second;
+    return days * kTicksPerDay + seconds * kTicksPerSecond + t.Milliseconds * int64_t{10000};
+}
+
+platform::TimeStamp FileTimeToTimeStamp(int64_t fileTime) {
+    if (fileTime < 0) fileTime = 0;
+    const int64_t days = fileTime / kTicksPerDay;
+    const int64_t rest = fileTime % kTicksPerDay;
+    int64_t year = 0;
+    unsigned month = 0, day = 0;
+    civilFromDays(days - kDaysFrom1601To1970, year, month, day);
     platform::TimeStamp t;
-    t.Hour = static_cast<uint16_t>(seconds / 3600 % 24);
-    t.Minute = static_cast<uint16_t>(seconds / 60 % 60);
-    t.Second = static_cast<uint16_t>(seconds % 60);
-    return TimeText(t);
+    t.Year = static_cast<uint16_t>(year);
+    t.Month = static_cast<uint16_t>(month);
+    t.Day = static_cast<uint16_t>(day);
+    t.DayOfWeek = static_cast<uint16_t>((days + 1) % 7);  // 1 January 1601 was a Monday
+    t.Hour = static_cast<uint16_t>(rest / (3600 * kTicksPerSecond));
+    t.Minute = static_cast<uint16_t>(rest / (60 * kTicksPerSecond) % 60);
+    t.Second = static_cast<uint16_t>(rest / kTicksPerSecond % 60);
+    t.Milliseconds = static_cast<uint16_t>(rest / 10000 % 1000);
+    return t;
 }
 
 bool DeleteFileForced(const std::string& path) {

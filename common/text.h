@@ -34,7 +34,14 @@ std::string DateText(const platform::TimeStamp& t);
 std::string TimeText(const platform::TimeStamp& t);
 std::string DateTimeText(const platform::TimeStamp& t);
 // A duration in 100-ns units, shown as a time of day (so modulo 24 hours).
-std::string DurationText(uint64_t fileTime);
+// Negative durations show as zero.
+std::string DurationText(int64_t fileTime);
+
+// FILETIME values (100-ns units since 1 January 1601) and the broken-down
+// times they stand for, as FileTimeToSystemTime and SystemTimeToFileTime
+// convert them; no time zone is applied. Negative values give 1 January 1601.
+int64_t TimeStampToFileTime(const platform::TimeStamp& t);
+platform::TimeStamp FileTimeToTimeStamp(int64_t fileTime);
 
 // Deletes a file, clearing read-only, hidden and system once if access is
 // denied. On failure tells the user and returns false.

@@ -47,8 +47,11 @@ bool TFILEINFO::Rewind() {
     return Handle.rewind();
 }
 
+int64_t TFILEINFO::BytesRead = 0;
+
 int32_t TFILEINFO::ReadBlock(void* buffer, int32_t count) {
     int32_t got = Handle.read(buffer, count);
+    if (got > 0) BytesRead += got;
     if (got >= 0 && !HasChecksum) {
         Checksum = BlockChecksum(buffer, got);
         HasChecksum = true;
@@ -71,6 +74,15 @@ void TFILEINFO::ReadFirstBlock(void* buffer, int32_t count) {
 bool TFILEINFO::DeleteFromDisk() {
     Close();
     return DeleteFileForced(FullPath());
+}
+
+bool TFILEINFO::learnIdentity() {
+    if (!hasIdentity_ && IsOpen) hasIdentity_ = Handle.identity(identity_);
+    return hasIdentity_;
+}
+
+bool TFILEINFO::SameFileAs(TFILEINFO& other) {
+    return learnIdentity() && other.learnIdentity() && identity_ == other.identity_;
 }
 
 bool AddFile(TFILELIST& FileList, int folderIndex, const platform::FindData& found) {

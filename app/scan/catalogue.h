@@ -39,6 +39,14 @@ public:
     void ReadFirstBlock(void* buffer, int32_t count);
     bool DeleteFromDisk();
 
+    // Whether the two records name one file on disk. The identity of a record
+    // is learnt while it is open and kept; a record never opened is unknown
+    // and the answer is then false.
+    bool SameFileAs(TFILEINFO& other);
+
+    // Bytes read from all files since the program started (for benchmarks).
+    static int64_t BytesRead;
+
     int32_t FolderIndex;
     std::string Name;
     std::string ShortName;
@@ -53,6 +61,11 @@ public:
     int32_t Checksum = -1;
     bool Grouped = false;
     bool Deleted = false;
+
+private:
+    bool learnIdentity();
+    bool hasIdentity_ = false;
+    platform::FileIdentity identity_;
 };
 
 class TFILELIST : public TTYPEDLIST<TFILEINFO> {};

@@ -124,13 +124,40 @@ TEST_F(DateTimeTextTest, TimeFormats) {
 }
 
 TEST_F(DateTimeTextTest, DurationsShowAsTimeOfDay) {
-    const uint64_t second = 10000000;
+    const int64_t second = 10000000;
     EXPECT_EQ(DurationText(0), "00:00:00");
+    EXPECT_EQ(DurationText(-5 * second), "00:00:00");
     EXPECT_EQ(DurationText(second - 1), "00:00:00");
     EXPECT_EQ(DurationText(3723 * second), "01:02:03");
     EXPECT_EQ(DurationText((25 * 3600 + 1) * second), "01:00:01");  // modulo 24 hours
     SetDateTimeFormats({"dd.MM.yyyy", "h:mm:ss tt", "AM", "PM"});
     EXPECT_EQ(DurationText(90 * second), "12:01:30 AM");
+}
+
+TEST_F(DateTimeTextTest, FileTimesConvertBothWays) {
+    struct Case {
+        int64_t fileTime;
+        int year, month, day, hour, minute, second, ms, weekday;
+    };
+    const Case cases[] = {
+        {0, 1601, 1, 1, 0, 0, 0, 0, 1},
+        {116444736000000000LL, 1970, 1, 1, 0, 0, 0, 0, 4},
+        {125911584000000000LL, 2000, 1, 1, 0, 0, 0, 0, 6},
+        {125963012967890000LL, 2000, 2, 29, 12, 34, 56, 789, 2},
+        {134116991999990000LL, 2025, 12, 31, 23, 59, 59, 999, 3},
+    };
+    for (const Case& c : cases) {
+        platform::TimeStamp t = FileTimeToTimeStamp(c.fileTime);
+        EXPECT_EQ(t.Year, c.year) << c.fileTime;
+        EXPECT_EQ(t.Month, c.month) << c.fileTime;
+        EXPECT_EQ(t.Day, c.day) << c.fileTime;
+        EXPECT_EQ(t.Hour, c.hour) << c.fileTime;
+        EXPECT_EQ(t.Minute, c.minute) << c.fileTime;
+        EXPECT_EQ(t.Second, c.second) << c.fileTime;
+        EXPECT_EQ(t.Milliseconds, c.ms) << c.fileTime;
+        EXPECT_EQ(t.DayOfWeek, c.weekday) << c.fileTime;
+        EXPECT_EQ(TimeStampToFileTime(t), c.fileTime);
+    }
 }
 
 TEST_F(DateTimeTextTest, LoadedFormatsAreNeverEmpty) {

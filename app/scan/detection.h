@@ -1,0 +1,41 @@
+// Duplicate detection: the catalogue sorted by size, files compared byte by
+// byte against later files of the same size, identical ones grouped.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "app/scan/catalogue.h"
+#include "app/scan/progress.h"
+#include "app/scan/results.h"
+
+// CompareFiles answers.
+inline constexpr int kNotIdentical = 0;
+inline constexpr int kNoLaterMatch = 1;
+inline constexpr int kIdentical = 2;
+
+// Standard order: larger size, name descending, larger attributes, later
+// created/written/accessed, larger folder index first.
+int StandardOrder(const TLISTITEM* a, const TLISTITEM* b);
+// Advanced order: larger size, then larger first-block checksum first.
+int AdvancedOrder(const TLISTITEM* a, const TLISTITEM* b);
+
+// Drops files that have no neighbour of equal size (or equal checksum, once known).
+void PruneCatalogue(TFILELIST& FileList);
+
+// Compares reference a with candidate b (a stays open for the next candidate).
+int CompareFiles(TFILEINFO& a, TFILEINFO& b, uint8_t* buffer1, uint8_t* buffer2, int32_t bufferSize);
+
+// Groups the files after i that are identical to it; returns how many it found.
+int32_t CollectGroup(TFILELIST& FileList, int i, TRESULTS& Results, uint8_t* buffer1, uint8_t* buffer2,
+                     int32_t bufferSize);
+
+// Bytes that deleting the groups' copies would free (all of every group when
+// bNotDeleteLastCopy is off).
+int64_t FreeableSpace(const TRESULTS& Results, const TFILELIST& FileList);
+
+// The buffer size detection uses for a setting in 512-byte units: 1 to 2048 units.
+int32_t BufferBytes(int32_t units);
+
+// The whole detection; progress may be null (no window, no estimates).
+std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* progress = nullptr);

@@ -1,0 +1,133 @@
+// Runs the scan engine (catalogue and duplicate detection) on folders with
+// no window and prints what it found and what it cost.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/scan/catalogue.h"
+#include "app/scan/detection.h"
+#include "app/scan/folder_tree.h"
+#include "app/scan/masks.h"
+#include "common/text.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: varnok-bench [options] DIR...\n"
+    "  DIR                             a folder tree: the root and its subfolders (not hidden, not system,\n"
+    "                                  not beginning with \".\"), depth first\n"
+    "  --single DIR                    one folder only (repeatable)\n"
+    "  --include MASK, --exclude MASK  masks, repeatable, order kept\n"
+    "  --unix                          UNIX-style wildcards\n"
+    "  --advanced                      checksum pass and advanced order\n"
+    "  --buffer N, --advanced-buffer N comparison and checksum buffers in 512-byte units (128, 32)\n"
+    "  --delete-all                    freeable space without keeping a last copy\n"
+    "  --groups FILE                   write the groups, one path per line, a blank line after each (- = stdout)\n";
+
+int fail(const std::string& message) {
+    std::cerr << "varnok-bench: " << message << "\n" << kUsage;
+    return 2;
+}
+
+bool parseUnits(const std::string& text, int32_t& value) {
+    char* end = nullptr;
+    long n = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || n < 1 || n > 2048) return false;
+    value = static_cast<int32_t>(n);
+    return true;
+}
+
+// Adds a folder unless it is already listed, ignoring case, as the folders dialog does.
+void addFolder(std::vector<std::string>& folders, std::set<std::string>& seen, std::string folder) {
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    if (seen.insert(UpperStr(folder)).second) folders.push_back(folder);
+}
+
+std::string shownPath(std::string path) {
+#ifndef _WIN32
+    for (char& c : path)
+        if (c == '\\') c = '/';
+#endif
+    return path;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> folders;
+    std::set<std::string> seen;
+    std::string groupsFile;
+    bool unix = false;
+    for (int k = 1; k < argc; ++k) {
+        const std::string arg = argv[k];
+        auto value = [&](std::string& out) {
+            if (k + 1 >= argc) return false;
+            out = argv[++k];
+            return true;
+        };
+        std::string v;
+        if (arg == "--single") {
+            if (!value(v)) return fail("--single needs a folder");
+            addFolder(folders, seen, v);
+        } else if (arg == "--include" || arg == "--exclude") {
+            if (!value(v)) return fail(arg + " needs a mask");
+            (arg == "--include" ? slIncludedFiles : slExcludedFiles).push_back(v);
+        } else if (arg == "--unix") {
+            unix = true;
+        } else if (arg == "--advanced") {
+            bEnableAdvanced = true;
+        } else if (arg == "--buffer" || arg == "--advanced-buffer") {
+            if (!value(v) || !parseUnits(v, arg == "--buffer" ? lStandartBufferSize : lAdvancedBufferSize))
+                return fail(arg + " needs a number from 1 to 2048");
+        } else if (arg == "--delete-all") {
+            bNotDeleteLastCopy = false;
+        } else if (arg == "--groups") {
+            if (!value(groupsFile)) return fail("--groups needs a file name");
+        } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+            return fail("unknown option " + arg);
+        } else {
+            ForEachFolderInTree(arg, [&](const std::string& folder) { addFolder(folders, seen, folder); });
+        }
+    }
+    if (folders.empty()) return fail("no folders given");
+    SetUnixWildcards(unix);
+    slFoldersToScan = folders;
+
+    const auto started = std::chrono::steady_clock::now();
+    std::unique_ptr<TFILELIST> files;
+    if (!CollectFiles(files)) {
+        std::cerr << "varnok-bench: Error while reading files list!\n";
+        return 1;
+    }
+    const int catalogued = files->Count();
+    std::unique_ptr<TRESULTS> results = catalogued > 0 ? FindDuplicates(*files) : std::make_unique<TRESULTS>();
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
+
+    const int groups = results->Count() > 0 ? (*results)[results->Count() - 1]->Group : 0;
+    std::printf("files=%d pruned=%d groups=%d duplicates=%d freeable=%lld bytes_read=%lld ms=%lld\n", catalogued,
+                files->Count(), groups, results->Count() - groups,
+                static_cast<long long>(FreeableSpace(*results, *files)),
+                static_cast<long long>(TFILEINFO::BytesRead), static_cast<long long>(ms));
+
+    if (!groupsFile.empty()) {
+        std::ofstream file;
+        if (groupsFile != "-") {
+            file.open(groupsFile, std::ios::binary | std::ios::trunc);
+            if (!file) return fail("cannot write " + groupsFile);
+        }
+        std::ostream& out = groupsFile == "-" ? std::cout : file;
+        for (int k = 0; k < results->Count(); ++k) {
+            out << shownPath((*files)[(*results)[k]->FileIndex]->FullPath()) << "\n";
+            if (k + 1 == results->Count() || (*results)[k + 1]->Group != (*results)[k]->Group) out << "\n";
+        }
+        out.flush();
+        if (!out) return fail("cannot write " + groupsFile);
+    }
+    return 0;
+}

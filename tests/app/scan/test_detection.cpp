@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/app/scan/reference_detection.h"
+#include "tests/app/scan/scan_fixture.h"
+
+namespace {
+
+using Detection = ScanFixture;
+
+TEST(Results, GroupNumbersAreTakenOnlyWhenItemsAreAdded) {
+    TRESULTS results;
+    results.NewGroup();
+    EXPECT_EQ(results.CurrentGroup, 1);
+    results.NewGroup();
+    EXPECT_EQ(results.CurrentGroup, 1);
+    results.AddToGroup(4);
+    results.AddToGroup(2);
+    results.NewGroup();
+    EXPECT_EQ(results.CurrentGroup, 2);
+    results.AddToGroup(7);
+    ASSERT_EQ(results.Count(), 3);
+    EXPECT_EQ(results[1]->Group, 1);
+    EXPECT_EQ(results[1]->FileIndex, 2);
+    EXPECT_EQ(results[2]->Group, 2);
+}
+
+platform::FindData record(const char* name, int64_t size, uint32_t attributes = 0x20, int writtenSecond = 0) {
+    platform::FindData d;
+    d.Name = name;
+    d.Size = size;
+    d.Attributes = attributes;
+    d.Written.Year = 2020;
+    d.Written.Second = static_cast<uint16_t>(writtenSecond);
+    return d;
+}
+
+TEST(StandardOrder, FirstDifferenceDecides) {
+    struct Case {
+        platform::FindData a;
+        int folderA;
+        platform::FindData b;
+        int folderB;
+        int sign;  // of StandardOrder(a, b)
+    };
+    const Case cases[] = {
+        {record("x", 10), 0, record("x", 9), 0, -1},           // larger size first
+        {record("b", 10), 0, record("a", 10), 0, -1},          // name descending
+        {record("B", 10), 0, record("a", 10), 0, 1},           // by bytes: "a" > "B"
+        {record("ab", 10), 0, record("a", 10), 0, -1},         // a prefix comes after
+        {record("\xE9", 10), 0, record("z", 10), 0, -1},       // bytes are unsigned
+        {record("a", 10, 0x21), 0, record("a", 10, 0x20), 0, -1},
+        {record("a", 10, 0x20, 5), 0, record("a", 10, 0x20, 4), 0, -1},  // later written first
+        {record("a", 10), 2, record("a", 10), 1, -1},          // larger folder index first
+        {record("a", 10), 1, record("a", 10), 1, 0},
+    };
+    for (const Case& c : cases) {
+        TFILEINFO a(c.folderA, c.a), b(c.folderB, c.b);
+        int r = StandardOrder(&a, &b);
+        EXPECT_EQ((r > 0) - (r < 0), c.sign) << c.a.Name << " / " << c.b.Name;
+        int back = StandardOrder(&b, &a);
+        EXPECT_EQ((back > 0) - (back < 0), -c.sign);
+    }
+    // weekday and milliseconds do not count
+    platform::FindData x = record("a", 1), y = record("a", 1);
+    y.Written.Milliseconds = 999;
+    y.Written.DayOfWeek = 3;
+    TFILEINFO fx(0, x), fy(0, y);
+    EXPECT_EQ(StandardOrder(&fx, &fy), 0);
+}
+
+// Sizes and checksums in, the sizes (or checksums) that survive out.
+TEST(Prune, DropsFilesWithoutAMatchingNeighbour) {
+    struct Case {
+        std::vector<int64_t> sizes;
+        std::vector<int32_t> checksums;  // empty: none known yet
+        std::vector<int64_t> keptSizes;
+        std::vector<int32_t> keptChecksums;
+    };
+    const Case cases[] = {
+        {{10, 9, 9, 8, 7, 7, 6}, {}, {10, 9, 9, 7, 7, 6}, {}},  // first and last two are never examined
+        {{5, 4, 3}, {}, {5, 4, 3}, {}},                         // fewer than four: nothing removed
+        {{9, 8, 7, 6}, {}, {9, 7, 6}, {}},
+        {{9, 8, 7, 6, 5}, {}, {9, 6, 5}, {}},
+        {{5, 5, 5, 5, 5, 5}, {1, 2, 3, 3, 4, 5}, {}, {1, 3, 3, 4, 5}},
+        {{5, 5, 4, 4, 4, 4}, {1, 2, 2, 7, 7, 7}, {}, {1, 2, 2, 7, 7, 7}},
+        {{6, 5, 4, 3, 3, 3}, {1, 1, 1, 1, 1, 1}, {6, 3, 3, 3}, {}},  // equal checksum, yet no equal size
+    };
+    for (const Case& c : cases) {
+        TFILELIST list;
+        for (size_t k = 0; k < c.sizes.size(); ++k) {
+            auto f = std::make_unique<TFILEINFO>(0, record("f", c.sizes[k]));
+            if (!c.checksums.empty()) {
+                f->HasChecksum = true;
+                f->Checksum = c.checksums[k];
+            }
+            list.Add(std::move(f));
+        }
+        PruneCatalogue(list);
+        std::vector<int64_t> sizes;
+        std::vector<int32_t> sums;
+        for (int k = 0; k < list.Count(); ++k) {
+            sizes.push_back(list[k]->Size);
+            sums.push_back(list[k]->Checksum);
+        }
+        if (!c.keptSizes.empty()) {
+            EXPECT_EQ(sizes, c.keptSizes);
+        }
+        if (!c.keptChecksums.empty()) {
+            EXPECT_EQ(sums, c.keptChecksums);
+        }
+    }
+}
+
+TEST(BufferBytes, AtLeastOneUnitAtMost2048) {
+    EXPECT_EQ(BufferBytes(-7), 512);
+    EXPECT_EQ(BufferBytes(0), 512);
+    EXPECT_EQ(BufferBytes(1), 512);
+    EXPECT_EQ(BufferBytes(128), 65536);
+    EXPECT_EQ(BufferBytes(2048), 1048576);
+    EXPECT_EQ(BufferBytes(1 << 30), 1048576);
+}
+
+TEST_F(Detection, ThreeIdenticalFilesFormOneGroupReferenceLast) {
+    std::string same(3000, 'q');
+    folder.write("zeta", same);  // first in the standard order: names descend
+    folder.write("mid", same);
+    folder.write("alpha", same);
+    folder.write("other", std::string(3000, 'r'));
+    for (bool keepLast : {true, false}) {
+        bNotDeleteLastCopy = keepLast;
+        auto files = collect();
+        RecordingProgress progress;
+        auto results = FindDuplicates(*files, &progress);
+        EXPECT_EQ(groupNames(*results, *files), "mid alpha zeta");
+        EXPECT_EQ(progress.steps.back().duplicates, 2);
+        EXPECT_EQ(FreeableSpace(*results, *files), keepLast ? 6000 : 9000);
+        EXPECT_EQ(progress.steps.back().freeable, keepLast ? 6000 : 9000);
+        EXPECT_FALSE(ScanRunning);
+    }
+}
+
+TEST_F(Detection, EmptyFilesAreDuplicatesOfEachOther) {
+    folder.write("e1", "");
+    folder.write("e2", "");
+    folder.write("x", "x");
+    auto files = collect();
+    auto results = FindDuplicates(*files);
+    EXPECT_EQ(groupNames(*results, *files), "e1 e2");
+    EXPECT_EQ(FreeableSpace(*results, *files), 0);
+}
+
+TEST_F(Detection, SmallCataloguesAreComparedWithoutPruning) {
+    struct Case {
+        std::vector<std::pair<const char*, std::string>> files;
+        const char* groups;
+    };
+    const Case cases[] = {
+        {{{"a", "1"}}, ""},
+        {{{"a", "1"}, {"b", "1"}}, "a b"},
+        {{{"a", "1"}, {"b", "22"}, {"c", "1"}}, "a c"},
+        {{{"a", "22"}, {"b", "1"}, {"c", "22"}}, "a c"},
+    };
+    for (const Case& c : cases) {
+        TempFolder f;
+        for (auto& [name, content] : c.files) f.write(name, content);
+        slFoldersToScan = {f.entry()};
+        auto files = collect();
+        RecordingProgress progress;
+        auto results = FindDuplicates(*files, &progress);
+        EXPECT_EQ(groupNames(*results, *files), c.groups);
+        EXPECT_EQ(files->Count(), static_cast<int>(c.files.size()));
+        EXPECT_EQ(progress.created.at(0), (files->Count() - 1) * 2);
+        EXPECT_EQ(progress.steps.size(), c.files.size());
+    }
+}
+
+TEST_F(Detection, ADifferenceStopsTheComparisonWhereItIs) {
+    lStandartBufferSize = 1;  // 512-byte blocks
+    std::string base(1536, 'k');
+    std::string early = base, late = base;
+    early[0] = 'E';
+    late[1535] = 'L';
+    struct Case {
+        std::string other;
+        int64_t bytesRead;
+    };
+    const Case cases[] = {{early, 2 * 512}, {late, 2 * 1536}, {base, 2 * 1536}};
+    for (const Case& c : cases) {
+        TempFolder f;
+        f.write("one", base);
+        f.write("two", c.other);
+        slFoldersToScan = {f.entry()};
+        auto files = collect();
+        int64_t before = TFILEINFO::BytesRead;
+        auto results = FindDuplicates(*files);
+        EXPECT_EQ(TFILEINFO::BytesRead - before, c.bytesRead);
+        EXPECT_EQ(results->Count(), c.other == base ? 2 : 0);
+    }
+}
+
+TEST_F(Detection, UnreadableFileIsNeverGroupedInAdvancedMode) {
+    bEnableAdvanced = true;
+    std::string same(700, 'u');
+    folder.write("x", same);
+    folder.write("y", same);
+    std::string gone = folder.write("z", same);
+    auto files = collect();
+    std::filesystem::remove(gone);
+    auto results = FindDuplicates(*files);
+    std::string names = groupNames(*results, *files);
+    EXPECT_TRUE(names == "x y" || names == "y x") << names;
+    for (int k = 0; k < files->Count(); ++k)
+        if ((*files)[k]->Name == "z") {
+            EXPECT_FALSE((*files)[k]->HasChecksum);
+            EXPECT_EQ((*files)[k]->Checksum, -1);
+        }
+}
+
+TEST_F(Detection, StoppingKeepsTheGroupsFoundBeforeTheStop) {
+    folder.write("a1", "aaaa");
+    folder.write("a2", "aaaa");
+    folder.write("b1", "bbb");
+    folder.write("b2", "bbb");
+    folder.write("c1", "cc");
+    folder.write("c2", "cc");
+    struct Case {
+        bool advanced;
+        int stopAfter;
+        const char* groups;
+    };
+    const Case cases[] = {
+        {false, 1, "a1 a2"},
+        {false, 3, "a1 a2 | b1 b2"},
+        {false, -1, "a1 a2 | b1 b2 | c1 c2"},
+        {true, 2, ""},  // stopped in the checksum pass
+        {true, 7, "a2 a1"},
+    };
+    for (const Case& c : cases) {
+        bEnableAdvanced = c.advanced;
+        auto files = collect();
+        RecordingProgress progress(c.stopAfter);
+        auto results = FindDuplicates(*files, &progress);
+        EXPECT_EQ(groupNames(*results, *files), c.groups) << c.stopAfter;
+        if (c.stopAfter > 0) {
+            EXPECT_EQ(static_cast<int>(progress.steps.size()), c.stopAfter);
+        }
+        EXPECT_EQ(progress.destroyed, 1);
+        EXPECT_FALSE(ScanRunning);
+    }
+}
+
+TEST_F(Detection, ZeroBufferSettingsStillCompare) {
+    lStandartBufferSize = 0;
+    lAdvancedBufferSize = -3;
+    bEnableAdvanced = true;
+    folder.write("p", std::string(2000, 'p'));
+    folder.write("q", std::string(2000, 'p'));
+    auto files = collect();
+    auto results = FindDuplicates(*files);
+    EXPECT_EQ(groupNames(*results, *files), "q p");
+}
+
+TEST_F(Detection, HardLinksAreOneFileNotDuplicates) {
+    std::string original = folder.write("original", "shared data");
+    std::filesystem::create_hard_link(original, folder.path("link"));
+    auto files = collect();
+    auto results = FindDuplicates(*files);
+    EXPECT_EQ(results->Count(), 0);
+
+    folder.write("copy", "shared data");
+    files = collect();
+    results = FindDuplicates(*files);
+    ASSERT_EQ(results->Count(), 2);  // the copy with one of the two names, never both
+    std::string names = groupNames(*results, *files);
+    EXPECT_NE(names.find("copy"), std::string::npos) << names;
+}
+
+TEST_F(Detection, AFolderListedTwiceGivesNoDuplicates) {
+    folder.write("a", "same");
+    folder.write("b", "different");
+    slFoldersToScan = {folder.entry(), folder.path(".")};
+    auto files = collect();
+    ASSERT_EQ(files->Count(), 4);
+    auto results = FindDuplicates(*files);
+    EXPECT_EQ(results->Count(), 0);
+}
+
+TEST(FreeableSpace, SumsEveryGroupIncludingTheLast) {
+    TFILELIST files;
+    for (int64_t size : {100, 100, 100, 7, 7})
+        files.Add(std::make_unique<TFILEINFO>(0, record("f", size)));
+    TRESULTS results;
+    results.NewGroup();
+    for (int i : {1, 2, 0}) results.AddToGroup(i);
+    results.NewGroup();
+    for (int i : {4, 3}) results.AddToGroup(i);
+    bNotDeleteLastCopy = true;
+    EXPECT_EQ(FreeableSpace(results, files), 207);
+    bNotDeleteLastCopy = false;
+    EXPECT_EQ(FreeableSpace(results, files), 314);
+    bNotDeleteLastCopy = true;
+    EXPECT_EQ(FreeableSpace(TRESULTS(), files), 0);
+}
+
+}  // namespace
