@@ -17,6 +17,9 @@ TPROGRESSBAR::TPROGRESSBAR(HWND dialog, int placeholderId) {
     bar_ = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
                            r.bottom - r.top, dialog, nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(bar_, PBM_SETRANGE32, 0, 1000);
+    // The placeholder only lends its rectangle; above it the bar would be hidden.
+    ShowWindow(placeholder, SW_HIDE);
+    SetWindowPos(bar_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 TPROGRESSBAR::~TPROGRESSBAR() {
