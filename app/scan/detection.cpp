@@ -139,16 +139,26 @@ int32_t CollectGroup(TFILELIST& FileList, int i, TRESULTS& Results, uint8_t* buf
 }
 
 int64_t FreeableSpace(const TRESULTS& Results, const TFILELIST& FileList) {
+    // A group is a run of entries with one number; empty slots are skipped.
     int64_t total = 0;
-    const int count = Results.Count();
-    for (int start = 0; start < count;) {
-        int end = start + 1;
-        while (end < count && Results[end]->Group == Results[start]->Group) ++end;
-        const int64_t size = FileList[Results[start]->FileIndex]->Size;
-        const int64_t members = end - start;
-        total += size * (bNotDeleteLastCopy ? members - 1 : members);
-        start = end;
+    int32_t group = 0;
+    int64_t size = 0, members = 0;
+    auto close = [&] {
+        if (members > 0) total += size * (bNotDeleteLastCopy ? members - 1 : members);
+    };
+    for (int i = 0; i < Results.Count(); ++i) {
+        const TRESULTITEM* item = Results[i];
+        const TFILEINFO* file = item ? Results.EntryFile(FileList, i) : nullptr;
+        if (!file) continue;
+        if (members == 0 || item->Group != group) {
+            close();
+            group = item->Group;
+            size = file->Size;
+            members = 0;
+        }
+        ++members;
     }
+    close();
     return total;
 }
 

@@ -29,6 +29,11 @@ void TVARNOKLIST::Delete(int i) {
     items_[static_cast<size_t>(i)].reset();
 }
 
+std::unique_ptr<TLISTITEM> TVARNOKLIST::Extract(int i) {
+    checkIndex(i);
+    return std::move(items_[static_cast<size_t>(i)]);
+}
+
 void TVARNOKLIST::Pack() {
     items_.erase(std::remove(items_.begin(), items_.end(), nullptr), items_.end());
 }

@@ -28,6 +28,7 @@ public:
 
     virtual int Add(std::unique_ptr<TLISTITEM> item);  // returns the new index
     void Delete(int i);                                 // destroys the item, keeps its (now empty) slot
+    std::unique_ptr<TLISTITEM> Extract(int i);          // takes the item out, leaving its slot empty
     void Pack();                                        // drops empty slots, keeping the order of the rest
     void Clear();
 
