@@ -6,4 +6,7 @@ namespace product {
 // Where users report problems and look for news; shown in the internal error box.
 inline constexpr const char* kMakerWebSite = "www.varnok.com";
 
+// The product's key under HKEY_CURRENT_USER.
+inline constexpr const char* kRegistryKey = "Software\\Varnok Com.\\Varnok Scan";
+
 }  // namespace product

@@ -21,5 +21,15 @@
 #define IDC_STOP_SEARCH 195
 #define IDM_PROGRESS_SNAPSHOT 151  // command carrying a snapshot's address
 
+// Folders dialog
+#define IDD_FOLDERS 139
+#define IDC_ADD_TREE 166
+#define IDC_ADD_FOLDER 167
+#define IDC_EDIT_FOLDER 168
+#define IDC_REMOVE_TREE 169
+#define IDC_REMOVE_FOLDER 170
+#define IDC_FOLDER_LIST 171
+
 // Context help identifiers
 #define IDH_PROGRESS 1240
+#define IDH_FOLDERS 1241

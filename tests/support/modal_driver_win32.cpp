@@ -18,7 +18,8 @@ void CALLBACK ModalDriver::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 void ModalDriver::tick() {
-    HWND window = FindWindowA("#32770", caption_.c_str());
+    // An empty caption takes any dialog of this thread.
+    HWND window = FindWindowA("#32770", caption_.empty() ? nullptr : caption_.c_str());
     if (window && GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) window = nullptr;
     if (window && !found_) {
         found_ = true;

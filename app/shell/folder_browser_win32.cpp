@@ -1,0 +1,97 @@
+#include "folder_browser_win32.h"
+
+#include <shlobj.h>
+
+#include <utility>
+
+#include "common/messagebox.h"
+
+UINT FolderBrowserFlags = 0x30;
+
+namespace {
+
+FolderBrowser& replacement() {
+    static FolderBrowser browser;
+    return browser;
+}
+
+struct BrowseState {
+    std::string start;     // selected when the browser opens
+    std::string accepted;  // a typed name the user chose to create
+    bool typedAccepted = false;
+};
+
+// Creates a folder and any missing folders above it.
+void createFolderPath(const std::string& path) {
+    std::string partial;
+    for (size_t at = 0; at <= path.size(); ++at) {
+        if (at == path.size() || path[at] == '\\' || path[at] == '/') {
+            if (!partial.empty() && partial.back() != ':') CreateDirectoryA(partial.c_str(), nullptr);
+        }
+        if (at < path.size()) partial += path[at];
+    }
+}
+
+int CALLBACK browseCallback(HWND browser, UINT message, LPARAM lParam, LPARAM data) {
+    auto* state = reinterpret_cast<BrowseState*>(data);
+    if (message == BFFM_INITIALIZED && !state->start.empty()) {
+        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(state->start.c_str()));
+    } else if (message == BFFM_VALIDATEFAILEDA) {
+        const std::string typed = reinterpret_cast<const char*>(lParam);
+        if (!AcceptTypedFolder(browser, typed)) return 1;  // keep the browser open
+        state->accepted = typed;
+        state->typedAccepted = true;
+    }
+    return 0;
+}
+
+bool systemBrowseForFolder(HWND owner, const std::string& title, std::string& path) {
+    BrowseState state;
+    state.start = path;
+    if (!state.start.empty() && state.start.back() == '\\') state.start.pop_back();
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    BROWSEINFOA info{};
+    info.hwndOwner = owner;
+    info.lpszTitle = title.c_str();
+    info.ulFlags = FolderBrowserFlags;
+    info.lpfn = browseCallback;
+    info.lParam = reinterpret_cast<LPARAM>(&state);
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    bool ok = false;
+    std::string result;
+    if (state.typedAccepted) {
+        result = state.accepted;
+        ok = true;
+    } else if (chosen) {
+        char folder[MAX_PATH] = {};
+        if (SHGetPathFromIDListA(chosen, folder)) {
+            result = folder;
+            ok = true;
+        }
+    }
+    if (chosen) CoTaskMemFree(chosen);
+    if (SUCCEEDED(com)) CoUninitialize();
+    if (!ok) return false;
+    if (result.empty() || result.back() != '\\') result += '\\';
+    path = result;
+    return true;
+}
+
+}  // namespace
+
+bool AcceptTypedFolder(HWND browser, const std::string& typed) {
+    if (ShowMessageBox(browser, "Folder " + typed + " not exist. Create?", "Please accept...",
+                       mb::kYesNo | mb::kIconQuestion) != mb::kIdYes)
+        return false;
+    // The user was asked "Create?" and said yes, so the folder is made; if
+    // that fails the typed name is still the answer and simply yields no files.
+    createFolderPath(typed);
+    return true;
+}
+
+bool BrowseForFolder(HWND owner, const std::string& title, std::string& path) {
+    if (const auto& browser = replacement()) return browser(owner, title, path);
+    return systemBrowseForFolder(owner, title, path);
+}
+
+FolderBrowser SetFolderBrowser(FolderBrowser browser) { return std::exchange(replacement(), std::move(browser)); }

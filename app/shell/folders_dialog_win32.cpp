@@ -1,0 +1,136 @@
+#include "folders_dialog_win32.h"
+
+#include <vector>
+
+#include "app/scan/folder_tree.h"
+#include "app/shell/folder_browser_win32.h"
+#include "app/shell/settings.h"
+#include "common/dialog_helpers_win32.h"
+#include "common/messagebox.h"
+#include "common/text.h"
+#include "resources/resource.h"
+
+namespace {
+
+HWND listBox(HWND dialog) { return GetDlgItem(dialog, IDC_FOLDER_LIST); }
+
+int entryCount(HWND dialog) { return static_cast<int>(SendMessageA(listBox(dialog), LB_GETCOUNT, 0, 0)); }
+
+std::string entry(HWND dialog, int index) {
+    LRESULT length = SendMessageA(listBox(dialog), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR) return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    length = SendMessageA(listBox(dialog), LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length == LB_ERR ? 0 : static_cast<size_t>(length));
+    return text;
+}
+
+class FoldersDialogWindow {
+public:
+    static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+        try {
+            if (message == WM_INITDIALOG) {
+                OnInit(dialog);
+                return TRUE;
+            }
+            if (DefaultDialogCommands(dialog, message, wParam)) return TRUE;
+            if (message == WM_HELP) return DefaultDialogCommands(dialog, WM_COMMAND, kIdHelpButton);
+            if (message == WM_COMMAND) return OnCommand(dialog, LOWORD(wParam));
+        } catch (const std::exception& e) {
+            ShowMessageBox(dialog, e.what(), "Error", mb::kIconHand);
+        }
+        (void)lParam;
+        return FALSE;
+    }
+
+private:
+    static void OnInit(HWND dialog) {
+        // The dialog always starts from the stored list, not from unsaved edits.
+        LoadFolders();
+        for (const std::string& folder : slFoldersToScan)
+            SendMessageA(listBox(dialog), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+        SetWindowContextHelpId(dialog, IDH_FOLDERS);
+    }
+
+    static int selected(HWND dialog) { return static_cast<int>(SendMessageA(listBox(dialog), LB_GETCURSEL, 0, 0)); }
+
+    static bool ask(HWND dialog, const std::string& text) {
+        return ShowMessageBox(dialog, text, "Question", mb::kYesNo | mb::kIconQuestion) == mb::kIdYes;
+    }
+
+    static INT_PTR OnCommand(HWND dialog, int id) {
+        std::string path;
+        const int current = selected(dialog);
+        switch (id) {
+        case IDC_ADD_TREE:
+            if (BrowseForFolder(dialog, "Select root folder tree for adding to scanning list.", path)) {
+                WaitCursor wait;
+                AddTree(dialog, path);
+            }
+            return TRUE;
+        case IDC_ADD_FOLDER:
+            if (BrowseForFolder(dialog, "Select folder for adding to scanning list.", path)) {
+                WaitCursor wait;
+                AddFolder(dialog, path);
+            }
+            return TRUE;
+        // Edit and both removes need an entry; without a selection they do nothing.
+        case IDC_EDIT_FOLDER:
+            if (current < 0) return TRUE;
+            path = entry(dialog, current);
+            if (BrowseForFolder(dialog, "Edit folder", path)) {
+                WaitCursor wait;
+                SendMessageA(listBox(dialog), LB_DELETESTRING, static_cast<WPARAM>(current), 0);
+                AddFolder(dialog, path);
+            }
+            return TRUE;
+        case IDC_REMOVE_TREE:
+            if (current < 0) return TRUE;
+            if (ask(dialog, "Do you wish remove folder tree " + entry(dialog, current) + " from list?")) {
+                WaitCursor wait;
+                RemoveTree(dialog, entry(dialog, current));
+            }
+            return TRUE;
+        case IDC_REMOVE_FOLDER:
+            if (current < 0) return TRUE;
+            if (ask(dialog, "Do you wish remove folder " + entry(dialog, current) + " from list?"))
+                SendMessageA(listBox(dialog), LB_DELETESTRING, static_cast<WPARAM>(current), 0);
+            return TRUE;
+        case kIdOkButton: {
+            WaitCursor wait;
+            std::vector<std::string> folders;
+            for (int k = 0; k < entryCount(dialog); ++k) folders.push_back(entry(dialog, k));
+            slFoldersToScan = std::move(folders);
+            SaveFolders();
+            EndDialog(dialog, kIdOkButton);
+            return TRUE;
+        }
+        }
+        return FALSE;
+    }
+};
+
+}  // namespace
+
+void AddFolder(HWND dialog, const std::string& path) {
+    const std::string upper = UpperStr(path);
+    for (int k = 0; k < entryCount(dialog); ++k)
+        if (UpperStr(entry(dialog, k)) == upper) return;
+    SendMessageA(listBox(dialog), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
+}
+
+void AddTree(HWND dialog, const std::string& path) {
+    ForEachFolderInTree(path, [dialog](const std::string& folder) { AddFolder(dialog, folder); });
+}
+
+void RemoveTree(HWND dialog, const std::string& root) {
+    const std::string upper = UpperStr(root);
+    for (int k = entryCount(dialog) - 1; k >= 0; --k)
+        if (UpperStr(entry(dialog, k).substr(0, root.size())) == upper)
+            SendMessageA(listBox(dialog), LB_DELETESTRING, static_cast<WPARAM>(k), 0);
+}
+
+INT_PTR FoldersDialog(HWND owner) {
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FOLDERS), owner,
+                           FoldersDialogWindow::Procedure, 0);
+}

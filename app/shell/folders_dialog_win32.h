@@ -1,0 +1,15 @@
+// The folders dialog: edits the list of folders a scan walks.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Shows the dialog; returns 101 when the user confirmed (the list is then
+// stored) or 102 when the edits were discarded.
+INT_PTR FoldersDialog(HWND owner);
+
+// The list box operations, on the dialog's list box 171.
+void AddFolder(HWND dialog, const std::string& path);
+void AddTree(HWND dialog, const std::string& path);
+void RemoveTree(HWND dialog, const std::string& root);

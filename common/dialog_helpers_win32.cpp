@@ -1,0 +1,114 @@
+#include "dialog_helpers_win32.h"
+
+#include "common/help_win32.h"
+
+void SetWaitCursor(bool busy) { SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
+
+ItemRect GetItemRect(HWND dialog, int id) {
+    RECT r{};
+    GetWindowRect(GetDlgItem(dialog, id), &r);
+    POINT topLeft{r.left, r.top};
+    ScreenToClient(dialog, &topLeft);
+    return {topLeft.x, topLeft.y, r.right - r.left, r.bottom - r.top};
+}
+
+void SetItemText(HWND dialog, int id, const std::string& text) { SetWindowTextA(GetDlgItem(dialog, id), text.c_str()); }
+
+std::string GetItemText(HWND dialog, int id) {
+    HWND item = GetDlgItem(dialog, id);
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(item)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(item, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void SetItemNumber(HWND dialog, int id, int64_t value) { SetItemText(dialog, id, std::to_string(value)); }
+
+void SetCheck(HWND dialog, int id, bool on) { SendDlgItemMessageA(dialog, id, BM_SETCHECK, on ? 1 : 0, 0); }
+
+bool IsChecked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == 1; }
+
+void SetStatusText(HWND statusBar, int part, const std::string& text) {
+    SendMessageA(statusBar, SB_SETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void SetStatusText(HWND dialog, int id, int part, const std::string& text) {
+    SetStatusText(GetDlgItem(dialog, id), part, text);
+}
+
+std::string LoadStr(UINT id) {
+    char text[256] = {};
+    int n = LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
+    return std::string(text, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+void FillComboFromStrings(HWND dialog, int id, UINT firstId) {
+    for (UINT sid = firstId;; ++sid) {
+        char text[256] = {};
+        if (LoadStringA(GetModuleHandleA(nullptr), sid, text, sizeof text) <= 0) break;
+        SendDlgItemMessageA(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+}
+
+bool DefaultDialogCommands(HWND dialog, UINT message, WPARAM wParam) {
+    const bool cancel = (message == WM_CHAR && wParam == VK_ESCAPE) ||
+                        (message == WM_SYSCOMMAND && wParam == SC_CLOSE) ||
+                        (message == WM_COMMAND && (LOWORD(wParam) == kIdCancelButton || LOWORD(wParam) == IDCANCEL));
+    if (cancel) {
+        EndDialog(dialog, kIdCancelButton);
+        return true;
+    }
+    if (message == WM_COMMAND && LOWORD(wParam) == kIdHelpButton) {
+        ShowContextHelp(dialog, GetWindowContextHelpId(dialog));
+        return true;
+    }
+    return false;
+}
+
+namespace {
+
+template <class Wanted>
+void walk(HWND tree, TreeCallback callback, void* context, Wanted wanted) {
+    for (HTREEITEM group = TreeView_GetRoot(tree); group; group = TreeView_GetNextSibling(tree, group))
+        for (HTREEITEM child = TreeView_GetChild(tree, group); child;) {
+            HTREEITEM next = child;
+            if (wanted(child)) callback(tree, child, context);
+            child = TreeView_GetNextSibling(tree, next);
+        }
+}
+
+}  // namespace
+
+void ForEachTreeChild(HWND tree, TreeCallback callback, void* context) {
+    walk(tree, callback, context, [](HTREEITEM) { return true; });
+}
+
+void ForEachBoldTreeChild(HWND tree, TreeCallback callback, void* context) {
+    walk(tree, callback, context, [tree](HTREEITEM item) {
+        TVITEMA record{};
+        record.stateMask = TVIS_BOLD;
+        return GetTreeItem(tree, item, TVIF_STATE, record) && (record.state & TVIS_BOLD);
+    });
+}
+
+void ForEachTreeChildWithImage(HWND tree, TreeCallback callback, void* context) {
+    walk(tree, callback, context, [tree](HTREEITEM item) {
+        TVITEMA record{};
+        return GetTreeItem(tree, item, TVIF_IMAGE, record) && record.iImage == 2;
+    });
+}
+
+bool GetTreeItem(HWND tree, HTREEITEM item, UINT mask, TVITEMA& record) {
+    if (!item) return false;
+    record.hItem = item;
+    record.mask = mask;
+    return SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&record)) != FALSE;
+}
+
+void SetTreeItemState(HWND tree, HTREEITEM item, UINT state, UINT stateMask) {
+    TVITEMA record{};
+    record.hItem = item;
+    record.mask = TVIF_STATE;
+    record.state = state;
+    record.stateMask = stateMask;
+    SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&record));
+}

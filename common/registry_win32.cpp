@@ -1,0 +1,299 @@
+#include "registry_win32.h"
+
+#include <fstream>
+#include <utility>
+#include <vector>
+
+#include "common/messagebox.h"
+#include "common/product.h"
+
+std::string AppPath;
+
+namespace {
+
+ProgramEndHandler& programEnd() {
+    static ProgramEndHandler handler;
+    return handler;
+}
+
+[[noreturn]] void fail(const std::string& what, LONG code) { throw RegistryError(what, code); }
+
+// The type and size of a value; throws when it is missing.
+DWORD queryValue(HKEY key, const std::string& name, DWORD& size) {
+    DWORD type = 0;
+    size = 0;
+    LONG r = RegQueryValueExA(key, StripLeadingBackslash(name), nullptr, &type, nullptr, &size);
+    if (r != ERROR_SUCCESS) fail("cannot read value " + name, r);
+    return type;
+}
+
+void setValue(HKEY key, const std::string& name, DWORD type, const void* data, DWORD size) {
+    LONG r = RegSetValueExA(key, StripLeadingBackslash(name), 0, type, static_cast<const BYTE*>(data), size);
+    if (r != ERROR_SUCCESS) fail("cannot write value " + name, r);
+}
+
+std::string datFile(const std::string& name) { return ProgramFolder() + StripLeadingBackslash(name) + ".dat"; }
+
+// The whole recorded length of a list file, or false when the file is
+// missing or shorter than the registry says.
+bool readDatFile(const std::string& path, DWORD size, std::string& data) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    data.assign(size, '\0');
+    in.read(data.data(), static_cast<std::streamsize>(size));
+    return in.gcount() == static_cast<std::streamsize>(size);
+}
+
+}  // namespace
+
+const char* StripLeadingBackslash(const std::string& name) {
+    return !name.empty() && name[0] == '\\' ? name.c_str() + 1 : name.c_str();
+}
+
+std::string ProgramFolder() {
+    char module[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    char full[MAX_PATH] = {};
+    char* namePart = nullptr;
+    DWORD n = GetFullPathNameA(module, MAX_PATH, full, &namePart);
+    std::string folder = n > 0 && n < MAX_PATH ? std::string(full, namePart ? namePart - full : n) : std::string(module);
+    if (namePart == nullptr) {
+        auto slash = folder.rfind('\\');
+        if (slash != std::string::npos) folder.erase(slash + 1);
+    }
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    return folder;
+}
+
+// --- TREGISTRY ---------------------------------------------------------------
+
+TREGISTRY::~TREGISTRY() { CloseKey(); }
+
+bool TREGISTRY::OpenKey(const std::string& path, bool canCreate) {
+    CloseKey();
+    const char* subkey = StripLeadingBackslash(path);
+    if (canCreate) {
+        HKEY created = nullptr;
+        LONG r = RegCreateKeyExA(RootKey, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                                 &created, nullptr);
+        if (r != ERROR_SUCCESS) fail("cannot create key " + path, r);
+        RegCloseKey(created);
+    }
+    return RegOpenKeyExA(RootKey, subkey, 0, KEY_READ | KEY_WRITE, &key_) == ERROR_SUCCESS;
+}
+
+void TREGISTRY::CloseKey() {
+    if (!key_) return;
+    RegFlushKey(key_);
+    RegCloseKey(std::exchange(key_, nullptr));
+}
+
+std::string TREGISTRY::ReadString(const std::string& name) const {
+    DWORD size = 0;
+    DWORD type = queryValue(key_, name, size);
+    if (type != REG_SZ && type != REG_EXPAND_SZ) fail("value " + name + " is not a text", ERROR_INVALID_DATA);
+    std::string text(size, '\0');
+    LONG r = RegQueryValueExA(key_, StripLeadingBackslash(name), nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()),
+                              &size);
+    if (r != ERROR_SUCCESS) fail("cannot read value " + name, r);
+    text.resize(size);
+    return text.substr(0, text.find('\0'));
+}
+
+void TREGISTRY::WriteString(const std::string& name, const std::string& value) {
+    setValue(key_, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+int32_t TREGISTRY::ReadInteger(const std::string& name) const {
+    DWORD size = 0;
+    if (queryValue(key_, name, size) != REG_DWORD || size != sizeof(DWORD))
+        fail("value " + name + " is not a number", ERROR_INVALID_DATA);
+    DWORD value = 0;
+    LONG r = RegQueryValueExA(key_, StripLeadingBackslash(name), nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+    if (r != ERROR_SUCCESS) fail("cannot read value " + name, r);
+    return static_cast<int32_t>(value);
+}
+
+void TREGISTRY::WriteInteger(const std::string& name, int32_t value) {
+    DWORD v = static_cast<DWORD>(value);
+    setValue(key_, name, REG_DWORD, &v, sizeof v);
+}
+
+DWORD TREGISTRY::ReadBinaryData(const std::string& name, void* buffer, DWORD size) const {
+    DWORD stored = 0;
+    if (queryValue(key_, name, stored) != REG_BINARY) fail("value " + name + " is not binary", ERROR_INVALID_DATA);
+    if (stored > size) fail("value " + name + " is too large", ERROR_MORE_DATA);
+    LONG r = RegQueryValueExA(key_, StripLeadingBackslash(name), nullptr, nullptr, static_cast<BYTE*>(buffer), &stored);
+    if (r != ERROR_SUCCESS) fail("cannot read value " + name, r);
+    return stored;
+}
+
+void TREGISTRY::WriteBinaryData(const std::string& name, const void* buffer, DWORD size) {
+    setValue(key_, name, REG_BINARY, buffer, size);
+}
+
+bool TREGISTRY::DeleteKey(const std::string& path) {
+    HKEY base = key_ ? key_ : RootKey;
+    return RegDeleteKeyA(base, StripLeadingBackslash(path)) == ERROR_SUCCESS;
+}
+
+// --- TMYREGISTRY -------------------------------------------------------------
+
+std::unique_ptr<TMYREGISTRY> TMYREGISTRY::Create(HKEY root, const std::string& path) {
+    std::unique_ptr<TMYREGISTRY> object(new TMYREGISTRY());
+    if (!object->open(root, path)) return nullptr;
+    return object;
+}
+
+bool TMYREGISTRY::open(HKEY root, const std::string& path) {
+    registry_ = std::make_unique<TREGISTRY>(root);
+    const std::string full = !path.empty() && path[0] == '\\' ? path : "\\" + path;
+    return registry_->OpenKey(full, true);
+}
+
+TMYREGISTRY::~TMYREGISTRY() = default;
+
+void TMYREGISTRY::Error(uint16_t, uint16_t) { ReinstallAndEnd(); }
+
+void ReinstallAndEnd() {
+    ShowMessageBox(nullptr, "Please re-install Varnok Scan program!", "Error!", mb::kIconHand);
+    if (const auto& handler = programEnd())
+        handler(1);
+    else
+        ExitProcess(1);  // the installation is broken: nothing sensible can follow
+}
+
+std::string TMYREGISTRY::ReadString(const std::string& name) {
+    try {
+        return registry_->ReadString(name);
+    } catch (...) {
+        Error(kModuleID, 2);
+        return {};
+    }
+}
+
+void TMYREGISTRY::WriteInteger(const std::string& name, int32_t value) {
+    try {
+        registry_->WriteInteger(name, value);
+    } catch (...) {
+        Error(kModuleID, 3);
+    }
+}
+
+int32_t TMYREGISTRY::ReadInteger(const std::string& name) {
+    try {
+        return registry_->ReadInteger(name);
+    } catch (...) {
+        Error(kModuleID, 4);
+        return 0;
+    }
+}
+
+void TMYREGISTRY::ReadBinaryData(const std::string& name, void* buffer, DWORD size) {
+    try {
+        registry_->ReadBinaryData(name, buffer, size);
+    } catch (...) {
+        Error(kModuleID, 7);
+    }
+}
+
+void TMYREGISTRY::WriteBinaryData(const std::string& name, const void* buffer, DWORD size) {
+    try {
+        registry_->WriteBinaryData(name, buffer, size);
+    } catch (...) {
+        Error(kModuleID, 8);
+    }
+}
+
+bool TMYREGISTRY::ReadStrings(const std::string& name, StringList& list) {
+    try {
+        HKEY key = registry_->CurrentKey();
+        DWORD type = 0, size = 0;
+        LastError = RegQueryValueExA(key, StripLeadingBackslash(name), nullptr, &type, nullptr, &size);
+        if (LastError != 0) {
+            Error(kModuleID, 9);
+            return false;
+        }
+        std::string data;
+        if (type == REG_DWORD) {
+            // The list lives in a file; one missing or shorter than the
+            // registry says is a failed read, never half a list.
+            const int32_t recorded = registry_->ReadInteger(name);
+            if (recorded <= 0 || !readDatFile(datFile(name), static_cast<DWORD>(recorded), data)) {
+                Error(kModuleID, 10);
+                return false;
+            }
+        } else if (type == REG_MULTI_SZ) {
+            data.assign(size, '\0');
+            LastError = RegQueryValueExA(key, StripLeadingBackslash(name), nullptr, nullptr,
+                                         reinterpret_cast<BYTE*>(data.data()), &size);
+            if (LastError != 0) {
+                Error(kModuleID, 10);
+                return false;
+            }
+            data.resize(size);
+        } else {
+            Error(kModuleID, 11);
+            return false;
+        }
+        DecodeStringList(data, list);
+        return true;
+    } catch (...) {
+        Error(kModuleID, 9);
+        return false;
+    }
+}
+
+void TMYREGISTRY::WriteStrings(const std::string& name, const StringList& list) {
+    try {
+        const std::string data = EncodeStringList(list);
+        if (data.size() <= kInlineListLimit) {
+            LastError = RegSetValueExA(registry_->CurrentKey(), StripLeadingBackslash(name), 0, REG_MULTI_SZ,
+                                       reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+            if (LastError != 0) Error(kModuleID, 12);
+            return;
+        }
+        std::ofstream out(datFile(name), std::ios::binary | std::ios::trunc);
+        out.write(data.data(), static_cast<std::streamsize>(data.size()));
+        out.close();
+        if (!out) {
+            Error(kModuleID, 12);
+            return;
+        }
+        registry_->WriteInteger(name, static_cast<int32_t>(data.size()));
+    } catch (...) {
+        Error(kModuleID, 12);
+    }
+}
+
+void TMYREGISTRY::DeleteKey(const std::string& name) { registry_->DeleteKey(name); }
+
+// --- TMYTMPREG ---------------------------------------------------------------
+
+std::unique_ptr<TMYTMPREG> TMYTMPREG::Create() {
+    std::unique_ptr<TMYTMPREG> object(new TMYTMPREG());
+    if (!object->open(HKEY_CURRENT_USER, product::kRegistryKey)) return nullptr;
+    return object;
+}
+
+void TMYTMPREG::Error(uint16_t, uint16_t) { Failed = true; }
+
+ProgramEndHandler SetProgramEndHandler(ProgramEndHandler handler) {
+    return std::exchange(programEnd(), std::move(handler));
+}
+
+void LoadAppPath() {
+    // A key that exists but cannot be opened is as broken as a missing value.
+    std::unique_ptr<TMYREGISTRY> registry;
+    try {
+        registry = TMYREGISTRY::Create(HKEY_CURRENT_USER, product::kRegistryKey);
+    } catch (const RegistryError&) {
+    }
+    if (registry) {
+        AppPath = registry->ReadString("PathToApp");
+        registry.reset();
+    } else {
+        ReinstallAndEnd();
+    }
+    if (AppPath.empty() || AppPath.back() != '\\') AppPath += '\\';
+}

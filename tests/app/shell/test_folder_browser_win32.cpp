@@ -1,0 +1,57 @@
+// The system's folder browser itself, answered through its own controls.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/shell/folder_browser_win32.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/modal_driver_win32.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+TEST(RealFolderBrowser, OpensAtTheGivenFolderAndReturnsTheChoice) {
+    TempFolder folder;
+    const std::string start = folder.makeFolder("chosen");
+    std::string title;
+    ModalDriver driver("Browse for Folder", [&](HWND browser) {
+        char text[256] = {};
+        for (HWND w = GetWindow(browser, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            GetWindowTextA(w, text, sizeof text);
+            if (std::string(text).rfind("Select", 0) == 0) title = text;
+        }
+        SendMessageA(GetDlgItem(browser, IDOK), BM_CLICK, 0, 0);
+    });
+    std::string path = start;
+    EXPECT_TRUE(BrowseForFolder(nullptr, "Select folder for adding to scanning list.", path));
+    EXPECT_TRUE(driver.found());
+    EXPECT_EQ(title, "Select folder for adding to scanning list.");
+    EXPECT_EQ(path, start);  // the start folder was selected, and the answer ends with a backslash
+}
+
+TEST(RealFolderBrowser, CancelGivesNothing) {
+    ModalDriver driver("Browse for Folder",
+                       [](HWND browser) { SendMessageA(GetDlgItem(browser, IDCANCEL), BM_CLICK, 0, 0); });
+    std::string path = "C:\\";
+    EXPECT_FALSE(BrowseForFolder(nullptr, "Edit folder", path));
+    EXPECT_TRUE(driver.found());
+    EXPECT_EQ(path, "C:\\");
+}
+
+TEST(FolderBrowser, ATypedMissingFolderIsCreatedOnlyWhenTheUserAgrees) {
+    TempFolder folder;
+    const std::string typed = folder.path("new folder\\deeper");
+    MessageRecorder messages({mb::kIdNo, mb::kIdYes});
+    HWND owner = reinterpret_cast<HWND>(0x1234);
+    EXPECT_FALSE(AcceptTypedFolder(owner, typed));
+    EXPECT_EQ(GetFileAttributesA(typed.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(AcceptTypedFolder(owner, typed));
+    EXPECT_NE(GetFileAttributesA(typed.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].text, "Folder " + typed + " not exist. Create?");
+    EXPECT_EQ(messages.shown[0].caption, "Please accept...");
+    EXPECT_EQ(messages.shown[0].style, static_cast<uint32_t>(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(messages.shown[0].owner, owner);
+}
+
+}  // namespace

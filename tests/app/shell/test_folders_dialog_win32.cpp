@@ -1,0 +1,204 @@
+// The folders dialog driven in-process as a user would: buttons pressed,
+// the folder browser and questions answered, the list box read back.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "app/shell/folder_browser_win32.h"
+#include "app/shell/folders_dialog_win32.h"
+#include "app/shell/settings.h"
+#include "resources/resource.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/modal_driver_win32.h"
+#include "tests/support/registry_fixture_win32.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+const char* const kCaption = "Please select folders for scanning...";
+
+class FoldersDialogTest : public RegistryFixture {
+protected:
+    void SetUp() override {
+        RegistryFixture::SetUp();
+        InstallDefaults();
+        previous = SetFolderBrowser([this](HWND, const std::string& title, std::string& path) {
+            titles.push_back(title);
+            startPaths.push_back(path);
+            if (answers.empty()) return false;
+            path = answers.front();
+            answers.pop_front();
+            return true;
+        });
+    }
+    void TearDown() override {
+        SetFolderBrowser(previous);
+        RegistryFixture::TearDown();
+    }
+
+    static std::vector<std::string> listed(HWND dialog) {
+        std::vector<std::string> out;
+        HWND list = GetDlgItem(dialog, IDC_FOLDER_LIST);
+        int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+        for (int k = 0; k < n; ++k) {
+            char text[512] = {};
+            SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(k), reinterpret_cast<LPARAM>(text));
+            out.push_back(text);
+        }
+        return out;
+    }
+
+    static void press(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+    static void select(HWND dialog, const std::string& entry) {
+        HWND list = GetDlgItem(dialog, IDC_FOLDER_LIST);
+        int index = static_cast<int>(SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                  reinterpret_cast<LPARAM>(entry.c_str())));
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+
+    // Opens the dialog, lets act drive it, and returns the dialog's result.
+    INT_PTR run(const std::function<void(HWND)>& act) {
+        ModalDriver driver(kCaption, act);
+        INT_PTR result = FoldersDialog(nullptr);
+        EXPECT_TRUE(driver.found());
+        EXPECT_FALSE(driver.timedOut());
+        return result;
+    }
+
+    std::deque<std::string> answers;
+    std::vector<std::string> titles, startPaths;
+    FolderBrowser previous;
+};
+
+TEST_F(FoldersDialogTest, AddingATreeTakesVisibleSubfoldersDepthFirst) {
+    TempFolder tree;
+    tree.makeFolder("Data/A");
+    tree.makeFolder("Data/B/C");
+    std::string hidden = tree.makeFolder("Data/Hidden");
+    tree.makeFolder("Data/Hidden/Inner");
+    tree.makeFolder("Data/.dot");
+    SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    const std::string root = tree.path("Data") + "\\";
+    answers = {root};
+    std::vector<std::string> seen;
+    INT_PTR result = run([&](HWND dialog) {
+        press(dialog, IDC_ADD_TREE);
+        seen = listed(dialog);
+        press(dialog, IDC_CANCEL_BUTTON);
+    });
+    EXPECT_EQ(result, 102);
+    EXPECT_EQ(titles, (std::vector<std::string>{"Select root folder tree for adding to scanning list."}));
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0], root);
+    // A and B in the order the folder search gives them, each followed by its subfolders.
+    std::vector<std::string> expectedAB = {root + "A\\", root + "B\\", root + "B\\C\\"};
+    std::vector<std::string> expectedBA = {root + "B\\", root + "B\\C\\", root + "A\\"};
+    std::vector<std::string> rest(seen.begin() + 1, seen.end());
+    EXPECT_TRUE(rest == expectedAB || rest == expectedBA);
+}
+
+TEST_F(FoldersDialogTest, AFolderDifferingOnlyInCaseIsNotAddedTwice) {
+    answers = {"C:\\Data\\", "c:\\DATA\\", "C:\\Other\\"};
+    std::vector<std::string> seen;
+    run([&](HWND dialog) {
+        press(dialog, IDC_ADD_FOLDER);
+        press(dialog, IDC_ADD_FOLDER);
+        press(dialog, IDC_ADD_FOLDER);
+        seen = listed(dialog);
+        press(dialog, IDC_CANCEL_BUTTON);
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"C:\\Data\\", "C:\\Other\\"}));
+    EXPECT_EQ(titles[0], "Select folder for adding to scanning list.");
+}
+
+TEST_F(FoldersDialogTest, RemovingATreeKeepsFoldersThatOnlyStartAlike) {
+    slFoldersToScan = {"C:\\Data\\", "C:\\Data\\A\\", "c:\\data\\B\\", "C:\\Database\\", "D:\\Other\\"};
+    SaveFolders();
+    slFoldersToScan.clear();
+    MessageRecorder messages({mb::kIdYes});
+    std::vector<std::string> seen;
+    run([&](HWND dialog) {
+        select(dialog, "C:\\Data\\");
+        press(dialog, IDC_REMOVE_TREE);
+        seen = listed(dialog);
+        press(dialog, IDC_CANCEL_BUTTON);
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"C:\\Database\\", "D:\\Other\\"}));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Do you wish remove folder tree C:\\Data\\ from list?");
+    EXPECT_EQ(messages.shown[0].caption, "Question");
+    EXPECT_EQ(messages.shown[0].style, static_cast<uint32_t>(MB_YESNO | MB_ICONQUESTION));
+}
+
+TEST_F(FoldersDialogTest, RemoveAndEditOneFolder) {
+    slFoldersToScan = {"C:\\One\\", "C:\\Two\\", "C:\\Three\\"};
+    SaveFolders();
+    MessageRecorder messages({mb::kIdNo, mb::kIdYes});
+    answers = {"E:\\Edited\\"};
+    std::vector<std::string> afterNo, afterYes, afterEdit;
+    run([&](HWND dialog) {
+        select(dialog, "C:\\Two\\");
+        press(dialog, IDC_REMOVE_FOLDER);
+        afterNo = listed(dialog);
+        press(dialog, IDC_REMOVE_FOLDER);
+        afterYes = listed(dialog);
+        select(dialog, "C:\\Three\\");
+        press(dialog, IDC_EDIT_FOLDER);
+        afterEdit = listed(dialog);
+        SendMessageA(GetDlgItem(dialog, IDC_FOLDER_LIST), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        press(dialog, IDC_REMOVE_FOLDER);  // nothing selected: nothing asked, nothing removed
+        press(dialog, IDC_CANCEL_BUTTON);
+    });
+    EXPECT_EQ(afterNo.size(), 3u);
+    EXPECT_EQ(afterYes, (std::vector<std::string>{"C:\\One\\", "C:\\Three\\"}));
+    EXPECT_EQ(afterEdit, (std::vector<std::string>{"C:\\One\\", "E:\\Edited\\"}));
+    EXPECT_EQ(startPaths.back(), "C:\\Three\\");
+    EXPECT_EQ(titles.back(), "Edit folder");
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].text, "Do you wish remove folder C:\\Two\\ from list?");
+}
+
+TEST_F(FoldersDialogTest, OkStoresTheListAndCancelStoresNothing) {
+    slFoldersToScan = {"C:\\Kept\\"};
+    SaveFolders();
+    const RawValue before = Raw("slFoldersToScan");
+
+    answers = {"C:\\New\\"};
+    INT_PTR result = run([&](HWND dialog) {
+        press(dialog, IDC_ADD_FOLDER);
+        press(dialog, IDC_CANCEL_BUTTON);
+    });
+    EXPECT_EQ(result, 102);
+    EXPECT_EQ(Raw("slFoldersToScan").data, before.data);
+    EXPECT_EQ(slFoldersToScan, (std::vector<std::string>{"C:\\Kept\\"}));
+
+    answers = {"C:\\New\\"};
+    result = run([&](HWND dialog) {
+        press(dialog, IDC_ADD_FOLDER);
+        press(dialog, IDC_OK_BUTTON);
+    });
+    EXPECT_EQ(result, 101);
+    EXPECT_EQ(slFoldersToScan, (std::vector<std::string>{"C:\\Kept\\", "C:\\New\\"}));
+    EXPECT_EQ(Raw("slFoldersToScan").type, static_cast<DWORD>(REG_MULTI_SZ));
+    EXPECT_EQ(Raw("slFoldersToScan").data, std::string("C:\\Kept\\\0C:\\New\\\0\0", 18));
+}
+
+TEST_F(FoldersDialogTest, EscAndTheCloseBoxCancel) {
+    for (bool closeBox : {false, true}) {
+        answers = {"C:\\Never\\"};
+        INT_PTR result = run([&](HWND dialog) {
+            press(dialog, IDC_ADD_FOLDER);
+            if (closeBox)
+                SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+            else
+                SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_EQ(result, 102);
+        EXPECT_FALSE(KeyExists() && Raw("slFoldersToScan").data.find("Never") != std::string::npos);
+    }
+}
+
+}  // namespace

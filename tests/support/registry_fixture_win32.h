@@ -1,0 +1,34 @@
+// Tests that use the product's key: each starts from no key at all, and
+// reads what was stored with the system's own calls.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/string_list.h"
+
+struct RawValue {
+    DWORD type = REG_NONE;
+    std::string data;
+};
+
+class RegistryFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    static bool KeyExists();
+    static RawValue Raw(const std::string& name);
+    static DWORD RawDword(const std::string& name);
+    static void SetRaw(const std::string& name, DWORD type, const std::string& data);
+    static void SetRawDword(const std::string& name, DWORD value);
+    // The eleven values an installation leaves, with their defaults.
+    static void InstallDefaults();
+    static std::string DatFile(const std::string& name);
+    static void RemoveDatFile(const std::string& name);
+    // A folder list whose stored form has exactly this many bytes.
+    static StringList ListOfEncodedSize(size_t size);
+};
