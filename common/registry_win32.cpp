@@ -189,11 +189,12 @@ int32_t TMYREGISTRY::ReadInteger(const std::string& name) {
     }
 }
 
-void TMYREGISTRY::ReadBinaryData(const std::string& name, void* buffer, DWORD size) {
+DWORD TMYREGISTRY::ReadBinaryData(const std::string& name, void* buffer, DWORD size) {
     try {
-        registry_->ReadBinaryData(name, buffer, size);
+        return registry_->ReadBinaryData(name, buffer, size);
     } catch (...) {
         Error(kModuleID, 7);
+        return 0;
     }
 }
 

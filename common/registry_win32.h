@@ -72,7 +72,8 @@ public:
     std::string ReadString(const std::string& name);
     void WriteInteger(const std::string& name, int32_t value);
     int32_t ReadInteger(const std::string& name);
-    void ReadBinaryData(const std::string& name, void* buffer, DWORD size);
+    // Returns the number of bytes read, 0 after a failure.
+    DWORD ReadBinaryData(const std::string& name, void* buffer, DWORD size);
     void WriteBinaryData(const std::string& name, const void* buffer, DWORD size);
     // Appends the stored strings to list; true when they were read.
     bool ReadStrings(const std::string& name, StringList& list);

@@ -1,0 +1,468 @@
+#include "results_window_win32.h"
+
+#include <windowsx.h>
+
+#include "app/results/file_info_win32.h"
+#include "common/dialog_helpers_win32.h"
+#include "common/help_win32.h"
+#include "common/messagebox.h"
+#include "common/text.h"
+#include "common/toolbar_win32.h"
+#include "resources/resource.h"
+
+bool TallyLive = false;
+
+// --- TTREEVIEW ---------------------------------------------------------------
+
+void TTREEVIEW::AttachTo(HWND control) {
+    Handle = control;
+    ItemMask = TVIF_TEXT;
+}
+
+bool TTREEVIEW::get(HTREEITEM item, UINT mask, TVITEMA& record) {
+    record.hItem = item;
+    record.mask = mask;
+    return item && SendMessageA(Handle, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&record)) != FALSE;
+}
+
+bool TTREEVIEW::set(TVITEMA& record) {
+    return record.hItem && SendMessageA(Handle, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&record)) != FALSE;
+}
+
+int32_t TTREEVIEW::GetImage(HTREEITEM item) {
+    TVITEMA r{};
+    if (get(item, TVIF_IMAGE, r)) return r.iImage;
+    Error(kModuleID, 1);
+    return -1;
+}
+
+void TTREEVIEW::SetImage(HTREEITEM item, int32_t image) {
+    TVITEMA r{};
+    r.hItem = item;
+    r.mask = TVIF_IMAGE;
+    r.iImage = image;
+    if (!set(r)) Error(kModuleID, 2);
+}
+
+LPARAM TTREEVIEW::GetParam(HTREEITEM item) {
+    TVITEMA r{};
+    if (get(item, TVIF_PARAM, r)) return r.lParam;
+    Error(kModuleID, 3);
+    return -1;
+}
+
+void TTREEVIEW::SetParam(HTREEITEM item, LPARAM param) {
+    TVITEMA r{};
+    r.hItem = item;
+    r.mask = TVIF_PARAM;
+    r.lParam = param;
+    if (!set(r)) Error(kModuleID, 4);
+}
+
+int32_t TTREEVIEW::GetSelectedImage(HTREEITEM item) {
+    TVITEMA r{};
+    if (get(item, TVIF_SELECTEDIMAGE, r)) return r.iSelectedImage;
+    Error(kModuleID, 5);
+    return -1;
+}
+
+void TTREEVIEW::SetSelectedImage(HTREEITEM item, int32_t image) {
+    TVITEMA r{};
+    r.hItem = item;
+    r.mask = TVIF_SELECTEDIMAGE;
+    r.iSelectedImage = image;
+    if (!set(r)) Error(kModuleID, 6);
+}
+
+bool TTREEVIEW::IsBold(HTREEITEM item) {
+    TVITEMA r{};
+    r.stateMask = TVIS_BOLD;
+    if (get(item, TVIF_STATE, r)) return (r.state & TVIS_BOLD) != 0;
+    Error(kModuleID, 7);
+    return false;
+}
+
+void TTREEVIEW::SetBold(HTREEITEM item, bool on) {
+    TVITEMA r{};
+    r.hItem = item;
+    r.mask = TVIF_STATE;
+    r.state = on ? TVIS_BOLD : 0;
+    r.stateMask = TVIS_BOLD;
+    if (!set(r)) Error(kModuleID, 8);
+}
+
+std::string TTREEVIEW::GetText(HTREEITEM item) {
+    char text[256] = {};
+    TVITEMA r{};
+    r.pszText = text;
+    r.cchTextMax = sizeof text;
+    if (get(item, TVIF_TEXT, r)) return text;
+    Error(kModuleID, 9);
+    return {};
+}
+
+void TTREEVIEW::SetText(HTREEITEM item, const std::string& text) {
+    TVITEMA r{};
+    r.hItem = item;
+    r.mask = TVIF_TEXT;
+    r.pszText = const_cast<char*>(text.c_str());
+    if (!set(r)) Error(kModuleID, 10);
+}
+
+HTREEITEM TTREEVIEW::InsertItem(const std::string& text, int32_t image, int32_t selectedImage, LPARAM param) {
+    TVINSERTSTRUCTA in{};
+    in.hParent = InsertParent;
+    in.hInsertAfter = InsertAfter ? InsertAfter : TVI_LAST;
+    in.item.mask = ItemMask | TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    in.item.state = ItemState;
+    in.item.stateMask = ItemStateMask;
+    in.item.pszText = const_cast<char*>(text.c_str());
+    in.item.iImage = image;
+    in.item.iSelectedImage = selectedImage;
+    in.item.lParam = param;
+    return reinterpret_cast<HTREEITEM>(SendMessageA(Handle, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&in)));
+}
+
+HTREEITEM TTREEVIEW::Root() const { return TreeView_GetRoot(Handle); }
+HTREEITEM TTREEVIEW::FirstChild(HTREEITEM item) const { return TreeView_GetChild(Handle, item); }
+HTREEITEM TTREEVIEW::NextSibling(HTREEITEM item) const { return TreeView_GetNextSibling(Handle, item); }
+HTREEITEM TTREEVIEW::Focused() const { return TreeView_GetSelection(Handle); }
+
+HTREEITEM TTREEVIEW::ItemAt(int x, int y) const {
+    TVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    ScreenToClient(Handle, &hit.pt);
+    HTREEITEM item = TreeView_HitTest(Handle, &hit);
+    return (hit.flags & TVHT_ONITEM) ? item : nullptr;
+}
+
+void TTREEVIEW::SetImageList(HIMAGELIST list) { TreeView_SetImageList(Handle, list, TVSIL_NORMAL); }
+
+bool TTREEVIEW::DeleteItem(HTREEITEM item) {
+    for (HTREEITEM child = FirstChild(item); child;) {
+        HTREEITEM next = NextSibling(child);
+        if (!DeleteItem(child)) return false;
+        child = next;
+    }
+    return TreeView_DeleteItem(Handle, item) != FALSE;
+}
+
+// --- TRESVIEW ----------------------------------------------------------------
+
+TRESVIEW::TRESVIEW(HWND tree, HWND statusBar, TRESULTS& Results, TFILELIST& FileList) {
+    AttachTo(tree);
+    OwnerWindow = tree;
+    StatusBar = statusBar;
+    Fill(Results, FileList);
+}
+
+TRESVIEW::~TRESVIEW() = default;
+
+void TRESVIEW::Fill(TRESULTS& Results, TFILELIST& FileList) {
+    WaitCursor wait;
+    TallyLive = false;
+    for (Tally& t : Tallies) t = {};
+    UndoList.reset();
+    int i = 0;
+    const int count = Results.Count();
+    while (i <= count - 1) {
+        SetParent(TVI_ROOT);
+        const int32_t g = Results[i]->Group;
+        SetParent(InsertItem(Results.GroupLabel(g, FileList), 3, 3, -1));
+        while (i <= count - 1 && Results[i]->Group == g) {
+            TFILEINFO* f = Results.EntryFile(FileList, i);
+            InsertItem(f->FullPath(), 0, 0, reinterpret_cast<LPARAM>(f));
+            Tallies[TallyAll].Files += 1;
+            Tallies[TallyAll].Bytes += f->Size;
+            ++i;
+        }
+    }
+    TallyLive = true;
+}
+
+TFILEINFO* TRESVIEW::FileOf(HTREEITEM item) {
+    LPARAM p = GetParam(item);
+    return p == -1 || p == 0 ? nullptr : reinterpret_cast<TFILEINFO*>(p);
+}
+
+void TRESVIEW::Select(HTREEITEM item) {
+    if (GetParam(item) == -1 || IsBold(item)) return;
+    SetBold(item, true);
+    const TFILEINFO* f = FileOf(item);
+    SetTallyBytes(TallySel, Tallies[TallySel].Bytes + (f ? f->Size : 0));
+    SetTallyFiles(TallySel, Tallies[TallySel].Files + 1);
+}
+
+void TRESVIEW::Unselect(HTREEITEM item) {
+    if (GetParam(item) == -1 || !IsBold(item)) return;
+    SetBold(item, false);
+    const TFILEINFO* f = FileOf(item);
+    SetTallyBytes(TallySel, Tallies[TallySel].Bytes - (f ? f->Size : 0));
+    SetTallyFiles(TallySel, Tallies[TallySel].Files - 1);
+}
+
+void TRESVIEW::ToggleSelect(HTREEITEM item) {
+    if (IsBold(item))
+        Unselect(item);
+    else
+        Select(item);
+}
+
+void TRESVIEW::Mark(HTREEITEM item) {
+    if (GetImage(item) != 0) return;
+    SetImage(item, 1);
+    SetSelectedImage(item, 1);
+    const TFILEINFO* f = FileOf(item);
+    SetTallyBytes(TallyDel, Tallies[TallyDel].Bytes + (f ? f->Size : 0));
+    SetTallyFiles(TallyDel, Tallies[TallyDel].Files + 1);
+}
+
+void TRESVIEW::Unmark(HTREEITEM item) {
+    if (GetImage(item) != 1) return;
+    SetImage(item, 0);
+    SetSelectedImage(item, 0);
+    const TFILEINFO* f = FileOf(item);
+    SetTallyBytes(TallyDel, Tallies[TallyDel].Bytes - (f ? f->Size : 0));
+    SetTallyFiles(TallyDel, Tallies[TallyDel].Files - 1);
+}
+
+void TRESVIEW::MarkIfSelected(HTREEITEM item) {
+    if (IsBold(item)) Mark(item);
+}
+
+void TRESVIEW::UnmarkIfSelected(HTREEITEM item) {
+    if (IsBold(item)) Unmark(item);
+}
+
+void TRESVIEW::ForAllFiles(HTREEITEM item, Operation operation) {
+    while (item) {
+        if (HTREEITEM child = FirstChild(item))
+            ForAllFiles(child, operation);
+        else
+            (this->*operation)(item);
+        item = NextSibling(item);
+    }
+}
+
+void TRESVIEW::WriteTally(int k) {
+    const std::string text =
+        SizeText(Tallies[k].Bytes) + " bytes in " + std::to_string(Tallies[k].Files) + " files";
+    SendMessageA(StatusBar, SB_SETTEXTA, static_cast<WPARAM>(2 * k + 1), reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TRESVIEW::SetTallyBytes(int k, int64_t bytes) {
+    Tallies[k].Bytes = bytes;
+    if (TallyLive) WriteTally(k);
+}
+
+void TRESVIEW::SetTallyFiles(int k, int32_t files) {
+    Tallies[k].Files = files;
+    if (TallyLive) WriteTally(k);
+}
+
+bool TRESVIEW::FileData(HTREEITEM item, platform::FindData& record, std::string& folder) {
+    if (!item) return false;
+    const TFILEINFO* f = FileOf(item);
+    if (!f) return false;
+    record.Name = f->Name;
+    record.ShortName = f->ShortName;
+    record.Size = f->Size;
+    record.Attributes = f->Attributes;
+    record.Created = f->Created;
+    record.Written = f->Written;
+    record.Accessed = f->Accessed;
+    folder = f->FolderPath();
+    return true;
+}
+
+void TRESVIEW::ToggleAt(int x, int y) {
+    if (HTREEITEM item = ItemAt(x, y)) ToggleSelect(item);
+}
+
+bool TRESVIEW::DeleteItem(HTREEITEM item) {
+    if (TFILEINFO* f = FileOf(item)) f->Deleted = true;
+    return TTREEVIEW::DeleteItem(item);
+}
+
+// --- the window --------------------------------------------------------------
+
+namespace {
+
+TRESVIEW* currentView = nullptr;
+
+struct ResultsInput {
+    TRESULTS* results;
+    TFILELIST* files;
+};
+
+class ResultsDialog {
+public:
+    static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+        try {
+            if (message == WM_INITDIALOG) {
+                auto* self = new ResultsDialog(dialog, *reinterpret_cast<ResultsInput*>(lParam));
+                SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+                self->OnInit();
+                return TRUE;
+            }
+            auto* self = reinterpret_cast<ResultsDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+            if (!self) return FALSE;
+            if (message == WM_NCDESTROY) {
+                SetWindowLongPtrA(dialog, DWLP_USER, 0);
+                delete self;
+                return FALSE;
+            }
+            if (DefaultDialogCommands(dialog, message, wParam)) return TRUE;
+            switch (message) {
+            case WM_SIZE:
+                self->Layout();
+                return TRUE;
+            case WM_COMMAND:
+                return self->OnCommand(LOWORD(wParam));
+            case WM_NOTIFY:
+                return self->OnNotify(reinterpret_cast<NMHDR*>(lParam));
+            case WM_CONTEXTMENU:
+                if (reinterpret_cast<HWND>(wParam) == self->tree()) {
+                    POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+                    if (lParam == -1) GetCursorPos(&at);
+                    self->view_->ToggleAt(at.x, at.y);
+                    return TRUE;
+                }
+                return FALSE;
+            case WM_HELP:
+                ShowContextHelp(dialog, IDH_RESULTS);
+                return TRUE;
+            }
+        } catch (const std::exception& e) {
+            ShowMessageBox(dialog, e.what(), "Error", mb::kIconHand);
+        }
+        return FALSE;
+    }
+
+private:
+    ResultsDialog(HWND dialog, ResultsInput input) : dialog_(dialog), input_(input) {}
+    ~ResultsDialog() {
+        if (currentView == view_.get()) currentView = nullptr;
+        if (images_) ImageList_Destroy(images_);
+    }
+
+    HWND tree() const { return GetDlgItem(dialog_, IDC_RESULTS_TREE); }
+
+    void OnInit() {
+        status_ = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", dialog_, IDC_STATUS_BAR);
+        RECT outer{};
+        GetWindowRect(dialog_, &outer);
+        const int t = (outer.right - outer.left) / 3;
+        const int q = t / 4;
+        int edges[6] = {q, t, t + q, 2 * t, 2 * t + q, 3 * t};
+        SendMessageA(status_, SB_SETPARTS, 6, reinterpret_cast<LPARAM>(edges));
+        const char* labels[3] = {"All :", "Sel :", "Del :"};
+        for (int k = 0; k < 3; ++k)
+            SendMessageA(status_, SB_SETTEXTA, static_cast<WPARAM>(2 * k) | SBT_POPOUT,
+                         reinterpret_cast<LPARAM>(labels[k]));
+        view_ = std::make_unique<TRESVIEW>(tree(), status_, *input_.results, *input_.files);
+        currentView = view_.get();
+        images_ = ImageList_Create(16, 16, ILC_COLOR4, 4, 0);
+        for (UINT id : {IDB_FILE, IDB_MARKED, IDB_UNUSED, IDB_GROUP}) {
+            HBITMAP picture = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+            ImageList_Add(images_, picture, nullptr);
+            DeleteObject(picture);
+        }
+        view_->SetImageList(images_);
+        toolbar_ = CreateButtonToolbar(dialog_, IDC_TOOLBAR, IDB_RESULTS_TOOLBAR, 7,
+                                       {{0, 0, 200}, {IDC_RUN_RULE, 0}, {0, 0, 0}, {IDC_MARK, 1}, {IDC_UNMARK, 2},
+                                        {0, 0, 0}, {IDC_DELETE_MARKED, 3}, {0, 0, 0}, {IDC_FILE_INFO, 4},
+                                        {IDC_HELP_BUTTON, 5}});
+        HWND rules = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 0, 200,
+                                     175, toolbar_, reinterpret_cast<HMENU>(IDC_RULE_LIST), GetModuleHandleA(nullptr),
+                                     nullptr);
+        SendMessageA(rules, WM_SETFONT, SendMessageA(dialog_, WM_GETFONT, 0, 0), FALSE);
+        FillComboFromStrings(toolbar_, IDC_RULE_LIST, IDS_RULE_FIRST);
+        SendMessageA(rules, CB_SETCURSEL, 0, 0);
+        for (int k = 0; k < 3; ++k) view_->WriteTally(k);
+        Layout();
+        SetWindowContextHelpId(dialog_, IDH_RESULTS);
+    }
+
+    void Layout() {
+        if (!toolbar_ || !status_) return;
+        RECT client{};
+        GetClientRect(dialog_, &client);
+        SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
+        SendMessageA(status_, WM_SIZE, 0, 0);
+        RECT bar{}, status{};
+        GetWindowRect(toolbar_, &bar);
+        GetWindowRect(status_, &status);
+        const int top = bar.bottom - bar.top;
+        const int bottom = client.bottom - (status.bottom - status.top);
+        MoveWindow(tree(), 0, top, client.right, bottom > top ? bottom - top : 0, TRUE);
+    }
+
+    INT_PTR OnCommand(int id) {
+        switch (id) {
+        case IDC_RUN_RULE:
+            return TRUE;  // the selection rules arrive with automatic selection
+        case IDC_MARK:
+            view_->ForAllFiles(view_->Root(), &TRESVIEW::MarkIfSelected);
+            return TRUE;
+        case IDC_UNMARK:
+            view_->ForAllFiles(view_->Root(), &TRESVIEW::UnmarkIfSelected);
+            return TRUE;
+        case IDC_DELETE_MARKED:
+            return TRUE;  // deleting marked files arrives with the deletion step
+        case IDC_FILE_INFO: {
+            platform::FindData record;
+            std::string folder;
+            if (view_->FileData(view_->Focused(), record, folder)) ShowFileInfo(dialog_, record, folder);
+            return TRUE;
+        }
+        }
+        return FALSE;
+    }
+
+    INT_PTR OnNotify(NMHDR* header) {
+        if (header->idFrom == IDC_RESULTS_TREE && header->code == TVN_KEYDOWN) {
+            if (reinterpret_cast<NMTVKEYDOWN*>(header)->wVKey == VK_SPACE) {
+                if (HTREEITEM focused = view_->Focused()) view_->ToggleSelect(focused);
+                SetWindowLongPtrA(dialog_, DWLP_MSGRESULT, 1);
+                return TRUE;
+            }
+            return FALSE;
+        }
+        if (header->code == TTN_NEEDTEXTA) {
+            int stringId = 0;
+            switch (header->idFrom) {
+            case IDC_RUN_RULE: stringId = 50; break;
+            case IDC_MARK: stringId = 51; break;
+            case IDC_UNMARK: stringId = 52; break;
+            case IDC_DELETE_MARKED: stringId = 53; break;
+            case IDC_HELP_BUTTON: stringId = 54; break;
+            case IDC_FILE_INFO: stringId = 55; break;
+            }
+            tip_ = stringId ? LoadStr(static_cast<UINT>(stringId)) : std::string();
+            reinterpret_cast<TOOLTIPTEXTA*>(header)->lpszText = const_cast<char*>(tip_.c_str());
+            return TRUE;
+        }
+        return FALSE;
+    }
+
+    HWND dialog_;
+    ResultsInput input_;
+    HWND status_ = nullptr;
+    HWND toolbar_ = nullptr;
+    HIMAGELIST images_ = nullptr;
+    std::unique_ptr<TRESVIEW> view_;
+    std::string tip_;
+};
+
+}  // namespace
+
+INT_PTR ResultsWindow(HWND owner, TRESULTS& Results, TFILELIST& FileList) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&icc);
+    ResultsInput input{&Results, &FileList};
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_RESULTS), owner, ResultsDialog::Procedure,
+                           reinterpret_cast<LPARAM>(&input));
+}
+
+TRESVIEW* CurrentResultsView() { return currentView; }

@@ -1,0 +1,20 @@
+// VarnokScan.exe: start-up, the main window and the message loop.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/shell/main_window_win32.h"
+#include "app/shell/shortcuts_win32.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    InitializeProgram();
+    FileList.reset();
+    RegisterMainWindowClass(instance);
+    HWND window = CreateMainWindow(instance);
+    InitCommonControls();
+    LoadShortcuts();
+    if (window) {
+        ShowWindow(window, show);
+        UpdateWindow(window);
+    }
+    return RunMessageLoop();
+}

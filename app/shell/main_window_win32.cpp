@@ -1,0 +1,197 @@
+#include "main_window_win32.h"
+
+#include <commctrl.h>
+
+#include "app/results/results_window_win32.h"
+#include "app/scan/detection.h"
+#include "app/scan/progress_window_win32.h"
+#include "app/shell/folder_browser_win32.h"
+#include "app/shell/folders_dialog_win32.h"
+#include "app/shell/settings.h"
+#include "app/shell/shortcuts_win32.h"
+#include "common/dialog_helpers_win32.h"
+#include "common/help_win32.h"
+#include "common/messagebox.h"
+#include "common/registry_win32.h"
+#include "common/text.h"
+#include "resources/resource.h"
+
+HWND MainWindow = nullptr;
+std::unique_ptr<TFILELIST> FileList;
+std::unique_ptr<TRESULTS> Results;
+
+namespace {
+
+const char* const kClassName = "VarnokScan";
+const char* const kTitle = "Varnok scan (Trellane)";
+
+bool notEmpty(const TVARNOKLIST* list) { return list && list->Count() > 0; }
+
+void winHelp(UINT command, ULONG_PTR data) { WinHelpA(MainWindow, HelpFilePath().c_str(), command, data); }
+
+void runScan() {
+    if (notEmpty(FileList.get()) || notEmpty(Results.get())) {
+        if (ShowMessageBox(MainWindow, "Do you want to clear results of the previous search of files - duplicates?",
+                           "Question", mb::kYesNo | mb::kIconQuestion) != mb::kIdYes)
+            return;
+        ClearResults();
+    }
+    if (slFoldersToScan.empty() && SendMessageA(MainWindow, WM_COMMAND, IDM_FOLDERS, 0) == kIdCancelButton) return;
+    SetWaitCursor(true);
+    if (!CollectFiles(FileList)) {
+        SetWaitCursor(false);
+        ShowMessageBox(MainWindow, "Error while reading files list!", "This is error message! I am sorry...",
+                       mb::kIconHand);
+        return;
+    }
+    if (FileList->Count() > 0) {
+        ProgressWindow window;
+        TTIMEORACLE tracker(&window);
+        Results = FindDuplicates(*FileList, &tracker);
+    }
+    SendMessageA(MainWindow, WM_COMMAND, IDM_VIEW_RESULTS, 0);
+    SetWaitCursor(false);
+}
+
+void viewResults() {
+    if (!notEmpty(Results.get())) {
+        ShowMessageBox(MainWindow,
+                       "I am sorry, but double files not found! Please try VarnokScan with anower settings...",
+                       "I am sorry...", mb::kIconInformation | mb::kHelp);
+        EnableResultItems(false);
+        return;
+    }
+    EnableResultItems(true);
+    ResultsWindow(MainWindow, *Results, *FileList);
+}
+
+LRESULT onCommand(HWND window, int id) {
+    switch (id) {
+    case IDM_RUN:
+        runScan();
+        return 0;
+    case IDM_VIEW_RESULTS:
+        viewResults();
+        return 0;
+    case IDM_CLEAR_RESULTS:
+        if (ShowMessageBox(window, "Are you shure to clear last VarnokScan result?", "Question",
+                           mb::kYesNo | mb::kIconQuestion | mb::kHelp) == mb::kIdYes)
+            ClearResults();
+        return 0;
+    case IDM_EXIT:
+        ExitProgram(true);
+        return 0;
+    case IDM_FOLDERS:
+        return FoldersDialog(window);
+    case IDM_SHORTCUTS:
+        ShortcutsDialog(window);
+        return 0;
+    case IDM_HELP_INDEX:
+        winHelp(HELP_CONTENTS, 0);
+        return 0;
+    case IDM_HELP_SEARCH:
+        winHelp(HELP_KEY, reinterpret_cast<ULONG_PTR>(""));
+        return 0;
+    case IDM_HELP_USING:
+        winHelp(HELP_HELPONHELP, 0);
+        return 0;
+    }
+    // Masks (151), options (152), feedback (156), update (158), about (163) and
+    // tips (235) arrive with their dialogs; Context (1998) and Previous help
+    // (161) have no action of their own here.
+    return 0;
+}
+
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        switch (message) {
+        case WM_COMMAND:
+            return onCommand(window, LOWORD(wParam));
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == SC_CLOSE) {
+                ExitProgram(true);
+                return 0;
+            }
+            break;
+        case WM_HELP: {
+            const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
+            WinHelpA(window, HelpFilePath().c_str(), HELP_CONTEXT, info->dwContextId);
+            return TRUE;
+        }
+        case WM_DESTROY:
+            if (window == MainWindow) MainWindow = nullptr;
+            PostQuitMessage(0);
+            return 0;
+        }
+    } catch (const std::exception& e) {
+        ShowMessageBox(window, e.what(), "Error", mb::kIconHand);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void InitializeProgram() {
+    HelpFilePath();
+    LoadAppPath();
+    SetUnixWildcards(false);
+    LoadMasks();
+    LoadDateTimeFormats();
+    bWarnInternet = false;
+    LoadSettings();
+    FolderBrowserFlags = 0x30;
+    LoadFolders();
+}
+
+bool RegisterMainWindowClass(HINSTANCE instance) {
+    WNDCLASSA wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = windowProcedure;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    wc.lpszMenuName = "LISTBOXMENU";
+    wc.lpszClassName = kClassName;
+    return RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+HWND CreateMainWindow(HINSTANCE instance) {
+    MainWindow = CreateWindowExA(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    return MainWindow;
+}
+
+int RunMessageLoop() {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (MainWindow && AcceleratorTable && TranslateAcceleratorA(MainWindow, AcceleratorTable, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void EnableResultItems(bool enable) {
+    HMENU first = GetSubMenu(GetMenu(MainWindow), 0);
+    for (UINT position : {2u, 3u}) EnableMenuItem(first, position, MF_BYPOSITION | (enable ? MF_ENABLED : MF_GRAYED));
+    DrawMenuBar(MainWindow);
+}
+
+void ClearResults() {
+    Results.reset();
+    FileList.reset();
+    EnableResultItems(false);
+}
+
+void ExitProgram(bool confirm) {
+    if (confirm && ShowMessageBox(MainWindow, "Are you shure to leave Varnok scan (Trellane)?", "Question",
+                                  mb::kYesNo | mb::kIconQuestion | mb::kHelp) != mb::kIdYes)
+        return;
+    ClearResults();
+    slFoldersToScan.clear();
+    slIncludedFiles.clear();
+    slExcludedFiles.clear();
+    SendMessageA(MainWindow, WM_CLOSE, 0, 0);
+}

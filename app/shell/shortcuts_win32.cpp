@@ -1,0 +1,305 @@
+#include "shortcuts_win32.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "common/dialog_helpers_win32.h"
+#include "common/help_win32.h"
+#include "common/messagebox.h"
+#include "common/registry_win32.h"
+#include "common/syserror.h"
+#include "common/toolbar_win32.h"
+#include "resources/resource.h"
+
+HACCEL AcceleratorTable = nullptr;
+
+void LoadShortcuts() {
+    // Without the product key, or without a readable table, the defaults serve.
+    Shortcuts = DefaultShortcuts();
+    if (auto registry = TMYTMPREG::Create()) {
+        std::string bytes(kShortcutRows * sizeof(ShortcutEntry), '\0');
+        DWORD read = registry->ReadBinaryData("ShortCuts", bytes.data(), static_cast<DWORD>(bytes.size()));
+        if (registry->Failed || read != bytes.size() || !DecodeShortcuts(bytes, Shortcuts)) Shortcuts = DefaultShortcuts();
+    }
+    BuildAccelerators();
+}
+
+void BuildAccelerators() {
+    if (AcceleratorTable) DestroyAcceleratorTable(AcceleratorTable);
+    std::vector<ACCEL> accelerators;
+    for (const ShortcutEntry& e : Shortcuts) accelerators.push_back({e.flags, e.key, e.command});
+    AcceleratorTable = CreateAcceleratorTableA(accelerators.data(), static_cast<int>(accelerators.size()));
+}
+
+void SaveShortcuts() {
+    auto registry = TMYREGISTRY::Create(HKEY_CURRENT_USER, "Software\\Varnok Com.\\Varnok Scan");
+    if (!registry) return;
+    const std::string bytes = EncodeShortcuts(Shortcuts);
+    registry->WriteBinaryData("ShortCuts", bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+bool CheckShortcutFree(HWND owner, size_t row, const ShortcutEntry& entry) {
+    if (FindShortcutClash(Shortcuts, row, entry) < 0) return true;
+    ShowMessageBox(owner,
+                   "Excuse, the combination of keys chosen you is already associated to other command. Please choose "
+                   "other combination of keys, or press \"Cancel\" for exit.",
+                   "Error", mb::kIconHand);
+    return false;
+}
+
+namespace {
+
+std::string actionName(size_t row) { return LoadStr(ShortcutActionNameId(row)); }
+
+struct EditState {
+    std::string name;
+    ShortcutEntry* entry;
+};
+
+INT_PTR CALLBACK editProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        auto* state = reinterpret_cast<EditState*>(lParam);
+        SetItemText(dialog, IDC_ACTION_NAME, state->name);
+        SetCheck(dialog, IDC_KEY_CTRL, state->entry->flags & kFControl);
+        SetCheck(dialog, IDC_KEY_ALT, state->entry->flags & kFAlt);
+        SetCheck(dialog, IDC_KEY_SHIFT, state->entry->flags & kFShift);
+        for (const KeyName& k : KeyNames())
+            SendDlgItemMessageA(dialog, IDC_KEY_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(k.name));
+        SendDlgItemMessageA(dialog, IDC_KEY_LIST, CB_SETCURSEL, static_cast<WPARAM>(KeyIndex(state->entry->key)), 0);
+        SetWindowContextHelpId(dialog, IDH_EDIT_SHORTCUT);
+        return TRUE;
+    }
+    auto* state = reinterpret_cast<EditState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (!state) return FALSE;
+    if (message == WM_HELP) {
+        ShowContextHelp(dialog, IDH_EDIT_SHORTCUT);
+        return TRUE;
+    }
+    if (message != WM_COMMAND) return FALSE;
+    switch (LOWORD(wParam)) {
+    case IDOK: {
+        uint8_t flags = kFVirtKey;
+        if (IsChecked(dialog, IDC_KEY_CTRL)) flags |= kFControl;
+        if (IsChecked(dialog, IDC_KEY_ALT)) flags |= kFAlt;
+        if (IsChecked(dialog, IDC_KEY_SHIFT)) flags |= kFShift;
+        LRESULT chosen = SendDlgItemMessageA(dialog, IDC_KEY_LIST, CB_GETCURSEL, 0, 0);
+        state->entry->flags = flags;
+        state->entry->key = chosen >= 0 && chosen < static_cast<LRESULT>(kKeyNameCount)
+                                ? KeyNames()[static_cast<size_t>(chosen)].code
+                                : 0xFFFF;
+        EndDialog(dialog, 1);
+        return TRUE;
+    }
+    case IDCANCEL:
+        EndDialog(dialog, 2);
+        return TRUE;
+    case IDC_HELP_BUTTON:
+        ShowContextHelp(dialog, IDH_EDIT_SHORTCUT);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+class ShortcutsWindow {
+public:
+    static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_INITDIALOG) {
+            auto* self = new ShortcutsWindow(dialog);
+            SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+            self->OnInit();
+            return TRUE;
+        }
+        auto* self = reinterpret_cast<ShortcutsWindow*>(GetWindowLongPtrA(dialog, DWLP_USER));
+        if (!self) return FALSE;
+        try {
+            switch (message) {
+            case WM_COMMAND:
+                return self->OnCommand(LOWORD(wParam));
+            case WM_SYSCOMMAND:
+                if ((wParam & 0xFFF0) == SC_CLOSE) return self->OnCommand(IDCANCEL);
+                return FALSE;
+            case WM_NOTIFY:
+                return self->OnNotify(reinterpret_cast<NMHDR*>(lParam));
+            case WM_SIZE:
+                self->Layout();
+                return TRUE;
+            case WM_SIZING:
+                KeepMinimumSize(static_cast<int>(wParam), *reinterpret_cast<RECT*>(lParam));
+                return TRUE;
+            case WM_HELP:
+                ShowContextHelp(dialog, IDH_SHORTCUTS);
+                return TRUE;
+            case WM_NCDESTROY:
+                SetWindowLongPtrA(dialog, DWLP_USER, 0);
+                delete self;
+                return FALSE;
+            }
+        } catch (const std::exception& e) {
+            ShowMessageBox(dialog, e.what(), "Error", mb::kIconHand);
+        }
+        return FALSE;
+    }
+
+    // While a border is dragged the dialog stays at least 145 x 150 pixels.
+    static void KeepMinimumSize(int edge, RECT& r) {
+        if (r.right - r.left < 145) {
+            if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT)
+                r.left = r.right - 145;
+            else
+                r.right = r.left + 145;
+        }
+        if (r.bottom - r.top < 150) {
+            if (edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT || edge == WMSZ_BOTTOMRIGHT)
+                r.bottom = r.top + 150;
+            else
+                r.top = r.bottom - 150;
+        }
+    }
+
+private:
+    explicit ShortcutsWindow(HWND dialog) : dialog_(dialog), saved_(Shortcuts) {}
+
+    HWND list() const { return GetDlgItem(dialog_, IDC_SHORTCUT_LIST); }
+
+    void OnInit() {
+        toolbar_ = CreateButtonToolbar(dialog_, IDC_TOOLBAR, IDB_SHORTCUTS_TOOLBAR, 6,
+                                       {{IDC_SHORTCUT_EDIT, 0}, {IDC_SHORTCUT_CLEAR, 1}, {0, 0, 8}, {IDOK, 3},
+                                        {IDCANCEL, 4}, {0, 0, 8}, {IDC_HELP_BUTTON, 5}});
+        ListView_SetExtendedListViewStyle(list(), LVS_EX_FULLROWSELECT);
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.cx = 200;
+        column.pszText = const_cast<char*>("Keyboard shortcut");
+        SendMessageA(list(), LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+        column.cx = 400;
+        column.pszText = const_cast<char*>("Action");
+        SendMessageA(list(), LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+        ListView_SetItemCountEx(list(), kShortcutRows, 0);
+        SetWindowContextHelpId(dialog_, IDH_SHORTCUTS);
+        Layout();
+    }
+
+    void Layout() {
+        RECT client{};
+        GetClientRect(dialog_, &client);
+        SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
+        RECT bar{};
+        GetWindowRect(toolbar_, &bar);
+        const int top = bar.bottom - bar.top;
+        MoveWindow(list(), 0, top, client.right, client.bottom - top, TRUE);
+    }
+
+    int selectedRow() const { return static_cast<int>(SendMessageA(list(), LVM_GETSELECTIONMARK, 0, 0)); }
+
+    INT_PTR OnCommand(int id) {
+        switch (id) {
+        case IDC_SHORTCUT_EDIT:
+            Edit();
+            return TRUE;
+        case IDC_SHORTCUT_CLEAR:
+            Clear();
+            return TRUE;
+        case IDOK:
+            SaveShortcuts();
+            BuildAccelerators();
+            EndDialog(dialog_, 1);
+            return TRUE;
+        case IDCANCEL:
+            Shortcuts = saved_;
+            EndDialog(dialog_, 2);
+            return TRUE;
+        case IDC_HELP_BUTTON:
+            ShowContextHelp(dialog_, IDH_SHORTCUTS);
+            return TRUE;
+        }
+        return FALSE;
+    }
+
+    void Edit() {
+        const int row = selectedRow();
+        if (row < 0 || row >= static_cast<int>(kShortcutRows)) {
+            ShowMessageBox(dialog_,
+                           "Please, before a defining or editing a keyboard shortcut, choose the necessary command "
+                           "from the list.",
+                           "Sorry...", mb::kIconHand);
+            return;
+        }
+        ShortcutEntry copy = Shortcuts[static_cast<size_t>(row)];
+        for (;;) {
+            if (!EditShortcut(dialog_, actionName(static_cast<size_t>(row)), copy)) return;
+            if (CheckShortcutFree(dialog_, static_cast<size_t>(row), copy)) {
+                Shortcuts[static_cast<size_t>(row)] = copy;
+                InvalidateRect(list(), nullptr, TRUE);
+                return;
+            }
+        }
+    }
+
+    void Clear() {
+        const int row = selectedRow();
+        if (row < 0 || row >= static_cast<int>(kShortcutRows)) {
+            ShowMessageBox(dialog_,
+                           "Please, before clearing a keyboard shortcut, choose the necessary command from the list.",
+                           "Sorry...", mb::kIconHand);
+            return;
+        }
+        ShortcutEntry& entry = Shortcuts[static_cast<size_t>(row)];
+        if (entry.key == 0) return;
+        const std::string question = "You want to remove assignment of a keys combination \"" + ShortcutText(entry) +
+                                     "\" from operation \"" + actionName(static_cast<size_t>(row)) + "\"?\rRemove?";
+        if (ShowMessageBox(dialog_, question, "Question", mb::kYesNo | mb::kIconQuestion) != mb::kIdYes) return;
+        entry.flags = 0;
+        entry.key = 0;
+        InvalidateRect(list(), nullptr, TRUE);
+    }
+
+    INT_PTR OnNotify(NMHDR* header) {
+        if (header->code == LVN_GETDISPINFOA && header->idFrom == IDC_SHORTCUT_LIST) {
+            auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+            const auto row = static_cast<size_t>(info->item.iItem);
+            if ((info->item.mask & LVIF_TEXT) && row < kShortcutRows) {
+                text_ = info->item.iSubItem == 0 ? ShortcutListText(Shortcuts[row]) : actionName(row);
+                lstrcpynA(info->item.pszText, text_.c_str(), info->item.cchTextMax);
+            }
+            return TRUE;
+        }
+        if (header->code == TTN_NEEDTEXTA) {
+            auto* tip = reinterpret_cast<TOOLTIPTEXTA*>(header);
+            int stringId = 0;
+            switch (header->idFrom) {
+            case IDC_SHORTCUT_EDIT: stringId = 60; break;
+            case IDC_SHORTCUT_CLEAR: stringId = 61; break;
+            case IDOK: stringId = 62; break;
+            case IDCANCEL: stringId = 63; break;
+            case IDC_HELP_BUTTON: stringId = 64; break;
+            }
+            text_ = stringId ? LoadStr(static_cast<UINT>(stringId)) : std::string();
+            tip->lpszText = const_cast<char*>(text_.c_str());
+            return TRUE;
+        }
+        return FALSE;
+    }
+
+    HWND dialog_;
+    HWND toolbar_ = nullptr;
+    ShortcutTable saved_;
+    std::string text_;
+};
+
+}  // namespace
+
+bool EditShortcut(HWND owner, const std::string& name, ShortcutEntry& entry) {
+    EditState state{name, &entry};
+    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EDIT_SHORTCUT), owner,
+                                     editProcedure, reinterpret_cast<LPARAM>(&state));
+    if (result == 1) return true;
+    if (result != 2) ShowMessageBox(owner, SysErrorText(GetLastError()), "Error", mb::kIconHand);
+    return false;
+}
+
+bool ShortcutsDialog(HWND owner) {
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SHORTCUTS), owner,
+                           ShortcutsWindow::Procedure, 0) == 1;
+}

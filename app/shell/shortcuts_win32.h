@@ -1,0 +1,23 @@
+// Keyboard shortcuts on Windows: the stored table, the live accelerator
+// table of the main loop, and the dialogs that edit them.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/shell/shortcuts.h"
+
+// The live accelerator table of the main message loop.
+extern HACCEL AcceleratorTable;
+
+void LoadShortcuts();
+void BuildAccelerators();
+void SaveShortcuts();
+
+// True when the user left the dialog with Apply.
+bool ShortcutsDialog(HWND owner);
+// True when the user confirmed; entry then holds the new flags and key.
+bool EditShortcut(HWND owner, const std::string& actionName, ShortcutEntry& entry);
+// False, after telling the user, when another row has the same combination.
+bool CheckShortcutFree(HWND owner, size_t row, const ShortcutEntry& entry);
