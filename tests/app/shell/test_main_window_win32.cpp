@@ -1,0 +1,476 @@
+// The program's windows driven in-process as a user would: the main window's
+// commands, the results window over a real scan, and the shortcuts dialogs.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "app/results/results_window_win32.h"
+#include "app/shell/folder_browser_win32.h"
+#include "app/shell/main_window_win32.h"
+#include "app/shell/settings.h"
+#include "app/shell/shortcuts_win32.h"
+#include "common/dialog_helpers_win32.h"
+#include "resources/resource.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/modal_driver_win32.h"
+#include "tests/support/registry_fixture_win32.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+const char* const kResultsCaption = "Results of search of files - duplicates and clones...";
+
+class ProgramTest : public RegistryFixture {
+protected:
+    void SetUp() override {
+        RegistryFixture::SetUp();
+        InstallDefaults();
+        ASSERT_TRUE(RegisterMainWindowClass(GetModuleHandleA(nullptr)));
+        ASSERT_NE(CreateMainWindow(GetModuleHandleA(nullptr)), nullptr);
+    }
+    void TearDown() override {
+        if (MainWindow) DestroyWindow(MainWindow);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        Results.reset();
+        FileList.reset();
+        Shortcuts = DefaultShortcuts();
+        RegistryFixture::TearDown();
+    }
+
+    static LRESULT command(int id) { return SendMessageA(MainWindow, WM_COMMAND, id, 0); }
+
+    // A tree with two groups: two copies of a 150000-byte file and three of a small one.
+    std::string makeTree() {
+        std::string big(150000, 'b');
+        tree.write("one/big.dat", big);
+        tree.write("two/big.dat", big);
+        tree.write("one/small.txt", "small");
+        tree.write("two/small.txt", "small");
+        tree.write("two/Small.TXT.bak", "small");
+        tree.write("one/unique.txt", "unique");
+        slFoldersToScan = {tree.path("one") + "\\", tree.path("two") + "\\"};
+        return tree.entry();
+    }
+
+    TempFolder tree;
+};
+
+// What the open results window shows.
+struct TreeView {
+    HWND dialog, tree;
+    explicit TreeView(HWND d) : dialog(d), tree(GetDlgItem(d, IDC_RESULTS_TREE)) {}
+
+    std::string text(HTREEITEM item) const {
+        char buffer[512] = {};
+        TVITEMA r{};
+        r.hItem = item;
+        r.mask = TVIF_TEXT;
+        r.pszText = buffer;
+        r.cchTextMax = sizeof buffer;
+        TreeView_GetItem(tree, &r);
+        return buffer;
+    }
+    TVITEMA item(HTREEITEM h) const {
+        TVITEMA r{};
+        r.hItem = h;
+        r.mask = TVIF_STATE | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        r.stateMask = TVIS_BOLD;
+        TreeView_GetItem(tree, &r);
+        return r;
+    }
+    bool bold(HTREEITEM h) const { return item(h).state & TVIS_BOLD; }
+    int image(HTREEITEM h) const { return item(h).iImage; }
+    std::vector<HTREEITEM> groups() const {
+        std::vector<HTREEITEM> out;
+        for (HTREEITEM g = TreeView_GetRoot(tree); g; g = TreeView_GetNextSibling(tree, g)) out.push_back(g);
+        return out;
+    }
+    std::vector<HTREEITEM> files(HTREEITEM group) const {
+        std::vector<HTREEITEM> out;
+        for (HTREEITEM f = TreeView_GetChild(tree, group); f; f = TreeView_GetNextSibling(tree, f)) out.push_back(f);
+        return out;
+    }
+    std::string status(int part) const {
+        char buffer[256] = {};
+        SendMessageA(GetDlgItem(dialog, IDC_STATUS_BAR), SB_GETTEXTA, static_cast<WPARAM>(part),
+                     reinterpret_cast<LPARAM>(buffer));
+        return buffer;
+    }
+    void focus(HTREEITEM h) const { TreeView_SelectItem(tree, h); }
+    void space() const { SendMessageA(tree, WM_KEYDOWN, VK_SPACE, 0); }
+    void press(int id) const { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    void escape() const { SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }
+};
+
+TEST_F(ProgramTest, RunWithNoFoldersOpensTheFoldersDialogAndCancelEndsQuietly) {
+    MessageRecorder messages;
+    ModalDriver driver("Please select folders for scanning...",
+                       [](HWND dialog) { SendMessageA(dialog, WM_COMMAND, IDC_CANCEL_BUTTON, 0); });
+    command(IDM_RUN);
+    EXPECT_TRUE(driver.found());
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(Results, nullptr);
+    EXPECT_EQ(FileList, nullptr);
+}
+
+TEST_F(ProgramTest, RunKeepsOldResultsWhenTheUserSaysNo) {
+    makeTree();
+    FileList = std::make_unique<TFILELIST>();
+    platform::FindData d;
+    d.Name = "old";
+    FileList->Add(std::make_unique<TFILEINFO>(0, d));
+    Results = std::make_unique<TRESULTS>();
+    const TFILELIST* before = FileList.get();
+    MessageRecorder messages({mb::kIdNo});
+    command(IDM_RUN);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Do you want to clear results of the previous search of files - duplicates?");
+    EXPECT_EQ(messages.shown[0].caption, "Question");
+    EXPECT_EQ(messages.shown[0].style, static_cast<uint32_t>(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(FileList.get(), before);
+    EXPECT_EQ(FileList->Count(), 1);
+}
+
+TEST_F(ProgramTest, AScanOpensTheResultsWindowWithItsGroups) {
+    makeTree();
+    std::vector<std::string> captions, firstFiles;
+    std::string all, sel, del;
+    ModalDriver driver(kResultsCaption, [&](HWND dialog) {
+        TreeView view(dialog);
+        for (HTREEITEM g : view.groups()) {
+            captions.push_back(view.text(g));
+            firstFiles.push_back(view.text(view.files(g).at(0)));
+        }
+        all = view.status(1);
+        sel = view.status(3);
+        del = view.status(5);
+        EXPECT_EQ(view.status(0), "All :");
+        view.escape();
+    });
+    command(IDM_RUN);
+    EXPECT_TRUE(driver.found());
+    EXPECT_EQ(captions, (std::vector<std::string>{"big.dat", "Group N 2"}));
+    EXPECT_EQ(firstFiles[0], tree.path("one\\big.dat"));
+    EXPECT_EQ(all, "292K bytes in 5 files");
+    EXPECT_EQ(sel, "0 bytes in 0 files");
+    EXPECT_EQ(del, "0 bytes in 0 files");
+    ASSERT_NE(Results, nullptr);
+    EXPECT_EQ(Results->Count(), 5);
+    HMENU first = GetSubMenu(GetMenu(MainWindow), 0);
+    EXPECT_EQ(GetMenuState(first, 2, MF_BYPOSITION) & MF_GRAYED, 0u);
+}
+
+TEST_F(ProgramTest, SelectingAndMarkingByHand) {
+    makeTree();
+    struct Seen {
+        std::string afterSpace, afterSecondSpace, delOnce, delTwice, delAfterUnmark;
+        bool boldAfterSpace = false, boldAfterSecond = true;
+        int imageKept = -1, imageCleared = -1;
+    } seen;
+    ModalDriver driver(kResultsCaption, [&](HWND dialog) {
+        TreeView view(dialog);
+        HTREEITEM big = view.files(view.groups()[0])[0];
+        HTREEITEM other = view.files(view.groups()[0])[1];
+        view.focus(big);
+        view.space();
+        seen.boldAfterSpace = view.bold(big);
+        seen.afterSpace = view.status(3);
+        view.space();
+        seen.boldAfterSecond = view.bold(big);
+        seen.afterSecondSpace = view.status(3);
+        // Marking: a selected file that is already marked is not counted twice.
+        view.space();
+        view.press(IDC_MARK);
+        seen.delOnce = view.status(5);
+        view.press(IDC_MARK);
+        seen.delTwice = view.status(5);
+        // Unmark touches only files still selected.
+        view.focus(other);
+        view.space();
+        view.press(IDC_MARK);
+        view.space();  // other is no longer selected but stays marked
+        view.press(IDC_UNMARK);
+        seen.imageCleared = view.image(big);
+        seen.imageKept = view.image(other);
+        seen.delAfterUnmark = view.status(5);
+        view.escape();
+    });
+    command(IDM_RUN);
+    EXPECT_TRUE(driver.found());
+    EXPECT_TRUE(seen.boldAfterSpace);
+    EXPECT_EQ(seen.afterSpace, "146K bytes in 1 files");
+    EXPECT_FALSE(seen.boldAfterSecond);
+    EXPECT_EQ(seen.afterSecondSpace, "0 bytes in 0 files");
+    EXPECT_EQ(seen.delOnce, "146K bytes in 1 files");
+    EXPECT_EQ(seen.delTwice, "146K bytes in 1 files");
+    EXPECT_EQ(seen.imageCleared, 0);
+    EXPECT_EQ(seen.imageKept, 1);
+    EXPECT_EQ(seen.delAfterUnmark, "146K bytes in 1 files");
+}
+
+TEST_F(ProgramTest, EscClosesWithoutDeletingAndReopeningShowsNoMarks) {
+    makeTree();
+    std::string infoName, infoSize;
+    ModalDriver driver({{kResultsCaption,
+                         [&](HWND dialog) {
+                             TreeView view(dialog);
+                             view.focus(view.groups()[0]);
+                             view.press(IDC_FILE_INFO);  // a group node: nothing opens
+                             HTREEITEM f = view.files(view.groups()[0])[0];
+                             view.focus(f);
+                             view.space();
+                             view.press(IDC_MARK);
+                             view.press(IDC_FILE_INFO);  // runs the next step
+                             view.escape();
+                         }},
+                        {"File information", [&](HWND info) {
+                             infoName = ModalDriver::ControlText(info, IDC_INFO_NAME);
+                             infoSize = ModalDriver::ControlText(info, IDC_INFO_SIZE);
+                             SendMessageA(info, WM_COMMAND, IDC_OK_BUTTON, 0);
+                         }}});
+    command(IDM_RUN);
+    EXPECT_TRUE(driver.found());
+    EXPECT_EQ(infoName, "big.dat");
+    EXPECT_EQ(infoSize, "150000");
+    EXPECT_TRUE(FileExists(tree.path("one\\big.dat")));
+    EXPECT_TRUE(FileExists(tree.path("two\\big.dat")));
+    int marked = -1;
+    std::string del;
+    ModalDriver again(kResultsCaption, [&](HWND dialog) {
+        TreeView view(dialog);
+        marked = view.image(view.files(view.groups()[0])[0]);
+        del = view.status(5);
+        view.escape();
+    });
+    command(IDM_VIEW_RESULTS);
+    EXPECT_TRUE(again.found());
+    EXPECT_EQ(marked, 0);
+    EXPECT_EQ(del, "0 bytes in 0 files");
+}
+
+TEST_F(ProgramTest, NothingFoundSaysSoAndGraysTheResultItems) {
+    tree.write("only.txt", "x");
+    slFoldersToScan = {tree.entry()};
+    MessageRecorder messages;
+    command(IDM_RUN);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              "I am sorry, but double files not found! Please try VarnokScan with anower settings...");
+    EXPECT_EQ(messages.shown[0].caption, "I am sorry...");
+    EXPECT_EQ(messages.shown[0].style, static_cast<uint32_t>(MB_ICONINFORMATION | MB_HELP));
+    EXPECT_EQ(messages.shown[0].owner, MainWindow);
+    HMENU first = GetSubMenu(GetMenu(MainWindow), 0);
+    EXPECT_NE(GetMenuState(first, 2, MF_BYPOSITION) & MF_GRAYED, 0u);
+    EXPECT_NE(GetMenuState(first, 3, MF_BYPOSITION) & MF_GRAYED, 0u);
+}
+
+TEST_F(ProgramTest, ClearResultsAsksFirst) {
+    Results = std::make_unique<TRESULTS>();
+    FileList = std::make_unique<TFILELIST>();
+    MessageRecorder messages({mb::kIdNo, mb::kIdYes});
+    command(IDM_CLEAR_RESULTS);
+    EXPECT_NE(Results, nullptr);
+    command(IDM_CLEAR_RESULTS);
+    EXPECT_EQ(Results, nullptr);
+    EXPECT_EQ(FileList, nullptr);
+    EXPECT_EQ(messages.shown[0].text, "Are you shure to clear last VarnokScan result?");
+    EXPECT_EQ(messages.shown[0].style, static_cast<uint32_t>(MB_YESNO | MB_ICONQUESTION | MB_HELP));
+}
+
+TEST_F(ProgramTest, TheCloseBoxAsksAndNoKeepsTheProgramRunning) {
+    MessageRecorder messages({mb::kIdNo, mb::kIdYes});
+    SendMessageA(MainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(MainWindow && IsWindow(MainWindow));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Are you shure to leave Varnok scan (Trellane)?");
+    EXPECT_EQ(messages.shown[0].caption, "Question");
+    EXPECT_EQ(messages.shown[0].style, static_cast<uint32_t>(MB_YESNO | MB_ICONQUESTION | MB_HELP));
+    HWND window = MainWindow;
+    SendMessageA(MainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(IsWindow(window));
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // the loop would end
+}
+
+TEST_F(ProgramTest, MenuHasEveryCommand) {
+    HMENU menu = GetMenu(MainWindow);
+    ASSERT_EQ(GetMenuItemCount(menu), 4);
+    char title[128] = {};
+    GetWindowTextA(MainWindow, title, sizeof title);
+    EXPECT_STREQ(title, "Varnok scan (Trellane)");
+    struct Item {
+        int popup, position;
+        UINT id;
+        const char* text;
+    };
+    const Item items[] = {
+        {0, 0, 147, "Run VarnokScan!\tF2"}, {0, 2, 148, "View results of VarnokScan"},
+        {0, 3, 149, "Clear results of VarnokScan"}, {0, 5, 103, "E&XIT"},
+        {1, 0, 150, "Folders to scanning"}, {1, 1, 151, "Select file masks"},
+        {1, 2, 229, "Keyboard shortcuts"}, {1, 3, 152, "Other options"},
+        {2, 0, 156, "Send feedback to Varnok Com."}, {2, 1, 158, "Update..."},
+        {3, 0, 159, "Index\tShift+F1"}, {3, 1, 1998, "Context\tF1"}, {3, 2, 160, "Topic search"},
+        {3, 3, 162, "Using help"}, {3, 5, 235, "Tips and tricks..."}, {3, 6, 163, "About"},
+    };
+    for (const Item& i : items) {
+        HMENU popup = GetSubMenu(menu, i.popup);
+        EXPECT_EQ(GetMenuItemID(popup, i.position), i.id) << i.text;
+        char text[128] = {};
+        GetMenuStringA(popup, static_cast<UINT>(i.position), text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(text, i.text);
+    }
+}
+
+// Records the commands that reach it.
+LRESULT CALLBACK recordingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND)
+        reinterpret_cast<std::vector<int>*>(GetWindowLongPtrA(window, GWLP_USERDATA))->push_back(LOWORD(wParam));
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(ProgramTest, DefaultAcceleratorsSendTheirCommands) {
+    LoadShortcuts();  // no "ShortCuts" value stored: the defaults
+    ASSERT_NE(AcceleratorTable, nullptr);
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = recordingProcedure;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "AcceleratorTarget";
+    RegisterClassA(&wc);
+    HWND target = CreateWindowExA(0, "AcceleratorTarget", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    std::vector<int> commands;
+    SetWindowLongPtrA(target, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&commands));
+    struct Press {
+        std::vector<BYTE> modifiers;
+        UINT key;
+        int command;  // 0: not translated
+    };
+    const Press presses[] = {
+        {{VK_MENU}, 'X', 103}, {{}, VK_F2, 147}, {{VK_SHIFT}, VK_F1, 159}, {{VK_CONTROL}, VK_F1, 160},
+        {{VK_MENU}, VK_F1, 161}, {{}, VK_ESCAPE, 0}, {{}, VK_F1, 0},
+    };
+    for (const Press& p : presses) {
+        BYTE state[256] = {};
+        for (BYTE m : p.modifiers) state[m] = 0x80;
+        SetKeyboardState(state);
+        const bool alt = !p.modifiers.empty() && p.modifiers[0] == VK_MENU;
+        MSG msg{target, static_cast<UINT>(alt ? WM_SYSKEYDOWN : WM_KEYDOWN), p.key, alt ? (1 << 29) : 0, 0, {0, 0}};
+        commands.clear();
+        const int translated = TranslateAcceleratorA(target, AcceleratorTable, &msg);
+        EXPECT_EQ(translated != 0, p.command != 0) << p.key;
+        if (p.command) {
+            EXPECT_EQ(commands, (std::vector<int>{p.command})) << p.key;
+        }
+    }
+    BYTE none[256] = {};
+    SetKeyboardState(none);
+    DestroyWindow(target);
+}
+
+// The shortcuts dialog: select a row, press a toolbar command.
+void selectRow(HWND dialog, int row) {
+    HWND list = GetDlgItem(dialog, IDC_SHORTCUT_LIST);
+    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetSelectionMark(list, row);
+}
+
+std::string rowText(HWND dialog, int row, int column) {
+    char text[256] = {};
+    ListView_GetItemText(GetDlgItem(dialog, IDC_SHORTCUT_LIST), row, column, text, sizeof text);
+    return text;
+}
+
+TEST_F(ProgramTest, AShortcutInUseIsRefusedAndTheEditDialogOpensAgain) {
+    MessageRecorder messages;
+    int secondChoice = -1;
+    bool secondAlt = true;
+    std::string exitText;
+    ModalDriver driver({
+        {"Keyboard shortcuts",
+         [&](HWND dialog) {
+             EXPECT_EQ(rowText(dialog, 0, 0), "Alt+X");
+             EXPECT_EQ(rowText(dialog, 0, 1), "Varnok scan -> Exit");
+             EXPECT_EQ(rowText(dialog, 2, 0), "not defined.");
+             selectRow(dialog, 0);
+             SendMessageA(dialog, WM_COMMAND, IDC_SHORTCUT_EDIT, 0);  // runs the next two steps
+             exitText = rowText(dialog, 0, 0);
+             SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+         }},
+        {"Edit accelerator settings...",
+         [&](HWND edit) {
+             EXPECT_EQ(ModalDriver::ControlText(edit, IDC_ACTION_NAME), "Varnok scan -> Exit");
+             SendDlgItemMessageA(edit, IDC_KEY_ALT, BM_SETCHECK, BST_UNCHECKED, 0);
+             SendDlgItemMessageA(edit, IDC_KEY_LIST, CB_SETCURSEL, static_cast<WPARAM>(KeyIndex(VK_F2)), 0);
+             SendMessageA(edit, WM_COMMAND, IDOK, 0);
+         }},
+        {"Edit accelerator settings...",
+         [&](HWND edit) {
+             secondChoice = static_cast<int>(SendDlgItemMessageA(edit, IDC_KEY_LIST, CB_GETCURSEL, 0, 0));
+             secondAlt = IsChecked(edit, IDC_KEY_ALT);
+             SendMessageA(edit, WM_COMMAND, IDCANCEL, 0);
+         }},
+    });
+    EXPECT_FALSE(ShortcutsDialog(MainWindow));
+    EXPECT_TRUE(driver.found());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              "Excuse, the combination of keys chosen you is already associated to other command. Please choose other "
+              "combination of keys, or press \"Cancel\" for exit.");
+    EXPECT_EQ(messages.shown[0].caption, "Error");
+    EXPECT_EQ(secondChoice, KeyIndex(VK_F2));
+    EXPECT_FALSE(secondAlt);
+    EXPECT_EQ(exitText, "Alt+X");
+    EXPECT_EQ(Shortcuts, DefaultShortcuts());
+}
+
+TEST_F(ProgramTest, CancelInTheShortcutsDialogRestoresTheTable) {
+    MessageRecorder messages({mb::kIdYes});
+    std::string clearedText, reopenedText;
+    ModalDriver first("Keyboard shortcuts", [&](HWND dialog) {
+        selectRow(dialog, 1);
+        SendMessageA(dialog, WM_COMMAND, IDC_SHORTCUT_CLEAR, 0);
+        clearedText = rowText(dialog, 1, 0);
+        SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_FALSE(ShortcutsDialog(MainWindow));
+    EXPECT_EQ(clearedText, "not defined.");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              "You want to remove assignment of a keys combination \"F2\" from operation \"Varnok scan -> Run Varnok "
+              "scan!\"?\rRemove?");
+    EXPECT_EQ(Shortcuts, DefaultShortcuts());
+    ModalDriver second("Keyboard shortcuts", [&](HWND dialog) {
+        reopenedText = rowText(dialog, 1, 0);
+        SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    ShortcutsDialog(MainWindow);
+    EXPECT_EQ(reopenedText, "F2");
+    EXPECT_EQ(Raw("ShortCuts").type, static_cast<DWORD>(REG_NONE));  // nothing was stored
+}
+
+TEST_F(ProgramTest, ApplyStoresTheTableAndANewStartReadsIt) {
+    ModalDriver driver({{"Keyboard shortcuts",
+                         [&](HWND dialog) {
+                             selectRow(dialog, 2);
+                             SendMessageA(dialog, WM_COMMAND, IDC_SHORTCUT_EDIT, 0);
+                             SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+                         }},
+                        {"Edit accelerator settings...", [&](HWND edit) {
+                             SendDlgItemMessageA(edit, IDC_KEY_CTRL, BM_SETCHECK, BST_CHECKED, 0);
+                             SendDlgItemMessageA(edit, IDC_KEY_LIST, CB_SETCURSEL, KeyIndex('V'), 0);
+                             SendMessageA(edit, WM_COMMAND, IDOK, 0);
+                         }}});
+    EXPECT_TRUE(ShortcutsDialog(MainWindow));
+    RawValue stored = Raw("ShortCuts");
+    EXPECT_EQ(stored.type, static_cast<DWORD>(REG_BINARY));
+    ASSERT_EQ(stored.data.size(), 84u);
+    EXPECT_EQ(stored.data.substr(12, 6), std::string("\x09\x00V\x00\x94\x00", 6));  // Ctrl+V for command 148
+    Shortcuts = DefaultShortcuts();
+    LoadShortcuts();
+    EXPECT_EQ(ShortcutText(Shortcuts[2]), "Ctrl+V");
+}
+
+}  // namespace
