@@ -15,6 +15,9 @@ extern bool bWarnInternet;  // ask before sending anything over the Internet
 // above 2048 units) becomes the default.
 int32_t CorrectedBufferUnits(int32_t stored, int32_t defaultUnits);
 
+// The options as a fresh installation has them.
+void SetDefaultSettings();
+
 // Each returns false when the key cannot be opened (nothing then changes).
 bool LoadSettings();
 bool SaveSettings();

@@ -18,13 +18,7 @@ bool readBool(TMYREGISTRY& registry, const char* name) { return registry.ReadInt
 }  // namespace
 
 bool LoadSettings() {
-    bEnableAdvanced = false;
-    lAdvancedBufferSize = 32;
-    lStandartBufferSize = 128;
-    bNotDeleteLastCopy = true;
-    bCreateUndo = true;
-    bEnhancedUndo = true;
-    bWarnInternet = false;
+    SetDefaultSettings();
     auto registry = openKey();
     if (!registry) return false;
     bEnableAdvanced = readBool(*registry, "bEnableAdvanced");

@@ -19,13 +19,7 @@ void resetGlobals() {
     slExcludedFiles.clear();
     SetUnixWildcards(false);
     bUnixWildCard = false;
-    bEnableAdvanced = false;
-    lAdvancedBufferSize = 32;
-    lStandartBufferSize = 128;
-    bNotDeleteLastCopy = true;
-    bCreateUndo = true;
-    bEnhancedUndo = true;
-    bWarnInternet = false;
+    SetDefaultSettings();
 }
 
 }  // namespace
