@@ -115,6 +115,21 @@ struct LocaleFormats {
 };
 LocaleFormats userLocaleFormats();
 
+// The temporary-files folder (with its trailing backslash), the system folder
+// and the Windows folder; empty where the system has none.
+struct SpecialFolders {
+    std::string temp;
+    std::string system;
+    std::string windows;
+};
+SpecialFolders specialFolders();
+
+// Whether SearchPathA finds a file of this bare name in the system's search order.
+bool onSearchPath(const std::string& name);
+
+// The value of an environment variable, empty when it is not set.
+std::string environment(const std::string& name);
+
 // MessageBoxA, or its stand-in where there is no window system.
 int systemMessageBox(void* owner, const std::string& text, const std::string& caption, uint32_t style);
 

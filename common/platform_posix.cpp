@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <utility>
@@ -226,6 +227,33 @@ TimeStamp localTime() {
 }
 
 LocaleFormats userLocaleFormats() { return {}; }
+
+SpecialFolders specialFolders() {
+    const char* tmp = std::getenv("TMPDIR");
+    return {std::string(tmp && *tmp ? tmp : "/tmp") + "/", "", ""};
+}
+
+bool onSearchPath(const std::string& name) {
+    // The program folder and current folder, then the PATH, as SearchPathA looks.
+    struct stat st {};
+    if (stat(name.c_str(), &st) == 0) return true;
+    const char* path = std::getenv("PATH");
+    std::string list = path ? path : "";
+    size_t at = 0;
+    while (at <= list.size()) {
+        size_t end = list.find(':', at);
+        if (end == std::string::npos) end = list.size();
+        std::string candidate = list.substr(at, end - at) + "/" + name;
+        if (end > at && stat(candidate.c_str(), &st) == 0) return true;
+        at = end + 1;
+    }
+    return false;
+}
+
+std::string environment(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    return value ? value : "";
+}
 
 int systemMessageBox(void*, const std::string& text, const std::string& caption, uint32_t) {
     std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());

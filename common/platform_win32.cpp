@@ -161,6 +161,27 @@ LocaleFormats userLocaleFormats() {
     return f;
 }
 
+SpecialFolders specialFolders() {
+    char buffer[MAX_PATH + 1] = {};
+    SpecialFolders f;
+    if (DWORD n = GetTempPathA(sizeof buffer, buffer); n > 0 && n < sizeof buffer) f.temp.assign(buffer, n);
+    if (UINT n = GetSystemDirectoryA(buffer, sizeof buffer); n > 0 && n < sizeof buffer) f.system.assign(buffer, n);
+    if (UINT n = GetWindowsDirectoryA(buffer, sizeof buffer); n > 0 && n < sizeof buffer) f.windows.assign(buffer, n);
+    return f;
+}
+
+bool onSearchPath(const std::string& name) {
+    char found[MAX_PATH] = {};
+    char* filePart = nullptr;
+    return SearchPathA(nullptr, name.c_str(), nullptr, MAX_PATH, found, &filePart) != 0;
+}
+
+std::string environment(const std::string& name) {
+    char value[1024] = {};
+    DWORD n = GetEnvironmentVariableA(name.c_str(), value, sizeof value);
+    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+}
+
 int systemMessageBox(void* owner, const std::string& text, const std::string& caption, uint32_t style) {
     return MessageBoxA(static_cast<HWND>(owner), text.c_str(), caption.c_str(), style);
 }

@@ -2,7 +2,9 @@
 
 #include <windowsx.h>
 
+#include "app/results/deletion_win32.h"
 #include "app/results/file_info_win32.h"
+#include "app/results/selection_win32.h"
 #include "common/dialog_helpers_win32.h"
 #include "common/help_win32.h"
 #include "common/messagebox.h"
@@ -313,6 +315,7 @@ public:
                 return FALSE;
             }
             if (DefaultDialogCommands(dialog, message, wParam)) return TRUE;
+            if (!self->view_ && message != WM_SIZE) return FALSE;  // closing after a deletion
             switch (message) {
             case WM_SIZE:
                 self->Layout();
@@ -400,8 +403,11 @@ private:
 
     INT_PTR OnCommand(int id) {
         switch (id) {
-        case IDC_RUN_RULE:
-            return TRUE;  // the selection rules arrive with automatic selection
+        case IDC_RUN_RULE: {
+            const LRESULT rule = SendDlgItemMessageA(toolbar_, IDC_RULE_LIST, CB_GETCURSEL, 0, 0);
+            if (rule != CB_ERR) RunRule(*view_, static_cast<int>(rule));
+            return TRUE;
+        }
         case IDC_MARK:
             view_->ForAllFiles(view_->Root(), &TRESVIEW::MarkIfSelected);
             return TRUE;
@@ -409,7 +415,12 @@ private:
             view_->ForAllFiles(view_->Root(), &TRESVIEW::UnmarkIfSelected);
             return TRUE;
         case IDC_DELETE_MARKED:
-            return TRUE;  // deleting marked files arrives with the deletion step
+            DeleteCommand(dialog_, *view_);
+            input_.results->Purge(*input_.files);
+            if (currentView == view_.get()) currentView = nullptr;
+            view_.reset();
+            EndDialog(dialog_, 0);
+            return TRUE;
         case IDC_FILE_INFO: {
             platform::FindData record;
             std::string folder;

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "app/scan/folder_tree.h"
-#include "app/shell/folder_browser_win32.h"
+#include "common/folder_browser_win32.h"
 #include "app/shell/settings.h"
 #include "common/dialog_helpers_win32.h"
 #include "common/messagebox.h"

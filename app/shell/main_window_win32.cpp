@@ -3,9 +3,11 @@
 #include <commctrl.h>
 
 #include "app/results/results_window_win32.h"
+#include "app/results/selection.h"
+#include "app/results/undo_file.h"
 #include "app/scan/detection.h"
 #include "app/scan/progress_window_win32.h"
-#include "app/shell/folder_browser_win32.h"
+#include "common/folder_browser_win32.h"
 #include "app/shell/folders_dialog_win32.h"
 #include "app/shell/settings.h"
 #include "app/shell/shortcuts_win32.h"
@@ -133,10 +135,12 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 void InitializeProgram() {
+    RememberProgramStart();
     HelpFilePath();
     LoadAppPath();
     SetUnixWildcards(false);
     LoadMasks();
+    LoadJunkFolders();
     LoadDateTimeFormats();
     bWarnInternet = false;
     LoadSettings();

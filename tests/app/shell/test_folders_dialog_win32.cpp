@@ -6,7 +6,7 @@
 
 #include <deque>
 
-#include "app/shell/folder_browser_win32.h"
+#include "common/folder_browser_win32.h"
 #include "app/shell/folders_dialog_win32.h"
 #include "app/shell/settings.h"
 #include "resources/resource.h"

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/results/results_window_win32.h"
-#include "app/shell/folder_browser_win32.h"
+#include "common/folder_browser_win32.h"
 #include "app/shell/main_window_win32.h"
 #include "app/shell/settings.h"
 #include "app/shell/shortcuts_win32.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/shell/folder_browser_win32.h"
+#include "common/folder_browser_win32.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/modal_driver_win32.h"
 #include "tests/support/temp_folder.h"

@@ -1,0 +1,36 @@
+#include "deletion_plan.h"
+
+#include <cstring>
+
+#include "common/platform.h"
+
+GroupPlan PlanGroupDeletion(const std::vector<bool>& marked, bool keepLastCopy) {
+    GroupPlan plan;
+    bool kept = false;
+    for (size_t k = 0; k < marked.size(); ++k) {
+        const bool last = k + 1 == marked.size();
+        MemberAction action = MemberAction::Keep;
+        if (marked[k]) action = last && !kept && keepLastCopy ? MemberAction::Spare : MemberAction::Delete;
+        if (action != MemberAction::Delete) {
+            kept = true;
+            plan.source = static_cast<int>(k);
+        }
+        plan.actions.push_back(action);
+    }
+    return plan;
+}
+
+bool IdenticalCopies(const std::string& a, const std::string& b) {
+    platform::File fa, fb;
+    if (!fa.open(a) || !fb.open(b)) return false;
+    platform::FileIdentity ia, ib;
+    if (fa.identity(ia) && fb.identity(ib) && ia == ib) return false;  // one file under two names
+    std::vector<char> bufferA(65536), bufferB(65536);
+    for (;;) {
+        const int32_t gotA = fa.read(bufferA.data(), static_cast<int32_t>(bufferA.size()));
+        const int32_t gotB = fb.read(bufferB.data(), static_cast<int32_t>(bufferB.size()));
+        if (gotA < 0 || gotB < 0 || gotA != gotB) return false;
+        if (gotA == 0) return true;
+        if (std::memcmp(bufferA.data(), bufferB.data(), static_cast<size_t>(gotA)) != 0) return false;
+    }
+}

@@ -1,0 +1,77 @@
+#include "selection_win32.h"
+
+#include "app/results/selection.h"
+#include "common/folder_browser_win32.h"
+#include "common/text.h"
+
+namespace {
+
+// The file nodes of one group, in member order, with their files.
+std::vector<std::pair<HTREEITEM, TFILEINFO*>> filesOf(TRESVIEW& view, HTREEITEM group) {
+    std::vector<std::pair<HTREEITEM, TFILEINFO*>> files;
+    for (HTREEITEM child = view.FirstChild(group); child; child = view.NextSibling(child))
+        if (TFILEINFO* f = view.FileOf(child)) files.emplace_back(child, f);
+    return files;
+}
+
+template <class Decide>
+void forEachGroup(TRESVIEW& view, Decide decide) {
+    for (HTREEITEM group = view.Root(); group; group = view.NextSibling(group)) {
+        if (view.GetParam(group) != -1) continue;
+        auto files = filesOf(view, group);
+        const std::vector<bool> select = decide(files);
+        for (size_t k = 0; k < files.size(); ++k)
+            if (select[k]) view.Select(files[k].first);
+    }
+}
+
+void selectInFolder(TRESVIEW& view, bool tree) {
+    std::string chosen;
+    if (!BrowseForFolder(view.OwnerWindow,
+                         tree ? "Please choose root folder to select files" : "Please choose folder to select files",
+                         chosen))
+        return;
+    const std::string target = UpperStr(chosen);
+    forEachGroup(view, [&](const auto& files) {
+        std::vector<bool> select;
+        for (const auto& [item, file] : files)
+            select.push_back(tree ? InFolderTree(file->FolderPath(), target)
+                                  : InSingleFolder(file->FolderPath(), target));
+        return select;
+    });
+}
+
+}  // namespace
+
+void RunRule(TRESVIEW& view, int index) {
+    switch (index) {
+    case RuleFocusedItem:
+        if (HTREEITEM focused = view.Focused()) view.ToggleSelect(focused);
+        break;
+    case RuleSmart:
+        forEachGroup(view, [](const auto& files) {
+            std::vector<double> scores;
+            for (const auto& [item, file] : files) scores.push_back(JunkScore(*file));
+            return SmartSelection(scores);
+        });
+        break;
+    case RuleSingleFolder:
+    case RuleFolderTree:
+        selectInFolder(view, index == RuleFolderTree);
+        break;
+    case RuleOldestFiles:
+    case RuleNewFiles:
+        forEachGroup(view, [index](const auto& files) {
+            std::vector<platform::TimeStamp> written;
+            for (const auto& [item, file] : files) written.push_back(file->Written);
+            return TimeSelection(written, index == RuleOldestFiles);
+        });
+        break;
+    case RuleInvert:
+        view.ForAllFiles(view.Root(), &TRESVIEW::ToggleSelect);
+        break;
+    case RuleNone:
+        view.ForAllFiles(view.Root(), &TRESVIEW::Unselect);
+        break;
+    }
+}
