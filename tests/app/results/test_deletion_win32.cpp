@@ -1,0 +1,364 @@
+// Deleting marked files from the real results window on real files, and the
+// undo batch files it writes, run for real by Wine's cmd.exe.
+#include <windows.h>
+
+#include <deque>
+
+#include "app/results/deletion_win32.h"
+#include "app/results/undo_file.h"
+#include "app/scan/detection.h"
+#include "app/shell/settings.h"
+#include "common/text.h"
+#include "tests/app/results/results_fixture_win32.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+// Runs a batch file with cmd.exe; returns what it printed.
+std::string runBatch(const std::string& file, const std::string& arguments) {
+    TempFolder out;
+    const std::string output = out.path("output.txt");
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE handle = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = handle;
+    si.hStdError = handle;
+    PROCESS_INFORMATION pi{};
+    std::string command = "cmd.exe /c \"\"" + file + "\" " + arguments + "\"";
+    EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
+    WaitForSingleObject(pi.hProcess, 60000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    CloseHandle(handle);
+    return ReadWholeFile(output);
+}
+
+class Deletion : public ResultsWindowFixture {
+protected:
+    void SetUp() override {
+        SetDefaultSettings();
+        previous = SetUndoFileChooser([this](HWND, std::string& path) {
+            offered.push_back(path);
+            if (undoPath.empty()) return false;
+            path = undoPath;
+            return true;
+        });
+        undoPath = out.path("undo.bat");
+    }
+    void TearDown() override {
+        SetUndoFileChooser(previous);
+        SetDefaultSettings();
+        ResultsWindowFixture::TearDown();
+    }
+
+    // Scans the test folder into the model.
+    void scan() {
+        slFoldersToScan = {tree.entry()};
+        std::unique_ptr<TFILELIST> list;
+        ASSERT_TRUE(CollectFiles(list));
+        auto found = FindDuplicates(*list);
+        while (list->Count()) {
+            files.Add(list->Extract(0));
+            list->Delete(0);
+            list->Pack();
+        }
+        for (int i = 0; i < found->Count(); ++i) {
+            if (i == 0 || (*found)[i]->Group != (*found)[i - 1]->Group) results.NewGroup();
+            results.AddToGroup((*found)[i]->FileIndex);
+        }
+    }
+
+    // Marks the members at the given places of the first group, then deletes.
+    void markAndDelete(const std::vector<std::vector<int>>& marks, std::vector<ModalStep> more = {}) {
+        open(
+            [&](HWND dialog, TRESVIEW& view) {
+                auto g = groups(view);
+                for (size_t k = 0; k < marks.size(); ++k) {
+                    auto m = members(view, g[k]);
+                    order.push_back({});
+                    for (HTREEITEM f : m) order.back().push_back(view.GetText(f));
+                    for (int place : marks[k]) view.Mark(m[static_cast<size_t>(place)]);
+                }
+                press(dialog, IDC_DELETE_MARKED);
+            },
+            std::move(more));
+    }
+
+    TempFolder tree, out;
+    std::string undoPath;
+    std::vector<std::string> offered;
+    std::vector<std::vector<std::string>> order;  // the members' paths, group by group
+    UndoFileChooser previous;
+};
+
+TEST_F(Deletion, KeepingTheLastCopy) {
+    struct Case {
+        std::vector<int> marked;
+        bool keepLast;
+        std::vector<bool> remaining;  // X, Y, Z still on disk
+        int source;                   // the member the undo file restores from, -1: none
+    };
+    const Case cases[] = {
+        {{0, 1, 2}, true, {false, false, true}, 2},
+        {{1, 2}, true, {true, false, false}, 0},
+        {{0, 2}, true, {false, true, false}, 1},
+        {{0, 1, 2}, false, {false, false, false}, -1},
+    };
+    for (const Case& c : cases) {
+        TearDown();
+        files.Clear();
+        results.Clear();
+        order.clear();
+        SetUp();
+        tree.write("x.dat", "same bytes");
+        tree.write("y.dat", "same bytes");
+        tree.write("z.dat", "same bytes");
+        scan();
+        ASSERT_EQ(results.Count(), 3);
+        bNotDeleteLastCopy = c.keepLast;
+        bEnhancedUndo = false;
+        MessageRecorder messages({mb::kIdYes});
+        markAndDelete({c.marked});
+        ASSERT_EQ(order.size(), 1u);
+        for (size_t k = 0; k < 3; ++k) EXPECT_EQ(FileExists(order[0][k]), c.remaining[k]) << k;
+        EXPECT_EQ(results.Count(), 0);  // fewer than two members left: the group leaves the results
+        const std::string undo = ReadWholeFile(undoPath);
+        const std::string source = c.source < 0 ? "" : order[0][static_cast<size_t>(c.source)];
+        for (size_t k = 0; k < 3; ++k) {
+            if (c.remaining[k]) continue;
+            EXPECT_NE(undo.find("copy /b \"" + source + "\" \"" + order[0][k] + "\"\r\n"), std::string::npos) << undo;
+        }
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].caption, "Please confirm...");
+        EXPECT_EQ(messages.shown[0].style, static_cast<uint32_t>(MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_HELP));
+        if (c.source >= 0) {  // the simple undo file brings the deleted copies back
+            runBatch(undoPath, "");
+            for (size_t k = 0; k < 3; ++k) EXPECT_EQ(ReadWholeFile(order[0][k]), "same bytes");
+        }
+    }
+}
+
+TEST_F(Deletion, TheQuestionCountsTheMarkedFilesAndNoDeletesNothing) {
+    tree.write("a.dat", std::string(150000, 'a'));
+    tree.write("b.dat", std::string(150000, 'a'));
+    tree.write("c.dat", std::string(150000, 'a'));
+    scan();
+    MessageRecorder messages({mb::kIdNo});
+    markAndDelete({{0, 1}});
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              "You are marked to delete 2 file(s) with total size 292Kbytes. Are you shure to delete these files?");
+    for (const std::string& path : order[0]) EXPECT_TRUE(FileExists(path));
+    EXPECT_EQ(results.Count(), 3);
+    // A declined question leaves an undo file with header and footer only.
+    const std::string undo = ReadWholeFile(undoPath);
+    EXPECT_NE(undo.find(":doundo\r\n"), std::string::npos);
+    EXPECT_EQ(undo.find("set \"filein="), std::string::npos);
+    EXPECT_EQ(undo.substr(undo.size() - 26), "goto allfolks\r\n:exitundo\r\n");
+}
+
+TEST_F(Deletion, NothingMarkedAsksNothing) {
+    tree.write("a.dat", "aa");
+    tree.write("b.dat", "aa");
+    scan();
+    MessageRecorder messages;
+    markAndDelete({{}});
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(offered.empty());
+    EXPECT_FALSE(FileExists(undoPath));
+}
+
+TEST_F(Deletion, WithoutUndoNoSaveDialogAndNoFile) {
+    tree.write("a.dat", "aa");
+    tree.write("b.dat", "aa");
+    scan();
+    bCreateUndo = false;
+    MessageRecorder messages({mb::kIdYes});
+    markAndDelete({{0}});
+    EXPECT_TRUE(offered.empty());
+    EXPECT_FALSE(FileExists(undoPath));
+    EXPECT_FALSE(FileExists(order[0][0]));
+    EXPECT_TRUE(FileExists(order[0][1]));
+}
+
+TEST_F(Deletion, CancellingTheSaveDialogDeletesNothing) {
+    tree.write("a.dat", "aa");
+    tree.write("b.dat", "aa");
+    scan();
+    undoPath.clear();
+    MessageRecorder messages;
+    markAndDelete({{0}});
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_EQ(offered[0], DefaultUndoName());
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(FileExists(order[0][0]));
+}
+
+TEST_F(Deletion, AnUndoFileThatCannotBeWrittenStopsEverything) {
+    tree.write("a.dat", "aa");
+    tree.write("b.dat", "aa");
+    scan();
+    undoPath = out.path("no such folder\\undo.bat");
+    MessageRecorder messages({mb::kIdYes});
+    markAndDelete({{0}});
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text.rfind("Can not write undo file " + undoPath + " Error code : ", 0), 0u);
+    EXPECT_EQ(messages.shown[0].caption, "This is error message! I am sorry...");
+    EXPECT_TRUE(FileExists(order[0][0]));
+    EXPECT_TRUE(FileExists(order[0][1]));
+}
+
+TEST_F(Deletion, AReadOnlyMarkedFileIsDeleted) {
+    std::string a = tree.write("a.dat", "aa");
+    tree.write("b.dat", "aa");
+    SetReadOnly(a, true);
+    scan();
+    MessageRecorder messages({mb::kIdYes});
+    markAndDelete({{0, 1}});
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_FALSE(FileExists(order[0][0]));
+    EXPECT_TRUE(FileExists(order[0][1]));  // the last copy stays
+}
+
+TEST_F(Deletion, AFileChangedSinceTheScanIsKeptAndReported) {
+    tree.write("a.dat", "aaaa");
+    tree.write("b.dat", "aaaa");
+    tree.write("c.dat", "aaaa");
+    scan();
+    MessageRecorder messages({mb::kIdYes});
+    std::vector<std::string> paths;
+    open([&](HWND dialog, TRESVIEW& view) {
+        auto m = members(view, groups(view)[0]);
+        for (HTREEITEM f : m) paths.push_back(view.GetText(f));
+        view.Mark(m[0]);
+        view.Mark(m[1]);
+        // The copy that stays (the last member) changes after the scan.
+        std::FILE* f = std::fopen(paths[2].c_str(), "wb");
+        std::fputs("bbbb", f);
+        std::fclose(f);
+        press(dialog, IDC_DELETE_MARKED);
+    });
+    EXPECT_TRUE(FileExists(paths[0]));
+    EXPECT_TRUE(FileExists(paths[1]));
+    ASSERT_EQ(messages.shown.size(), 3u);  // the question, then each kept file once
+    EXPECT_EQ(messages.shown[1].text, "Can not delete file " + paths[0] + " because its kept copy " + paths[2] +
+                                          " is missing or differs from it now.");
+    EXPECT_EQ(messages.shown[1].caption, "This is error message! I am sorry...");
+}
+
+TEST_F(Deletion, EnhancedEntriesAreNumberedAcrossGroups) {
+    tree.write("a1.dat", "group one");
+    tree.write("a2.dat", "group one");
+    tree.write("a3.dat", "group one");
+    tree.write("b1.txt", "second");
+    tree.write("b2.txt", "second");
+    scan();
+    ASSERT_EQ(results.Count(), 5);
+    MessageRecorder messages({mb::kIdYes});
+    markAndDelete({{0, 1}, {0}});
+    const std::string undo = ReadWholeFile(undoPath);
+    const std::string expected = "set \"filein=" + order[0][2] + "\"\r\nset \"fileout=" + order[0][0] +
+                                 "\"\r\nset nFile=1\r\nset nextpoint=nf000001\r\ngoto %fileop%\r\n:nf000001\r\n" +
+                                 "set \"filein=" + order[0][2] + "\"\r\nset \"fileout=" + order[0][1] +
+                                 "\"\r\nset nFile=0\r\nset nextpoint=nf000002\r\ngoto %fileop%\r\n:nf000002\r\n" +
+                                 "set \"filein=" + order[1][1] + "\"\r\nset \"fileout=" + order[1][0] +
+                                 "\"\r\nset nFile=1\r\nset nextpoint=nf000003\r\ngoto %fileop%\r\n:nf000003\r\n" +
+                                 "goto allfolks\r\n:exitundo\r\n";
+    ASSERT_GE(undo.size(), expected.size());
+    EXPECT_EQ(undo.substr(undo.size() - expected.size()), expected);
+
+    // -l lists, -t tests the sources, -x restores one entry, -X the rest.
+    const std::string list = runBatch(undoPath, "-l");
+    EXPECT_NE(list.find("nf000001 (l)--:- \"" + order[0][2] + "\""), std::string::npos) << list;
+    EXPECT_NE(list.find("nf000002   I-----)- \"" + order[0][1] + "\""), std::string::npos) << list;
+    EXPECT_NE(list.find("Result : All done."), std::string::npos) << list;
+    const std::string test = runBatch(undoPath, "-t");
+    EXPECT_NE(test.find("\"" + order[0][2] + "\"\t[ Ok! ]"), std::string::npos) << test;
+    EXPECT_NE(test.find("Result : All need files present!"), std::string::npos) << test;
+    const std::string one = runBatch(undoPath, "-x nf000002");
+    EXPECT_NE(one.find("\"" + order[0][1] + "\"\t[ Ok! ]"), std::string::npos) << one;
+    EXPECT_TRUE(FileExists(order[0][1]));
+    EXPECT_FALSE(FileExists(order[0][0]));
+    EXPECT_FALSE(FileExists(order[1][0]));
+    const std::string all = runBatch(undoPath, "-X *");
+    EXPECT_NE(all.find("Result : Operation successfully done!"), std::string::npos) << all;
+    EXPECT_EQ(ReadWholeFile(order[0][0]), "group one");
+    EXPECT_EQ(ReadWholeFile(order[1][0]), "second");
+    // A source that is gone is reported.
+    DeleteFileA(order[1][1].c_str());
+    const std::string missing = runBatch(undoPath, "-t");
+    EXPECT_NE(missing.find("\"" + order[1][1] + "\"\t[Fail!]"), std::string::npos) << missing;
+    EXPECT_NE(missing.find("Result : Some files are disappear."), std::string::npos) << missing;
+}
+
+TEST_F(Deletion, OddNamesAreRestoredExactlyAndNothingElseRuns) {
+    const std::vector<std::string> names = {"with blank.txt", "a&b.txt", "c^d.txt", "e(1).txt", "f!g.txt",
+                                            "x&copy nul pwned.txt"};
+    for (bool enhanced : {false, true}) {
+        TempFolder odd;
+        for (const std::string& n : names) odd.write(n, "odd content");
+        // Wine's cmd expands the values of "set" once more, so a "%" in a name
+        // is checked through the simple form here; cmd.exe keeps "%%" as "%".
+        if (!enhanced) odd.write("50%off%PATH%.txt", "odd content");
+        std::string keep = odd.write("zz keep.txt", "odd content");
+        slFoldersToScan = {odd.entry()};
+        files.Clear();
+        results.Clear();
+        order.clear();
+        std::unique_ptr<TFILELIST> list;
+        ASSERT_TRUE(CollectFiles(list));
+        auto found = FindDuplicates(*list);
+        while (list->Count()) {
+            files.Add(list->Extract(0));
+            list->Delete(0);
+            list->Pack();
+        }
+        for (int i = 0; i < found->Count(); ++i) {
+            if (i == 0) results.NewGroup();
+            results.AddToGroup((*found)[i]->FileIndex);
+        }
+        bEnhancedUndo = enhanced;
+        MessageRecorder messages({mb::kIdYes});
+        std::vector<int> all;
+        for (int k = 0; k + 1 < results.Count(); ++k) all.push_back(k);
+        markAndDelete({all});
+        for (size_t k = 0; k + 1 < order[0].size(); ++k) EXPECT_FALSE(FileExists(order[0][k])) << order[0][k];
+        runBatch(undoPath, enhanced ? "-x *" : "");
+        for (size_t k = 0; k < order[0].size(); ++k) EXPECT_EQ(ReadWholeFile(order[0][k]), "odd content") << order[0][k];
+        EXPECT_FALSE(FileExists(odd.path("pwned.txt")));
+        EXPECT_FALSE(FileExists("pwned.txt"));
+        (void)keep;
+    }
+}
+
+TEST(UndoScript, TheResourceHoldsTheScriptText) {
+    const std::string script = UndoScriptText();
+    ASSERT_FALSE(script.empty());
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < script.size()) {
+        size_t end = script.find("\r\n", at);
+        ASSERT_NE(end, std::string::npos);
+        lines.push_back(script.substr(at, end - at));
+        at = end + 2;
+    }
+    ASSERT_EQ(lines.size(), 112u);
+    EXPECT_EQ(lines[0], "@echo off");
+    EXPECT_EQ(lines[30], "echo            * if you type number of deleted file, when only one file will be ");
+    EXPECT_EQ(lines[32], "echo            * if you type number of leaved file, when will be restored all ");
+    EXPECT_EQ(lines[35], "echo\tATTENTION! Bat file not undestend file masks. The file nuber was showed");
+    EXPECT_EQ(lines[76], "copy /b \"%filein%\" \"%fileout%\" > NUL:");
+    EXPECT_EQ(lines[77], "echo \"%fileout%\"\t[ Ok! ]");
+    EXPECT_EQ(lines[110], "echo ---------------------------------------------");
+    EXPECT_EQ(lines[111], "");
+    for (size_t k : {10u, 17u, 18u, 19u, 20u, 43u, 49u, 55u, 61u, 63u, 68u, 74u, 79u, 81u, 91u, 93u, 94u, 102u, 108u})
+        EXPECT_EQ(lines[k], "") << k + 1;
+}
+
+TEST(UndoScript, VersionTextComesFromTheVersionResource) { EXPECT_EQ(VersionText(), "Version 1.00 Build 1"); }
+
+}  // namespace

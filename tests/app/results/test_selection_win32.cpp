@@ -1,0 +1,127 @@
+// The selection rules, run from the real results window's rule list.
+#include <windows.h>
+
+#include <deque>
+
+#include "app/results/selection.h"
+#include "common/folder_browser_win32.h"
+#include "common/text.h"
+#include "tests/app/results/results_fixture_win32.h"
+
+namespace {
+
+platform::FindData file(const char* name, int hour = 10, int minute = 0, uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE) {
+    platform::FindData d;
+    d.Name = name;
+    d.Size = 1000;
+    d.Attributes = attributes;
+    d.Written = {2026, 12, 1, 7, static_cast<uint16_t>(hour), static_cast<uint16_t>(minute), 0, 0};
+    return d;
+}
+
+class SelectionRules : public ResultsWindowFixture {
+protected:
+    void SetUp() override { LoadJunkFolders(); }
+};
+
+TEST_F(SelectionRules, SmartKeepsTheLowestScoredCopy) {
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    slFoldersToScan = {"c:\\data\\", "c:\\other\\", std::string(system) + "\\"};
+    addGroup({{0, file("report.doc")}, {0, file("copy of report~1.doc")}});  // 1.1 and 2.1
+    addGroup({{0, file("same.doc")}, {1, file("same.doc")}});                  // 1.1 and 1.1
+    addGroup({{2, file("kernel32.dll")}, {2, file("kernel32.dll")}});          // -3.9 each
+    EXPECT_NEAR(JunkScore(*files[4]), -3.9, 1e-9);
+    std::string after, sel;
+    open([&](HWND dialog, TRESVIEW& view) {
+        runRule(dialog, RuleSmart);
+        after = selection(view);
+        sel = status(dialog, 3);
+        close(dialog);
+    });
+    EXPECT_EQ(after, "0 1 | 0 1 | 0 0");
+    EXPECT_EQ(sel, "2000 bytes in 2 files");
+}
+
+TEST_F(SelectionRules, OldestAndNewFilesAndRunningTwice) {
+    slFoldersToScan = {"c:\\data\\"};
+    addGroup({{0, file("a", 10, 0)}, {0, file("b", 10, 0)}, {0, file("c", 11, 30)}});
+    addGroup({{0, file("d", 9, 0)}, {0, file("e", 9, 0)}});
+    std::string oldest, twice, tally, none, noneTally, newFiles;
+    open([&](HWND dialog, TRESVIEW& view) {
+        runRule(dialog, RuleOldestFiles);
+        oldest = selection(view);
+        runRule(dialog, RuleOldestFiles);
+        twice = selection(view);
+        tally = status(dialog, 3);
+        runRule(dialog, RuleNone);
+        none = selection(view);
+        noneTally = status(dialog, 3);
+        runRule(dialog, RuleNewFiles);
+        newFiles = selection(view);
+        close(dialog);
+    });
+    EXPECT_EQ(oldest, "1 1 0 | 0 0");
+    EXPECT_EQ(twice, oldest);
+    EXPECT_EQ(tally, "2000 bytes in 2 files");
+    EXPECT_EQ(none, "0 0 0 | 0 0");
+    EXPECT_EQ(noneTally, "0 bytes in 0 files");
+    EXPECT_EQ(newFiles, "0 0 1 | 0 0");
+}
+
+TEST_F(SelectionRules, FolderRulesAskForTheFolder) {
+    slFoldersToScan = {"c:\\data\\", "c:\\data\\old\\", "C:\\"};
+    addGroup({{0, file("a.txt")}, {1, file("a.txt")}, {2, file("a.txt")}});
+    std::deque<std::string> answers = {"c:\\data\\", "c:\\data\\", "C:\\"};
+    std::vector<std::string> titles;
+    auto previous = SetFolderBrowser([&](HWND, const std::string& title, std::string& path) {
+        titles.push_back(title);
+        if (answers.empty()) return false;
+        path = answers.front();
+        answers.pop_front();
+        return true;
+    });
+    std::string single, tree, root, cancelled;
+    open([&](HWND dialog, TRESVIEW& view) {
+        runRule(dialog, RuleSingleFolder);
+        single = selection(view);
+        runRule(dialog, RuleNone);
+        runRule(dialog, RuleFolderTree);
+        tree = selection(view);
+        runRule(dialog, RuleNone);
+        runRule(dialog, RuleSingleFolder);
+        root = selection(view);
+        runRule(dialog, RuleFolderTree);  // the browser is cancelled: nothing changes
+        cancelled = selection(view);
+        close(dialog);
+    });
+    SetFolderBrowser(previous);
+    EXPECT_EQ(single, "1 0 0");
+    EXPECT_EQ(tree, "1 1 0");
+    EXPECT_EQ(root, "0 0 1");
+    EXPECT_EQ(cancelled, root);
+    EXPECT_EQ(titles[0], "Please choose folder to select files");
+    EXPECT_EQ(titles[1], "Please choose root folder to select files");
+}
+
+TEST_F(SelectionRules, FocusedItemAndInvert) {
+    slFoldersToScan = {"c:\\data\\"};
+    addGroup({{0, file("a")}, {0, file("b")}});
+    std::string focused, onGroup, inverted;
+    open([&](HWND dialog, TRESVIEW& view) {
+        TreeView_SelectItem(view.Handle, members(view, groups(view)[0])[1]);
+        runRule(dialog, RuleFocusedItem);
+        focused = selection(view);
+        TreeView_SelectItem(view.Handle, groups(view)[0]);
+        runRule(dialog, RuleFocusedItem);
+        onGroup = selection(view);
+        runRule(dialog, RuleInvert);
+        inverted = selection(view);
+        close(dialog);
+    });
+    EXPECT_EQ(focused, "0 1");
+    EXPECT_EQ(onGroup, "0 1");
+    EXPECT_EQ(inverted, "1 0");
+}
+
+}  // namespace
