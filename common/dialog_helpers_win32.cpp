@@ -69,11 +69,8 @@ namespace {
 template <class Wanted>
 void walk(HWND tree, TreeCallback callback, void* context, Wanted wanted) {
     for (HTREEITEM group = TreeView_GetRoot(tree); group; group = TreeView_GetNextSibling(tree, group))
-        for (HTREEITEM child = TreeView_GetChild(tree, group); child;) {
-            HTREEITEM next = child;
-            if (wanted(child)) callback(tree, child, context);
-            child = TreeView_GetNextSibling(tree, next);
-        }
+        for (HTREEITEM child = TreeView_GetChild(tree, group); child; child = TreeView_GetNextSibling(tree, child))
+            if (wanted(child)) callback(tree, child, context);  // the next sibling is read after the call
 }
 
 }  // namespace

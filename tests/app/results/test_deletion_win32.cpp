@@ -55,9 +55,9 @@ protected:
         ResultsWindowFixture::TearDown();
     }
 
-    // Scans the test folder into the model.
-    void scan() {
-        slFoldersToScan = {tree.entry()};
+    // Scans a folder (the test's tree unless given) into the model.
+    void scan(const std::string& folder = "") {
+        slFoldersToScan = {folder.empty() ? tree.entry() : folder};
         std::unique_ptr<TFILELIST> list;
         ASSERT_TRUE(CollectFiles(list));
         auto found = FindDuplicates(*list);
@@ -305,22 +305,10 @@ TEST_F(Deletion, OddNamesAreRestoredExactlyAndNothingElseRuns) {
         // is checked through the simple form here; cmd.exe keeps "%%" as "%".
         if (!enhanced) odd.write("50%off%PATH%.txt", "odd content");
         std::string keep = odd.write("zz keep.txt", "odd content");
-        slFoldersToScan = {odd.entry()};
         files.Clear();
         results.Clear();
         order.clear();
-        std::unique_ptr<TFILELIST> list;
-        ASSERT_TRUE(CollectFiles(list));
-        auto found = FindDuplicates(*list);
-        while (list->Count()) {
-            files.Add(list->Extract(0));
-            list->Delete(0);
-            list->Pack();
-        }
-        for (int i = 0; i < found->Count(); ++i) {
-            if (i == 0) results.NewGroup();
-            results.AddToGroup((*found)[i]->FileIndex);
-        }
+        scan(odd.entry());
         bEnhancedUndo = enhanced;
         MessageRecorder messages({mb::kIdYes});
         std::vector<int> all;
