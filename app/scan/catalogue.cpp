@@ -18,7 +18,7 @@ int32_t BlockChecksum(const void* data, int32_t count) {
     return static_cast<int32_t>(sum);
 }
 
-TFILEINFO::TFILEINFO(int32_t folderIndex, const platform::FindData& found)
+TFILEINFO::TFILEINFO(int32_t folderIndex, const platform::FindData& found, FolderList folders)
     : FolderIndex(folderIndex),
       Name(found.Name),
       ShortName(found.ShortName),
@@ -26,10 +26,12 @@ TFILEINFO::TFILEINFO(int32_t folderIndex, const platform::FindData& found)
       Attributes(found.Attributes),
       Created(found.Created),
       Written(found.Written),
-      Accessed(found.Accessed) {}
+      Accessed(found.Accessed),
+      folders_(std::move(folders)) {}
 
 std::string TFILEINFO::FolderPath() const {
-    std::string folder = slFoldersToScan.at(static_cast<size_t>(FolderIndex));
+    const std::vector<std::string>& list = folders_ ? *folders_ : slFoldersToScan;
+    std::string folder = list.at(static_cast<size_t>(FolderIndex));
     if (!folder.empty() && folder.back() == '\\') folder.pop_back();
     return folder;
 }
@@ -86,7 +88,7 @@ bool TFILEINFO::SameFileAs(TFILEINFO& other) {
 }
 
 bool AddFile(TFILELIST& FileList, int folderIndex, const platform::FindData& found) {
-    FileList.Add(std::make_unique<TFILEINFO>(folderIndex, found));
+    FileList.Add(std::make_unique<TFILEINFO>(folderIndex, found, FileList.Folders));
     return true;
 }
 
@@ -107,6 +109,7 @@ bool ScanFolder(int folderIndex, TFILELIST& FileList) {
 
 bool CollectFiles(std::unique_ptr<TFILELIST>& FileList) {
     FileList = std::make_unique<TFILELIST>();
+    FileList->Folders = std::make_shared<const std::vector<std::string>>(slFoldersToScan);
     for (int i = 0; i < static_cast<int>(slFoldersToScan.size()); ++i)
         if (!ScanFolder(i, *FileList)) return false;
     return true;

@@ -25,7 +25,10 @@ int32_t BlockChecksum(const void* data, int32_t count);
 
 class TFILEINFO : public TLISTITEM {
 public:
-    TFILEINFO(int32_t folderIndex, const platform::FindData& found);
+    using FolderList = std::shared_ptr<const std::vector<std::string>>;
+
+    // folders: the folder list the index refers to; without one, the current folder list.
+    TFILEINFO(int32_t folderIndex, const platform::FindData& found, FolderList folders = nullptr);
 
     std::string FolderPath() const;  // the folder list entry without its trailing backslash
     std::string FullPath() const;
@@ -64,11 +67,18 @@ public:
 
 private:
     bool learnIdentity();
+    FolderList folders_;
     bool hasIdentity_ = false;
     platform::FileIdentity identity_;
 };
 
-class TFILELIST : public TTYPEDLIST<TFILEINFO> {};
+class TFILELIST : public TTYPEDLIST<TFILEINFO> {
+public:
+    // The folder list as it was when the catalogue was built: the folders
+    // dialog may change the live list while results are still shown, and a
+    // record must keep naming its own file.
+    TFILEINFO::FolderList Folders;
+};
 
 // Builds a new catalogue of the listed folders into FileList. False when a
 // file could not be added.

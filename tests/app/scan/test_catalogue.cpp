@@ -127,6 +127,26 @@ TEST_F(CatalogueTest, RecordsStartClosedWithoutChecksum) {
     EXPECT_LE(f.Written.Month, 12);
 }
 
+TEST_F(CatalogueTest, RecordsKeepTheFolderListOfTheirScan) {
+    std::string first = folder.makeFolder("first");
+    std::string second = folder.makeFolder("second");
+    folder.write("first/a.txt", "1");
+    folder.write("second/b.txt", "2");
+    slFoldersToScan = {first, second};
+    auto list = collect();
+    ASSERT_EQ(list->Count(), 2);
+    // The folders dialog changes the list while the results are still shown.
+    slFoldersToScan = {second};
+    auto full = [](std::string dir, const std::string& name) {
+        if (dir.back() == '\\') dir.pop_back();
+        return dir + "\\" + name;
+    };
+    for (int i = 0; i < list->Count(); ++i) {
+        const TFILEINFO& f = *(*list)[i];
+        EXPECT_EQ(f.FullPath(), full(f.Name == "a.txt" ? first : second, f.Name));
+    }
+}
+
 TEST_F(CatalogueTest, ReadOnlyFilesAreCataloguedWithTheirAttribute) {
     std::string path = folder.write("ro.txt", "r");
     SetReadOnly(path, true);
