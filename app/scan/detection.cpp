@@ -82,13 +82,6 @@ int CompareFiles(TFILEINFO& a, TFILEINFO& b, uint8_t* buffer1, uint8_t* buffer2,
     if (!a.Rewind()) return kNoLaterMatch;
     if (!b.Open()) return kNotIdentical;
 
-    // Two names of one file (a folder listed under two paths, hard links)
-    // are never copies of each other: deleting "the copy" would delete the data.
-    if (a.SameFileAs(b)) {
-        b.Close();
-        return kNotIdentical;
-    }
-
     bool identical = true;
     int64_t position = 0;
     for (;;) {
@@ -104,6 +97,10 @@ int CompareFiles(TFILEINFO& a, TFILEINFO& b, uint8_t* buffer1, uint8_t* buffer2,
         if (gotA == 0) break;
         position += gotA;
     }
+    // Two names of one file (a folder listed under two paths, hard links)
+    // are never copies of each other: deleting "the copy" would delete the
+    // data. Asked only of identical pairs, as the system answers it slowly.
+    if (identical && a.SameFileAs(b)) identical = false;
     b.Close();
     return identical ? kIdentical : kNotIdentical;
 }
