@@ -125,3 +125,50 @@ TEST_F(SelectionRules, FocusedItemAndInvert) {
 }
 
 }  // namespace
+
+namespace {
+
+class ResultsWindowParts : public ResultsWindowFixture {};
+
+TEST_F(ResultsWindowParts, RightClickTogglesAndTooltipsComeFromTheStringTable) {
+    slFoldersToScan = {"c:\\data\\"};
+    addGroup({{0, file("a")}, {0, file("b")}});
+    std::string afterClick, afterSecond, outside;
+    std::vector<std::string> tips;
+    open([&](HWND dialog, TRESVIEW& view) {
+        TreeView_Expand(view.Handle, groups(view)[0], TVE_EXPAND);
+        HTREEITEM b = members(view, groups(view)[0])[1];
+        RECT r{};
+        TreeView_GetItemRect(view.Handle, b, &r, TRUE);
+        POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ClientToScreen(view.Handle, &at);
+        SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(view.Handle), MAKELPARAM(at.x, at.y));
+        afterClick = selection(view);
+        SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(view.Handle), MAKELPARAM(at.x, at.y));
+        afterSecond = selection(view);
+        POINT nowhere{5, 300};
+        ClientToScreen(view.Handle, &nowhere);
+        SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(view.Handle), MAKELPARAM(nowhere.x, nowhere.y));
+        outside = selection(view);
+        for (int id : {IDC_RUN_RULE, IDC_MARK, IDC_UNMARK, IDC_DELETE_MARKED, IDC_HELP_BUTTON, IDC_FILE_INFO}) {
+            TOOLTIPTEXTA tip{};
+            tip.hdr.hwndFrom = GetDlgItem(dialog, IDC_TOOLBAR);
+            tip.hdr.idFrom = static_cast<UINT_PTR>(id);
+            tip.hdr.code = TTN_NEEDTEXTA;
+            SendMessageA(dialog, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&tip));
+            tips.push_back(tip.lpszText ? tip.lpszText : "");
+        }
+        close(dialog);
+    });
+    EXPECT_EQ(afterClick, "0 1");
+    EXPECT_EQ(afterSecond, "0 0");
+    EXPECT_EQ(outside, "0 0");
+    ASSERT_EQ(tips.size(), 6u);
+    EXPECT_EQ(tips[0], "Click this button to execute operation of auto selection (which it is chosen in the dropping "
+                       "out list at the left)");
+    EXPECT_EQ(tips[1], "Click this button to mark the selected files for removal.");
+    EXPECT_EQ(tips[3], "Click this button to remove (REAL!) the files marked for removal.");
+    EXPECT_EQ(tips[5], "Click this button to receive the full information on a file.");
+}
+
+}  // namespace
