@@ -172,10 +172,11 @@ void TRESVIEW::Fill(TRESULTS& Results, TFILELIST& FileList) {
         const int32_t g = Results[i]->Group;
         SetParent(InsertItem(Results.GroupLabel(g, FileList), 3, 3, -1));
         while (i <= count - 1 && Results[i]->Group == g) {
-            TFILEINFO* f = Results.EntryFile(FileList, i);
-            InsertItem(f->FullPath(), 0, 0, reinterpret_cast<LPARAM>(f));
-            Tallies[TallyAll].Files += 1;
-            Tallies[TallyAll].Bytes += f->Size;
+            if (TFILEINFO* f = Results.EntryFile(FileList, i)) {
+                InsertItem(f->FullPath(), 0, 0, reinterpret_cast<LPARAM>(f));
+                Tallies[TallyAll].Files += 1;
+                Tallies[TallyAll].Bytes += f->Size;
+            }
             ++i;
         }
     }
