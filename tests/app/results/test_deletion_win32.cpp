@@ -10,6 +10,7 @@
 #include "app/shell/settings.h"
 #include "common/text.h"
 #include "tests/app/results/results_fixture_win32.h"
+#include "tests/support/crlf_lines.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/temp_folder.h"
 
@@ -326,14 +327,7 @@ TEST_F(Deletion, OddNamesAreRestoredExactlyAndNothingElseRuns) {
 TEST(UndoScript, TheResourceHoldsTheScriptText) {
     const std::string script = UndoScriptText();
     ASSERT_FALSE(script.empty());
-    std::vector<std::string> lines;
-    size_t at = 0;
-    while (at < script.size()) {
-        size_t end = script.find("\r\n", at);
-        ASSERT_NE(end, std::string::npos);
-        lines.push_back(script.substr(at, end - at));
-        at = end + 2;
-    }
+    const std::vector<std::string> lines = CrlfLines(script);
     ASSERT_EQ(lines.size(), 112u);
     EXPECT_EQ(lines[0], "@echo off");
     EXPECT_EQ(lines[30], "echo            * if you type number of deleted file, when only one file will be ");

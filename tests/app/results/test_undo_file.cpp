@@ -3,21 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "common/text.h"
+#include "tests/support/crlf_lines.h"
 
 namespace {
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find("\r\n", at);
-        EXPECT_NE(end, std::string::npos) << "every line ends with CR LF";
-        if (end == std::string::npos) break;
-        out.push_back(text.substr(at, end - at));
-        at = end + 2;
-    }
-    return out;
-}
 
 const UndoTexts kTexts = {"C:\\WINDOWS\\COMMAND.COM", "Version 1.00 Build 1", "06.12.2026 10:11:12", "SCRIPT\r\n\r\n"};
 
@@ -26,12 +14,12 @@ TEST(UndoFile, SimpleFormForOneCopyHasThreeLines) {
     const std::string text = UndoHeader(false, kTexts) +
                              UndoGroupEntries(false, "C:\\Data\\kept.txt", {"C:\\Old\\gone.txt"}, counter) +
                              UndoFooter(false);
-    EXPECT_EQ(lines(text), (std::vector<std::string>{"@echo off", "echo This undo bat-file was created 06.12.2026 10:11:12",
+    EXPECT_EQ(CrlfLines(text), (std::vector<std::string>{"@echo off", "echo This undo bat-file was created 06.12.2026 10:11:12",
                                                      "copy /b \"C:\\Data\\kept.txt\" \"C:\\Old\\gone.txt\""}));
 }
 
 TEST(UndoFile, EnhancedHeaderAndFooter) {
-    const auto header = lines(UndoHeader(true, kTexts));
+    const auto header = CrlfLines(UndoHeader(true, kTexts));
     ASSERT_EQ(header.size(), 14u);
     EXPECT_EQ(header[0], "@echo off");
     EXPECT_EQ(header[1], "if \"%1\"==\"norestart\" goto doundo");
@@ -47,7 +35,7 @@ TEST(UndoFile, EnhancedHeaderAndFooter) {
     EXPECT_EQ(header[11], "SCRIPT");  // the script text as it is, with its empty last line
     EXPECT_EQ(header[12], "");
     EXPECT_EQ(header[13], "echo This undo bat-file was created 06.12.2026 10:11:12");
-    EXPECT_EQ(lines(UndoFooter(true)), (std::vector<std::string>{"goto allfolks", ":exitundo"}));
+    EXPECT_EQ(CrlfLines(UndoFooter(true)), (std::vector<std::string>{"goto allfolks", ":exitundo"}));
 }
 
 TEST(UndoFile, EnhancedEntriesAreNumberedAcrossGroups) {
@@ -55,7 +43,7 @@ TEST(UndoFile, EnhancedEntriesAreNumberedAcrossGroups) {
     std::string text = UndoGroupEntries(true, "C:\\k1", {"C:\\a", "C:\\b"}, counter);
     text += UndoGroupEntries(true, "C:\\k2", {"C:\\c"}, counter);
     EXPECT_EQ(counter, 4);
-    EXPECT_EQ(lines(text),
+    EXPECT_EQ(CrlfLines(text),
               (std::vector<std::string>{"set \"filein=C:\\k1\"", "set \"fileout=C:\\a\"", "set nFile=1",
                                         "set nextpoint=nf000001", "goto %fileop%", ":nf000001",
                                         "set \"filein=C:\\k1\"", "set \"fileout=C:\\b\"", "set nFile=0",
@@ -68,7 +56,7 @@ TEST(UndoFile, PathsAreQuotedAndPercentSignsDoubled) {
     EXPECT_EQ(BatchQuoted("C:\\a b&c^d(1)!e.txt"), "\"C:\\a b&c^d(1)!e.txt\"");
     EXPECT_EQ(BatchQuoted("C:\\50%off%PATH%.txt"), "\"C:\\50%%off%%PATH%%.txt\"");
     int32_t counter = 1;
-    EXPECT_EQ(lines(UndoGroupEntries(false, "", {"C:\\x%y"}, counter)),
+    EXPECT_EQ(CrlfLines(UndoGroupEntries(false, "", {"C:\\x%y"}, counter)),
               (std::vector<std::string>{"copy /b \"\" \"C:\\x%%y\""}));  // no copy stayed: an empty source
 }
 

@@ -7,21 +7,15 @@
 #include <set>
 
 #include "app/scan/masks.h"
+#include "tests/app/scan/scan_fixture.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
-// Restores the scan inputs every test changes.
-class CatalogueTest : public ::testing::Test {
+// The scan fixture restores the inputs; collect() here never fills in a folder.
+class CatalogueTest : public ScanFixture {
 protected:
-    void TearDown() override {
-        slFoldersToScan.clear();
-        slIncludedFiles.clear();
-        slExcludedFiles.clear();
-        SetUnixWildcards(false);
-    }
-
     static std::set<std::string> names(const TFILELIST& list, int folderIndex = -1) {
         std::set<std::string> out;
         for (int i = 0; i < list.Count(); ++i)
@@ -35,8 +29,6 @@ protected:
         EXPECT_NE(list, nullptr);
         return list;
     }
-
-    TempFolder folder;
 };
 
 TEST_F(CatalogueTest, TakesFilesNotFoldersAndNeverRecurses) {
