@@ -63,6 +63,7 @@ int main(int argc, char** argv) {
     std::set<std::string> seen;
     std::string groupsFile;
     bool unix = false;
+    int treeLeftOut = 0;  // subfolders no name of theirs reaches
     for (int k = 1; k < argc; ++k) {
         const std::string arg = argv[k];
         auto value = [&](std::string& out) {
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
         } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
             return fail("unknown option " + arg);
         } else {
-            ForEachFolderInTree(arg, [&](const std::string& folder) { addFolder(folders, seen, folder); });
+            treeLeftOut += ForEachFolderInTree(arg, [&](const std::string& folder) { addFolder(folders, seen, folder); });
         }
     }
     if (folders.empty()) return fail("no folders given");
@@ -110,10 +111,11 @@ int main(int argc, char** argv) {
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
 
     const int groups = results->Count() > 0 ? (*results)[results->Count() - 1]->Group : 0;
-    std::printf("files=%d pruned=%d groups=%d duplicates=%d freeable=%lld bytes_read=%lld ms=%lld\n", catalogued,
-                files->Count(), groups, results->Count() - groups,
+    std::printf("files=%d pruned=%d groups=%d duplicates=%d freeable=%lld bytes_read=%lld skipped=%d ms=%lld\n",
+                catalogued, files->Count(), groups, results->Count() - groups,
                 static_cast<long long>(FreeableSpace(*results, *files)),
-                static_cast<long long>(TFILEINFO::BytesRead), static_cast<long long>(ms));
+                static_cast<long long>(TFILEINFO::BytesRead), files->FilesLeftOut + files->FoldersLeftOut + treeLeftOut,
+                static_cast<long long>(ms));
 
     if (!groupsFile.empty()) {
         std::ofstream file;

@@ -65,12 +65,24 @@ private:
 };
 
 // What makes a file the same file on disk, whatever path reached it: the
-// volume serial number and file index on Windows, device and inode elsewhere.
+// volume serial number and file index on Windows, device and inode elsewhere,
+// with the size and times that come with them.
 struct FileIdentity {
     uint64_t volume = 0;
     uint64_t index = 0;
-    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+    int64_t size = 0;
+    int64_t created = 0;  // raw system times, compared only with each other
+    int64_t written = 0;
 };
+
+// Whether two identities name one file. A drive letter mapped onto another
+// drive's folder can report another volume serial for the same file, so an
+// equal index with equal size and times is the same file on any volume: a
+// missed duplicate costs space, a wrong one can cost the only copy.
+inline bool SameFile(const FileIdentity& a, const FileIdentity& b) {
+    if (a.index != b.index) return false;
+    return a.volume == b.volume || (a.size == b.size && a.created == b.created && a.written == b.written);
+}
 
 // A file opened for sequential reading. Move-only; closes itself.
 class File {
@@ -83,6 +95,8 @@ public:
     ~File();
 
     // Read-only, shared for reading, existing files only, sequential-scan hint.
+    // Only a disk file opens: a device, pipe or socket behind the name is
+    // closed again unread (reading one can block for good).
     bool open(const std::string& path);
     bool isOpen() const;
     bool rewind();
@@ -95,6 +109,9 @@ public:
 private:
     intptr_t handle_ = -1;
 };
+
+// Whether path names an existing folder (a trailing backslash is allowed).
+bool isFolder(const std::string& path);
 
 // The calling thread's last error as a Win32 error code.
 uint32_t lastError();

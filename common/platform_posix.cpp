@@ -133,11 +133,19 @@ File::~File() { close(); }
 
 bool File::open(const std::string& path) {
     close();
-    int fd = ::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO cannot hold the open; only regular files stay open.
+    int fd = ::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         setLastErrorFromErrno();
         return false;
     }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        lastErrorCode = 222;  // ERROR_BAD_FILE_TYPE
+        return false;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     handle_ = fd;
     return true;
@@ -184,9 +192,18 @@ bool File::close() {
 bool File::identity(FileIdentity& id) const {
     struct stat st {};
     if (!isOpen() || fstat(static_cast<int>(handle_), &st) != 0) return false;
+    auto nanoseconds = [](const timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec; };
     id.volume = static_cast<uint64_t>(st.st_dev);
     id.index = static_cast<uint64_t>(st.st_ino);
+    id.size = static_cast<int64_t>(st.st_size);
+    id.created = nanoseconds(st.st_ctim);
+    id.written = nanoseconds(st.st_mtim);
     return true;
+}
+
+bool isFolder(const std::string& path) {
+    struct stat st {};
+    return stat(hostPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 uint32_t lastError() { return lastErrorCode; }

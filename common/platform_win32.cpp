@@ -99,6 +99,11 @@ bool File::open(const std::string& path) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        SetLastError(ERROR_BAD_FILE_TYPE);
+        return false;
+    }
     handle_ = reinterpret_cast<intptr_t>(h);
     return true;
 }
@@ -133,9 +138,20 @@ bool File::close() {
 bool File::identity(FileIdentity& id) const {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!isOpen() || !GetFileInformationByHandle(asHandle(handle_), &info)) return false;
+    auto wide = [](DWORD high, DWORD low) { return static_cast<int64_t>((static_cast<uint64_t>(high) << 32) | low); };
     id.volume = info.dwVolumeSerialNumber;
-    id.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    id.index = static_cast<uint64_t>(wide(info.nFileIndexHigh, info.nFileIndexLow));
+    id.size = wide(info.nFileSizeHigh, info.nFileSizeLow);
+    id.created = wide(info.ftCreationTime.dwHighDateTime, info.ftCreationTime.dwLowDateTime);
+    id.written = wide(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
     return true;
+}
+
+bool isFolder(const std::string& path) {
+    std::string folder = path;
+    if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 uint32_t lastError() { return GetLastError(); }

@@ -23,8 +23,9 @@ GroupPlan PlanGroupDeletion(const std::vector<bool>& marked, bool keepLastCopy) 
 bool IdenticalCopies(const std::string& a, const std::string& b) {
     platform::File fa, fb;
     if (!fa.open(a) || !fb.open(b)) return false;
+    // One file under two names, or names whose identity cannot be told, are no copies.
     platform::FileIdentity ia, ib;
-    if (fa.identity(ia) && fb.identity(ib) && ia == ib) return false;  // one file under two names
+    if (!fa.identity(ia) || !fb.identity(ib) || platform::SameFile(ia, ib)) return false;
     std::vector<char> bufferA(65536), bufferB(65536);
     for (;;) {
         const int32_t gotA = fa.read(bufferA.data(), static_cast<int32_t>(bufferA.size()));

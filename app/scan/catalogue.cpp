@@ -11,6 +11,28 @@ int32_t lStandartBufferSize = 128;
 bool bNotDeleteLastCopy = true;
 bool bUnixWildCard = false;
 
+bool IsDeviceName(const std::string& name) {
+    std::string base = UpperStr(name.substr(0, name.find('.')));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
+        if (base == device) return true;
+    return base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0) && base[3] >= '1' &&
+           base[3] <= '9';
+}
+
+bool UsableName(const std::string& name) {
+    if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+    return name.find_first_of("?*") == std::string::npos;
+}
+
+std::string ReachingName(const std::string& folder, const std::string& name, const std::string& shortName,
+                         size_t maxPath) {
+    if (IsDeviceName(name) || IsDeviceName(shortName)) return {};
+    for (const std::string* candidate : {&name, &shortName})
+        if (UsableName(*candidate) && folder.size() + candidate->size() <= maxPath) return *candidate;
+    return {};
+}
+
 int32_t BlockChecksum(const void* data, int32_t count) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     uint32_t sum = 0;
@@ -38,9 +60,16 @@ std::string TFILEINFO::FolderPath() const {
 
 std::string TFILEINFO::FullPath() const { return FolderPath() + "\\" + Name; }
 
+std::string TFILEINFO::AccessPath() const {
+    const std::string folder = FolderPath() + "\\";
+    const std::string name = ReachingName(folder, Name, ShortName, kMaxSystemPath);
+    return folder + (name.empty() ? Name : name);
+}
+
 bool TFILEINFO::Open() {
     if (IsOpen) return Rewind();
-    IsOpen = Handle.open(FullPath());
+    IsOpen = Handle.open(AccessPath());
+    if (!IsOpen) Unreadable = true;
     return IsOpen;
 }
 
@@ -53,6 +82,7 @@ int64_t TFILEINFO::BytesRead = 0;
 
 int32_t TFILEINFO::ReadBlock(void* buffer, int32_t count) {
     int32_t got = Handle.read(buffer, count);
+    if (got < 0) Unreadable = true;
     if (got > 0) BytesRead += got;
     if (got >= 0 && !HasChecksum) {
         Checksum = BlockChecksum(buffer, got);
@@ -75,7 +105,7 @@ void TFILEINFO::ReadFirstBlock(void* buffer, int32_t count) {
 
 bool TFILEINFO::DeleteFromDisk() {
     Close();
-    return DeleteFileForced(FullPath());
+    return DeleteFileForced(AccessPath());
 }
 
 bool TFILEINFO::learnIdentity() {
@@ -84,7 +114,8 @@ bool TFILEINFO::learnIdentity() {
 }
 
 bool TFILEINFO::SameFileAs(TFILEINFO& other) {
-    return learnIdentity() && other.learnIdentity() && identity_ == other.identity_;
+    if (!learnIdentity() || !other.learnIdentity()) return true;
+    return platform::SameFile(identity_, other.identity_);
 }
 
 bool AddFile(TFILELIST& FileList, int folderIndex, const platform::FindData& found) {
@@ -93,18 +124,36 @@ bool AddFile(TFILELIST& FileList, int folderIndex, const platform::FindData& fou
 }
 
 bool ScanFolder(int folderIndex, TFILELIST& FileList) {
-    std::string pattern = slFoldersToScan.at(static_cast<size_t>(folderIndex));
-    if (pattern.empty() || pattern.back() != '\\') pattern += '\\';
-    pattern += "*.*";
+    std::string folder = slFoldersToScan.at(static_cast<size_t>(folderIndex));
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
     platform::FolderSearch search;
     platform::FindData found;
-    for (bool more = search.first(pattern, found); more; more = search.next(found)) {
+    bool more = search.first(folder + "*.*", found);
+    // Only an existing folder with nothing in it (an empty drive) answers "no file".
+    if (!more && !(platform::lastError() == platform::kErrorFileNotFound && platform::isFolder(folder)))
+        ++FileList.FoldersLeftOut;
+    for (; more; more = search.next(found)) {
         if (found.Attributes & (platform::kAttrDirectory | platform::kAttrVolumeLabel)) continue;
         if (!found.Name.empty() && found.Name.front() == '.') continue;
         if (!AcceptFileName(found.Name)) continue;
+        if (ReachingName(folder, found.Name, found.ShortName, kMaxSystemPath).empty()) {
+            ++FileList.FilesLeftOut;
+            continue;
+        }
         if (!AddFile(FileList, folderIndex, found)) return false;
     }
     return true;
+}
+
+std::string LeftOutText(const TFILELIST& FileList) {
+    const std::string files = std::to_string(FileList.FilesLeftOut) + " file(s) that could not be read";
+    const std::string folders =
+        std::to_string(FileList.FoldersLeftOut) + " folder(s) of the list that could not be opened";
+    if (FileList.FilesLeftOut > 0 && FileList.FoldersLeftOut > 0)
+        return "The search left out " + files + " and " + folders + ".";
+    if (FileList.FilesLeftOut > 0) return "The search left out " + files + ".";
+    if (FileList.FoldersLeftOut > 0) return "The search left out " + folders + ".";
+    return {};
 }
 
 bool CollectFiles(std::unique_ptr<TFILELIST>& FileList) {

@@ -20,6 +20,23 @@ extern int32_t lStandartBufferSize;  // each comparison buffer, in 512-byte unit
 extern bool bNotDeleteLastCopy;     // one copy of every group always stays
 extern bool bUnixWildCard;          // UNIX-style wildcards
 
+// The longest path the system opens through the program's ANSI calls (MAX_PATH
+// less its terminating zero).
+inline constexpr size_t kMaxSystemPath = 259;
+
+// Names Windows keeps for devices (CON, PRN, AUX, NUL, COM1-9, LPT1-9), with or
+// without an extension: opening "aux.c" opens the device, never the file.
+bool IsDeviceName(const std::string& name);
+// Whether the system opens a file by this name as the folder search lists it.
+// A "?" stands for a character the ANSI code page cannot hold, and a trailing
+// dot or blank is dropped when a name is opened, which names another file.
+bool UsableName(const std::string& name);
+// The name of a listed file or folder that reaches it from folder (ending with
+// a backslash) within maxPath characters: its long name where that works, else
+// its 8.3 name; empty when neither does.
+std::string ReachingName(const std::string& folder, const std::string& name, const std::string& shortName,
+                         size_t maxPath);
+
 // Rotate left by one bit, then XOR in the byte; "abc" gives 0x123.
 int32_t BlockChecksum(const void* data, int32_t count);
 
@@ -31,7 +48,10 @@ public:
     TFILEINFO(int32_t folderIndex, const platform::FindData& found, FolderList folders = nullptr);
 
     std::string FolderPath() const;  // the folder list entry without its trailing backslash
-    std::string FullPath() const;
+    std::string FullPath() const;    // the path as the user reads it, with the long name
+    // The path the system opens and deletes: the long name where it works,
+    // else the 8.3 name (the catalogue keeps only files one of them reaches).
+    std::string AccessPath() const;
 
     bool Open();    // rewinds when already open
     bool Rewind();  // opens when not open
@@ -43,8 +63,8 @@ public:
     bool DeleteFromDisk();
 
     // Whether the two records name one file on disk. The identity of a record
-    // is learnt while it is open and kept; a record never opened is unknown
-    // and the answer is then false.
+    // is learnt while it is open and kept; when either cannot be learnt the
+    // answer is yes, as two names of one file must never pass for copies.
     bool SameFileAs(TFILEINFO& other);
 
     // Bytes read from all files since the program started (for benchmarks).
@@ -64,6 +84,12 @@ public:
     int32_t Checksum = -1;
     bool Grouped = false;
     bool Deleted = false;
+    // Another name of a file met earlier in the catalogue's order (a hard
+    // link, a folder listed twice or reached through a link): it takes no
+    // further part in the scan, so every file is counted and grouped once.
+    bool Alias = false;
+    // The file could not be opened or read while detection needed it.
+    bool Unreadable = false;
 
 private:
     bool learnIdentity();
@@ -78,7 +104,15 @@ public:
     // dialog may change the live list while results are still shown, and a
     // record must keep naming its own file.
     TFILEINFO::FolderList Folders;
+    // What the scan could not look at, so the user is told: files no name of
+    // theirs reaches (or that could not be read), and listed folders that
+    // could not be opened.
+    int32_t FilesLeftOut = 0;
+    int32_t FoldersLeftOut = 0;
 };
+
+// The notice of what a scan left out, or empty when it left out nothing.
+std::string LeftOutText(const TFILELIST& FileList);
 
 // Builds a new catalogue of the listed folders into FileList. False when a
 // file could not be added.

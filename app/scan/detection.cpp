@@ -71,8 +71,8 @@ void PruneCatalogue(TFILELIST& FileList) {
 }
 
 int CompareFiles(TFILEINFO& a, TFILEINFO& b, uint8_t* buffer1, uint8_t* buffer2, int32_t bufferSize) {
-    if (a.Grouped) return kNoLaterMatch;
-    if (b.Grouped) return kNotIdentical;
+    if (a.Grouped || a.Alias) return kNoLaterMatch;
+    if (b.Grouped || b.Alias) return kNotIdentical;
     if (a.Size != b.Size) return kNoLaterMatch;
     if (bEnableAdvanced) {
         if (a.Checksum != b.Checksum) return kNoLaterMatch;
@@ -99,8 +99,12 @@ int CompareFiles(TFILEINFO& a, TFILEINFO& b, uint8_t* buffer1, uint8_t* buffer2,
     }
     // Two names of one file (a folder listed under two paths, hard links)
     // are never copies of each other: deleting "the copy" would delete the
-    // data. Asked only of identical pairs, as the system answers it slowly.
-    if (identical && a.SameFileAs(b)) identical = false;
+    // data. The later name drops out for good. Asked only of identical pairs,
+    // as the system answers it slowly.
+    if (identical && a.SameFileAs(b)) {
+        b.Alias = true;
+        identical = false;
+    }
     b.Close();
     return identical ? kIdentical : kNotIdentical;
 }
@@ -111,7 +115,7 @@ int32_t CollectGroup(TFILELIST& FileList, int i, TRESULTS& Results, uint8_t* buf
     // A file already in a group is no reference: the first candidate would
     // answer "no later match" at once, so it is not even opened. The file
     // itself is opened by the first comparison that reads it.
-    if (reference.Grouped) return 0;
+    if (reference.Grouped || reference.Alias) return 0;
     Results.NewGroup();
     const int firstItem = Results.Count();
     int32_t count = 0;
@@ -121,11 +125,10 @@ int32_t CollectGroup(TFILELIST& FileList, int i, TRESULTS& Results, uint8_t* buf
         const int r = CompareFiles(reference, candidate, buffer1, buffer2, bufferSize);
         if (r == kNoLaterMatch) break;
         if (r != kIdentical) continue;
-        // A second name of a file already in this group stays out of it.
-        bool known = false;
-        for (int k = firstItem; k < Results.Count() && !known; ++k)
-            known = FileList[Results[k]->FileIndex]->SameFileAs(candidate);
-        if (known) continue;
+        // A second name of a file already in this group drops out for good.
+        for (int k = firstItem; k < Results.Count() && !candidate.Alias; ++k)
+            candidate.Alias = FileList[Results[k]->FileIndex]->SameFileAs(candidate);
+        if (candidate.Alias) continue;
         Results.AddToGroup(j);
         ++count;
         candidate.Grouped = true;
@@ -202,5 +205,7 @@ std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* prog
 
     if (progress) progress->Destroy();
     ScanRunning = false;
+    for (int i = 0; i < FileList.Count(); ++i)
+        if (FileList[i]->Unreadable && !FileList[i]->Grouped) ++FileList.FilesLeftOut;
     return Results;
 }

@@ -5,9 +5,13 @@
 #include <functional>
 #include <string>
 
+// The longest entry of the folder list, backslash included.
+inline constexpr size_t kMaxFolderEntry = 255;
+
 // Calls visit(folder) for root and, depth first in the order the system lists
 // them, every subfolder that is neither hidden nor system and whose name does
-// not begin with "."; each folder ends with a backslash. Folders whose path
-// would pass 255 characters are left out (they cannot be searched with the
-// program's 255-character paths, and a looping junction ends there).
-void ForEachFolderInTree(const std::string& root, const std::function<void(const std::string&)>& visit);
+// not begin with "."; each folder ends with a backslash. A subfolder is named
+// by its 8.3 name where its long name cannot be used or would pass 255
+// characters; folders no name fits are left out (a looping junction ends
+// there too). Returns how many folders were left out.
+int ForEachFolderInTree(const std::string& root, const std::function<void(const std::string&)>& visit);

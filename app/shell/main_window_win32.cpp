@@ -51,6 +51,9 @@ void runScan() {
         TTIMEORACLE tracker(&window);
         Results = FindDuplicates(*FileList, &tracker);
     }
+    // What the search could not look at is never passed over in silence.
+    if (const std::string leftOut = LeftOutText(*FileList); !leftOut.empty())
+        ShowMessageBox(MainWindow, leftOut, "Information", mb::kIconInformation);
     SendMessageA(MainWindow, WM_COMMAND, IDM_VIEW_RESULTS, 0);
     SetWaitCursor(false);
 }

@@ -39,8 +39,13 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() {
     std::error_code ec;
-    makeWritable(root_);
-    fs::remove_all(root_, ec);
+    fs::path root = root_;
+#ifdef _WIN32
+    // Through "\\?\" a file named like a device is a file, not the device.
+    root = fs::path(L"\\\\?\\" + fs::path(root_).make_preferred().wstring());
+#endif
+    makeWritable(root);
+    fs::remove_all(root, ec);
 }
 
 std::string TempFolder::entry() const {
@@ -58,6 +63,18 @@ std::string TempFolder::write(std::string_view relative, std::string_view conten
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     if (!out) throw std::runtime_error("cannot write " + p);
     return p;
+}
+
+void TempFolder::writeExact(const fs::path& relative, std::string_view content) {
+    fs::path target = (root_ / relative).make_preferred();
+    fs::create_directories(target.parent_path());
+#ifdef _WIN32
+    // The "\\?\" form keeps the name as it is: "aux.c" is a file, "notes." keeps its dot.
+    target = fs::path(L"\\\\?\\" + target.wstring());
+#endif
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    if (!out) throw std::runtime_error("cannot write a test file");
 }
 
 std::string TempFolder::makeFolder(std::string_view relative) {

@@ -21,6 +21,9 @@ public:
     // Writes a file (creating its folders) and returns its path.
     std::string write(std::string_view relative, std::string_view content);
     std::string makeFolder(std::string_view relative);
+    // Writes a file under exactly this name (wide on Windows), even one the
+    // system would read as a device or strip of a trailing dot.
+    void writeExact(const std::filesystem::path& relative, std::string_view content);
 
     const std::filesystem::path& root() const { return root_; }
 

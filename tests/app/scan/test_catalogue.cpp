@@ -6,6 +6,11 @@
 #include <filesystem>
 #include <set>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include "app/scan/detection.h"
 #include "app/scan/masks.h"
 #include "tests/app/scan/scan_fixture.h"
 #include "tests/support/message_recorder.h"
@@ -72,18 +77,90 @@ TEST_F(CatalogueTest, AppliesIncludeAndExcludeMasksToTheNameOnly) {
     EXPECT_EQ(names(*list), (std::set<std::string>{"photo.JPG", "notes.txt"}));
 }
 
-TEST_F(CatalogueTest, MissingFoldersGiveNoFilesAndNoMessage) {
+TEST_F(CatalogueTest, MissingFoldersGiveNoFilesButAreCounted) {
     folder.write("one.txt", "1");
+    folder.makeFolder("empty");
     MessageRecorder messages;
-    slFoldersToScan = {folder.path("gone") + "\\", folder.entry(), folder.path("also-gone")};
+    slFoldersToScan = {folder.path("gone") + "\\", folder.entry(), folder.path("also-gone"), folder.path("empty")};
     auto list = collect();
     ASSERT_EQ(list->Count(), 1);
     EXPECT_EQ((*list)[0]->FolderIndex, 1);
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(messages.shown.empty());  // the Run command tells the user, once
+    EXPECT_EQ(list->FoldersLeftOut, 2);
+    EXPECT_EQ(LeftOutText(*list), "The search left out 2 folder(s) of the list that could not be opened.");
 
     slFoldersToScan.clear();
     list = collect();
     EXPECT_EQ(list->Count(), 0);
+    EXPECT_EQ(LeftOutText(*list), "");
+}
+
+TEST(FileNames, DevicesAndNamesTheSystemCannotOpenAsListed) {
+    struct Case {
+        const char* name;
+        const char* shortName;
+        bool device;
+        bool usable;
+        const char* reaching;  // from a 10-character folder, within 30 characters
+    };
+    const Case cases[] = {
+        {"aux.c", "", true, true, ""},
+        {"COM1.dat", "", true, true, ""},
+        {"nul.txt", "", true, true, ""},
+        {"Lpt9", "", true, true, ""},
+        {"con .txt", "CON~1.TXT", true, true, ""},
+        {"com0.txt", "", false, true, "com0.txt"},
+        {"console.txt", "CONSOL~1.TXT", false, true, "console.txt"},
+        {"auxiliary", "", false, true, "auxiliary"},
+        {"notes.", "NOTE~IBB", false, false, "NOTE~IBB"},
+        {"trail ", "TRAI~5RC", false, false, "TRAI~5RC"},
+        {"???.txt", "___~~ALB.TXT", false, false, "___~~ALB.TXT"},
+        {"what?.txt", "", false, false, ""},
+        {"a name of twenty two.txt", "ANAMEO~1.TXT", false, true, "ANAMEO~1.TXT"},
+        {"a name much too long for both.txt", "ANAMEM~1.TXT", false, true, "ANAMEM~1.TXT"},
+        {"a name much too long without short.txt", "", false, true, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsDeviceName(c.name), c.device) << c.name;
+        EXPECT_EQ(UsableName(c.name), c.usable) << c.name;
+        EXPECT_EQ(ReachingName("C:\\folder\\", c.name, c.shortName, 30), c.reaching) << c.name;
+    }
+}
+
+// Devices behind file names, names the system cannot open as listed, and
+// paths past the system's limit: each is reached by its 8.3 name where it
+// has one, or left out and counted; never opened as something else.
+TEST_F(CatalogueTest, NamesNoCallCanReachAreLeftOutAndCounted) {
+    for (const char* device : {"aux.c", "com1.dat", "nul.txt", "LPT3"}) folder.writeExact(device, "device?");
+    folder.writeExact("notes.", "with a dot");
+    folder.writeExact("notes", "without dot");
+    const std::string deep = std::string(240 - folder.entry().size(), 'd');
+    folder.writeExact(std::filesystem::path(deep) / "first copy of twenty.txt", "copy");
+    folder.writeExact(std::filesystem::path(deep) / "other copy of twenty.txt", "copy");
+    slFoldersToScan = {folder.entry(), folder.path(deep)};
+    auto list = collect();
+#ifdef _WIN32
+    // The 8.3 names reach "notes." and the long paths.
+    const std::set<std::string> expected = {"notes", "notes.", "first copy of twenty.txt", "other copy of twenty.txt"};
+    const int leftOut = 4;
+    const char* groups = "first copy of twenty.txt other copy of twenty.txt";
+#else
+    // This build's folder search reports no 8.3 names.
+    const std::set<std::string> expected = {"notes"};
+    const int leftOut = 7;
+    const char* groups = "";
+#endif
+    EXPECT_EQ(names(*list), expected);
+    EXPECT_EQ(list->FilesLeftOut, leftOut);
+    for (int i = 0; i < list->Count(); ++i) {
+        TFILEINFO& f = *(*list)[i];
+        std::string bytes(32, '\0');
+        f.ReadFirstBlock(bytes.data(), 32);
+        bytes.resize(static_cast<size_t>(f.Size));
+        EXPECT_EQ(bytes, f.Name == "notes." ? "with a dot" : f.Name == "notes" ? "without dot" : "copy") << f.Name;
+    }
+    auto results = FindDuplicates(*list);
+    EXPECT_EQ(groupNames(*results, *list), groups);
 }
 
 TEST_F(CatalogueTest, KeepsFolderListOrderAndRecordsTheFolderIndex) {
@@ -181,6 +258,18 @@ TEST(BlockChecksum, RotatesAndXors) {
     EXPECT_EQ(static_cast<uint32_t>(BlockChecksum(ff.data(), 33)), expected);
     EXPECT_EQ(static_cast<uint32_t>(BlockChecksum("\x80", 1)), 0x80u);
 }
+
+#ifndef _WIN32
+// Wine lists a FIFO as an empty file; its open must neither block nor pass it for one.
+TEST_F(CatalogueTest, OnlyDiskFilesOpen) {
+    const std::string fifo = folder.path("pipe");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    platform::File file;
+    EXPECT_FALSE(file.open(fifo));
+    EXPECT_FALSE(file.open(folder.entry()));
+    EXPECT_TRUE(file.open(folder.write("plain", "p")));
+}
+#endif
 
 class FileRecordTest : public CatalogueTest {
 protected:

@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
+#include <set>
+#include <vector>
 
 #include "app/scan/catalogue.h"
+#include "app/scan/detection.h"
+#include "app/scan/folder_tree.h"
 #include "app/scan/masks.h"
 #include "common/unique_handle.h"
 #include "tests/support/temp_folder.h"
@@ -124,6 +129,27 @@ TEST_F(WindowsCatalogueTest, FolderReachedByItsShortPathGivesTheSameFiles) {
     f.ReadFirstBlock(buffer, sizeof buffer);
     EXPECT_TRUE(f.HasChecksum);
     EXPECT_EQ(f.Checksum, 'i');
+}
+
+// A folder and a file named in characters the ANSI code page cannot hold: the
+// search lists them with "?"; their 8.3 names reach them, the long name is shown.
+TEST_F(WindowsCatalogueTest, NamesTheCodePageCannotHoldAreReachedByTheirShortNames) {
+    const std::wstring japanese = L"\x65e5\x672c\x8a9e";
+    folder.writeExact(std::filesystem::path(japanese) / L"inside.txt", "same");
+    folder.writeExact(japanese + L".txt", "same");
+    std::vector<std::string> folders;
+    EXPECT_EQ(ForEachFolderInTree(folder.entry(), [&](const std::string& f) { folders.push_back(f); }), 0);
+    ASSERT_EQ(folders.size(), 2u);
+    EXPECT_EQ(folders[1].find('?'), std::string::npos) << folders[1];
+    slFoldersToScan = folders;
+    ASSERT_TRUE(CollectFiles(list));
+    ASSERT_EQ(list->Count(), 2);
+    EXPECT_EQ(list->FilesLeftOut + list->FoldersLeftOut, 0);
+    auto results = FindDuplicates(*list);
+    ASSERT_EQ(results->Count(), 2);
+    std::set<std::string> shown;
+    for (int k = 0; k < 2; ++k) shown.insert((*list)[(*results)[k]->FileIndex]->Name);
+    EXPECT_EQ(shown, (std::set<std::string>{"inside.txt", "???.txt"}));
 }
 
 }  // namespace

@@ -287,6 +287,35 @@ TEST_F(Detection, AFolderListedTwiceGivesNoDuplicates) {
     EXPECT_EQ(results->Count(), 0);
 }
 
+// A folder reached under two names (listed twice, or once more through a
+// link as in a packaged data tree) with two copies and a hard-linked pair:
+// each file takes part once, under the first name the sorted catalogue meets.
+TEST_F(Detection, EveryFileTakesPartOnceUnderItsFirstName) {
+    for (bool throughLink : {false, true}) {
+        TempFolder tree;
+        const std::string real = tree.makeFolder("1.22.4");
+        tree.write("1.22.4/a", "same bytes");
+        tree.write("1.22.4/b", "same bytes");
+        tree.write("1.22.4/c", "other data");
+        std::filesystem::create_hard_link(tree.path("1.22.4/c"), tree.path("1.22.4/d"));
+        std::string second = tree.path("1.22.4/.");
+        if (throughLink) {
+            std::error_code error;
+            std::filesystem::create_directory_symlink(real, tree.path("current"), error);
+            if (error) continue;  // the system cannot make links here
+            second = tree.path("current");
+        }
+        slFoldersToScan = {tree.path("1.22.4"), second};
+        auto files = collect();
+        ASSERT_EQ(files->Count(), 8);
+        RecordingProgress progress;
+        auto results = FindDuplicates(*files, &progress);
+        EXPECT_EQ(groupNames(*results, *files), "a b") << throughLink;
+        EXPECT_EQ(progress.steps.back().duplicates, 1);
+        EXPECT_EQ(FreeableSpace(*results, *files), 10);
+    }
+}
+
 TEST(FreeableSpace, SumsEveryGroupIncludingTheLast) {
     TFILELIST files;
     for (int64_t size : {100, 100, 100, 7, 7})
