@@ -112,6 +112,13 @@ private:
 
 // Whether path names an existing folder (a trailing backslash is allowed).
 bool isFolder(const std::string& path);
+// Whether a file or folder of that name exists.
+bool exists(const std::string& path);
+
+// Text of the ANSI code page in the OEM code page (the console's, in which
+// cmd.exe reads batch files). False when a character has no exact OEM form;
+// oem then holds "?" in its place.
+bool ansiToOem(const std::string& ansi, std::string& oem);
 
 // The calling thread's last error as a Win32 error code.
 uint32_t lastError();

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -204,6 +205,34 @@ bool File::identity(FileIdentity& id) const {
 bool isFolder(const std::string& path) {
     struct stat st {};
     return stat(hostPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return stat(hostPath(path).c_str(), &st) == 0;
+}
+
+// Windows-1252 to code page 437, the pair a Western Windows installation has.
+bool ansiToOem(const std::string& ansi, std::string& oem) {
+    oem.clear();
+    iconv_t convert = iconv_open("IBM437", "CP1252");
+    if (convert == reinterpret_cast<iconv_t>(-1)) return false;
+    bool exact = true;
+    for (char c : ansi) {
+        char in[1] = {c};
+        char out[4];
+        char* from = in;
+        char* to = out;
+        size_t inLeft = 1, outLeft = sizeof out;
+        if (iconv(convert, &from, &inLeft, &to, &outLeft) == static_cast<size_t>(-1)) {
+            exact = false;
+            oem += '?';
+        } else {
+            oem.append(out, static_cast<size_t>(to - out));
+        }
+    }
+    iconv_close(convert);
+    return exact;
 }
 
 uint32_t lastError() { return lastErrorCode; }

@@ -154,6 +154,23 @@ bool isFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool ansiToOem(const std::string& ansi, std::string& oem) {
+    oem.clear();
+    if (ansi.empty()) return true;
+    const int length = static_cast<int>(ansi.size());
+    std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), static_cast<int>(wide.size()));
+    BOOL lossy = FALSE;
+    const int wideLength = static_cast<int>(wide.size());
+    oem.resize(static_cast<size_t>(
+        WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr, 0, "?", &lossy)));
+    WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, oem.data(),
+                        static_cast<int>(oem.size()), "?", &lossy);
+    return !lossy;
+}
+
 uint32_t lastError() { return GetLastError(); }
 
 bool removeFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }

@@ -179,7 +179,7 @@ platform::TimeStamp FileTimeToTimeStamp(int64_t fileTime) {
     return t;
 }
 
-bool DeleteFileForced(const std::string& path) {
+bool DeleteFileForced(const std::string& path, WindowHandle owner) {
     if (platform::removeFile(path)) return true;
     uint32_t error = platform::lastError();
     if (error == platform::kErrorAccessDenied) {
@@ -187,7 +187,7 @@ bool DeleteFileForced(const std::string& path) {
         if (platform::removeFile(path)) return true;
         error = platform::lastError();
     }
-    ShowMessageBox(nullptr, "Can not delete file " + path + " Error code : " + std::to_string(error),
+    ShowMessageBox(owner, "Can not delete file " + path + " Error code : " + std::to_string(error),
                    "This is error message! I am sorry...", mb::kIconHand);
     return false;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "messagebox.h"
 #include "platform.h"
 
 std::string UpperStr(std::string_view text);
@@ -44,5 +45,5 @@ int64_t TimeStampToFileTime(const platform::TimeStamp& t);
 platform::TimeStamp FileTimeToTimeStamp(int64_t fileTime);
 
 // Deletes a file, clearing read-only, hidden and system once if access is
-// denied. On failure tells the user and returns false.
-bool DeleteFileForced(const std::string& path);
+// denied. On failure tells the user (in a box owned by owner) and returns false.
+bool DeleteFileForced(const std::string& path, WindowHandle owner = nullptr);

@@ -21,66 +21,106 @@ UndoFileChooser& replacement() {
 
 const char* const kErrorCaption = "This is error message! I am sorry...";
 
-// The undo file of one command. A write that fails is reported once; the
-// caller then stops before deleting anything more.
+// The undo file of one command. Every text is written and flushed whole
+// before the deletion it undoes; a write that fails is taken back, reported
+// once with the system's error code, and nothing more is deleted.
 class UndoFile {
 public:
+    explicit UndoFile(HWND owner) : owner_(owner) {}
+
     bool create(const std::string& path) {
         path_ = path;
         handle_.reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!handle_) return fail();
+        if (!handle_) return fail(GetLastError());
         return true;
     }
 
+    // text is already in the OEM code page.
     bool write(const std::string& text) {
         if (failed_) return false;
+        LARGE_INTEGER zero{};
+        if (!SetFilePointerEx(handle_.get(), zero, &mark_, FILE_CURRENT)) return fail(GetLastError());
         DWORD written = 0;
         if (!WriteFile(handle_.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
-            written != text.size() || !FlushFileBuffers(handle_.get()))
-            return fail();
+            !FlushFileBuffers(handle_.get())) {
+            const DWORD error = GetLastError();
+            unwrite();
+            return fail(error);
+        }
+        if (written != text.size()) {
+            unwrite();
+            return fail(ERROR_DISK_FULL);
+        }
         return true;
+    }
+
+    // Takes back the last text written: no entry stays for a file that was
+    // not deleted, and a cut entry never stays at all.
+    void unwrite() {
+        if (SetFilePointerEx(handle_.get(), mark_, nullptr, FILE_BEGIN)) SetEndOfFile(handle_.get());
+        FlushFileBuffers(handle_.get());
     }
 
     bool close() {
-        if (handle_ && !handle_.reset() && !failed_) return fail();
+        if (handle_ && !handle_.reset() && !failed_) return fail(GetLastError());
         return !failed_;
     }
 
     bool failed() const { return failed_; }
 
 private:
-    bool fail() {
+    bool fail(DWORD error) {
         if (!failed_)
-            ShowMessageBox(nullptr, "Can not write undo file " + path_ + " Error code : " + std::to_string(GetLastError()),
+            ShowMessageBox(owner_, "Can not write undo file " + path_ + " Error code : " + std::to_string(error),
                            kErrorCaption, mb::kIconHand);
         failed_ = true;
         return false;
     }
 
+    HWND owner_;
     std::string path_;
     unique_file handle_;
+    LARGE_INTEGER mark_{};
     bool failed_ = false;
 };
 
-// Deletes one member; true when the file is gone.
-bool DeleteOneFile(TRESVIEW& view, HTREEITEM node) {
-    const std::string path = view.GetText(node);
-    if (!DeleteFileForced(path)) return false;
-    if (bCreateUndo && view.UndoList) view.UndoList->push_back(path);
+struct DeletionState {
+    HWND owner;            // every box of the deletion is owned by the results window
+    UndoFile* undo;        // null when no undo file is written
+    int32_t counter = 1;   // numbers the enhanced entries across groups
+};
+
+void keepAndReport(HWND owner, const std::string& path, const std::string& why) {
+    ShowMessageBox(owner, "Can not delete file " + path + " because " + why, kErrorCaption, mb::kIconHand);
+}
+
+// Deletes one member; true when the file is gone. Its undo entry is on disk
+// before the file goes.
+bool DeleteOneFile(TRESVIEW& view, HTREEITEM node, const std::string& keptPath, bool first, DeletionState& state) {
+    TFILEINFO* file = view.FileOf(node);
+    if (!file) return false;
+    if (state.undo) {
+        std::string entry;
+        if (!UndoCanRestore(keptPath, file->FullPath()) ||
+            !UndoFileText(UndoEntry(bEnhancedUndo, keptPath, file->FullPath(), state.counter, first), entry)) {
+            keepAndReport(state.owner, file->FullPath(), "the undo file can not hold its path.");
+            return false;
+        }
+        if (!state.undo->write(entry)) return false;
+    }
+    file->Close();
+    if (!DeleteFileForced(file->AccessPath(), state.owner)) {
+        if (state.undo) state.undo->unwrite();
+        return false;
+    }
+    if (state.undo) ++state.counter;
     view.DeleteItem(node);
     return true;
 }
 
-void WriteGroupEntries(TRESVIEW& view, UndoFile* undo, const std::string& keptPath, int32_t& counter) {
-    if (!bCreateUndo) return;
-    if (undo && view.UndoList) undo->write(UndoGroupEntries(bEnhancedUndo, keptPath, *view.UndoList, counter));
-    view.UndoList.reset();
-}
-
 // True when fewer than two members were left unmarked or spared.
-bool DeleteGroup(TRESVIEW& view, HTREEITEM firstChild, UndoFile* undo, int32_t& counter) {
-    if (bCreateUndo) view.UndoList = std::make_unique<std::vector<std::string>>();
+bool DeleteGroup(TRESVIEW& view, HTREEITEM firstChild, DeletionState& state) {
     std::vector<HTREEITEM> members;
     std::vector<bool> marked;
     for (HTREEITEM m = firstChild; m; m = view.NextSibling(m)) {
@@ -88,30 +128,32 @@ bool DeleteGroup(TRESVIEW& view, HTREEITEM firstChild, UndoFile* undo, int32_t& 
         marked.push_back(view.GetImage(m) == 1);
     }
     const GroupPlan plan = PlanGroupDeletion(marked, bNotDeleteLastCopy);
-    const std::string keptPath = plan.source >= 0 ? view.GetText(members[static_cast<size_t>(plan.source)]) : "";
+    const TFILEINFO* kept = plan.source >= 0 ? view.FileOf(members[static_cast<size_t>(plan.source)]) : nullptr;
+    const std::string keptPath = kept ? kept->AccessPath() : "";
     int keptCount = 0;
+    bool first = true;
     for (size_t k = 0; k < members.size(); ++k) {
         if (plan.actions[k] != MemberAction::Delete) {
             ++keptCount;
             continue;
         }
+        const TFILEINFO* file = view.FileOf(members[k]);
         // The copy that stays must still be there and still the same, or the
         // deletion would lose the only data.
-        const std::string path = view.GetText(members[k]);
-        if (bNotDeleteLastCopy && !IdenticalCopies(path, keptPath)) {
-            ShowMessageBox(view.OwnerWindow,
-                           "Can not delete file " + path + " because its kept copy " + keptPath +
-                               " is missing or differs from it now.",
+        if (file && bNotDeleteLastCopy && !IdenticalCopies(file->AccessPath(), keptPath)) {
+            ShowMessageBox(state.owner,
+                           "Can not delete file " + file->FullPath() + " because its kept copy " +
+                               (kept ? kept->FullPath() : "") + " is missing or differs from it now.",
                            kErrorCaption, mb::kIconHand);
             continue;
         }
-        DeleteOneFile(view, members[k]);
+        if (DeleteOneFile(view, members[k], keptPath, first, state)) first = false;
+        if (state.undo && state.undo->failed()) break;
     }
-    WriteGroupEntries(view, undo, keptPath, counter);
     return keptCount < 2;
 }
 
-bool DeleteMarked(TRESVIEW& view, UndoFile* undo) {
+bool DeleteMarked(TRESVIEW& view, DeletionState& state) {
     const Tally& del = view.Tallies[TallyDel];
     if (del.Files <= 0) return false;
     const std::string question = "You are marked to delete " + std::to_string(del.Files) +
@@ -120,12 +162,11 @@ bool DeleteMarked(TRESVIEW& view, UndoFile* undo) {
     if (ShowMessageBox(view.OwnerWindow, question, "Please confirm...",
                        mb::kYesNoCancel | mb::kIconExclamation | mb::kHelp) != mb::kIdYes)
         return false;
-    int32_t counter = 1;
     for (HTREEITEM group = view.Root(); group;) {
         const HTREEITEM next = view.NextSibling(group);
-        if (DeleteGroup(view, view.FirstChild(group), undo, counter)) view.DeleteItem(group);
+        if (DeleteGroup(view, view.FirstChild(group), state)) view.DeleteItem(group);
         // Without a working undo file nothing more is deleted.
-        if (undo && undo->failed()) break;
+        if (state.undo && state.undo->failed()) break;
         group = next;
     }
     return true;
@@ -170,7 +211,7 @@ std::string VersionText() {
         return "Unknown version!";
     char text[64];
     std::snprintf(text, sizeof text, "Version %d.%2.2d Build %d", HIWORD(info->dwFileVersionMS),
-                  LOWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionLS));
+                  LOWORD(info->dwFileVersionMS), HIWORD(info->dwFileVersionLS));
     return text;
 }
 
@@ -183,21 +224,31 @@ std::string UndoScriptText() {
 
 bool DeleteCommand(HWND window, TRESVIEW& view) {
     if (view.Tallies[TallyDel].Files == 0) return true;
-    UndoFile undo;
+    UndoFile undo(window);
+    DeletionState state{window, bCreateUndo ? &undo : nullptr};
     if (bCreateUndo) {
-        std::string path = DefaultUndoName();
+        // The save dialog starts in the current folder (it moves there after
+        // each save) with a name no file there has yet.
+        char folder[MAX_PATH] = {};
+        const DWORD n = GetCurrentDirectoryA(MAX_PATH, folder);
+        std::string path = n > 0 && n < MAX_PATH ? std::string(folder) : std::string();
+        if (!path.empty() && path.back() != '\\') path += '\\';
+        path += UnusedUndoName(path);
         if (!ChooseUndoFile(window, path)) return true;
-        const UndoTexts texts{platform::environment("COMSPEC"), VersionText(), DateTimeText(ProgramStartTime),
-                              UndoScriptText()};
+        const UndoTexts texts{VersionText(), DateTimeText(ProgramStartTime), UndoScriptText()};
+        std::string header;
+        UndoFileText(UndoHeader(bEnhancedUndo, texts), header);
         // A file that cannot be written stops the command before anything is deleted.
-        if (!undo.create(path) || !undo.write(UndoHeader(bEnhancedUndo, texts))) {
+        if (!undo.create(path) || !undo.write(header)) {
             undo.close();
             return true;
         }
     }
-    DeleteMarked(view, bCreateUndo ? &undo : nullptr);
+    DeleteMarked(view, state);
     if (bCreateUndo) {
-        undo.write(UndoFooter(bEnhancedUndo));
+        std::string footer;
+        UndoFileText(UndoFooter(bEnhancedUndo), footer);
+        undo.write(footer);
         undo.close();
     }
     return true;

@@ -94,11 +94,12 @@ void TTREEVIEW::SetBold(HTREEITEM item, bool on) {
 }
 
 std::string TTREEVIEW::GetText(HTREEITEM item) {
-    char text[256] = {};
+    // A file's text is its full path, which may pass 255 characters.
+    std::string text(1024, '\0');
     TVITEMA r{};
-    r.pszText = text;
-    r.cchTextMax = sizeof text;
-    if (get(item, TVIF_TEXT, r)) return text;
+    r.pszText = text.data();
+    r.cchTextMax = static_cast<int>(text.size());
+    if (get(item, TVIF_TEXT, r)) return text.c_str();
     Error(kModuleID, 9);
     return {};
 }
@@ -135,7 +136,8 @@ HTREEITEM TTREEVIEW::ItemAt(int x, int y) const {
     hit.pt = {x, y};
     ScreenToClient(Handle, &hit.pt);
     HTREEITEM item = TreeView_HitTest(Handle, &hit);
-    return (hit.flags & TVHT_ONITEM) ? item : nullptr;
+    // Anywhere on a row counts: its text, picture, indent or the blank beyond it.
+    return (hit.flags & (TVHT_ONITEM | TVHT_ONITEMINDENT | TVHT_ONITEMRIGHT | TVHT_ONITEMBUTTON)) ? item : nullptr;
 }
 
 void TTREEVIEW::SetImageList(HIMAGELIST list) { TreeView_SetImageList(Handle, list, TVSIL_NORMAL); }
@@ -164,7 +166,6 @@ void TRESVIEW::Fill(TRESULTS& Results, TFILELIST& FileList) {
     WaitCursor wait;
     TallyLive = false;
     for (Tally& t : Tallies) t = {};
-    UndoList.reset();
     int i = 0;
     const int count = Results.Count();
     while (i <= count - 1) {
@@ -315,6 +316,11 @@ public:
                 delete self;
                 return FALSE;
             }
+            // While a deletion runs (its boxes pump messages), the window takes
+            // no command: nothing may change or close the view under it.
+            if (self->deleting_ && (message == WM_COMMAND || message == WM_NOTIFY || message == WM_CONTEXTMENU ||
+                                    message == WM_HELP))
+                return TRUE;
             if (DefaultDialogCommands(dialog, message, wParam)) return TRUE;
             if (!self->view_ && message != WM_SIZE) return FALSE;  // closing after a deletion
             switch (message) {
@@ -416,7 +422,9 @@ private:
             view_->ForAllFiles(view_->Root(), &TRESVIEW::UnmarkIfSelected);
             return TRUE;
         case IDC_DELETE_MARKED:
+            deleting_ = true;
             DeleteCommand(dialog_, *view_);
+            deleting_ = false;
             input_.results->Purge(*input_.files);
             if (currentView == view_.get()) currentView = nullptr;
             view_.reset();
@@ -465,6 +473,7 @@ private:
     HIMAGELIST images_ = nullptr;
     std::unique_ptr<TRESVIEW> view_;
     std::string tip_;
+    bool deleting_ = false;
 };
 
 }  // namespace

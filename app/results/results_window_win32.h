@@ -95,7 +95,6 @@ public:
     HWND OwnerWindow = nullptr;
     HWND StatusBar = nullptr;
     Tally Tallies[3];
-    std::unique_ptr<std::vector<std::string>> UndoList;
 
 private:
     void Fill(TRESULTS& Results, TFILELIST& FileList);

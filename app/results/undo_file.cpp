@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/scan/catalogue.h"
 #include "common/text.h"
 
 platform::TimeStamp ProgramStartTime;
@@ -15,15 +16,20 @@ std::string DefaultUndoName() {
     return "Restore to " + date + ".bat";
 }
 
+std::string UnusedUndoName(const std::string& folder) {
+    const std::string name = DefaultUndoName();
+    std::string prefix = folder;
+    if (!prefix.empty() && prefix.back() != '\\') prefix += '\\';
+    std::string candidate = name;
+    for (int n = 2; platform::exists(prefix + candidate) && n < 10000; ++n)
+        candidate = name.substr(0, name.size() - 4) + " (" + std::to_string(n) + ").bat";
+    return candidate;
+}
+
 std::string EntryLabel(int32_t counter) {
     char label[24];
     std::snprintf(label, sizeof label, "nf%06d", static_cast<int>(counter));
     return label;
-}
-
-std::string ComspecFolder(const std::string& comspec) {
-    const auto last = comspec.find_last_of("\\/:");
-    return last == std::string::npos ? std::string() : comspec.substr(0, last + 1);
 }
 
 std::string BatchQuoted(const std::string& path) {
@@ -46,36 +52,40 @@ std::string line(const std::string& text) { return text + kEol; }
 std::string UndoHeader(bool enhanced, const UndoTexts& t) {
     const std::string created = line("echo This undo bat-file was created " + t.dateTimeText);
     if (!enhanced) return line("@echo off") + created;
-    const std::string restart = t.comspec + " " + ComspecFolder(t.comspec) + " /e:5000 /c %0 norestart %1 %2";
+    // The file runs its undo part as a subroutine in a local environment. It
+    // never names itself to start again: its own path may hold "&", "( )" or
+    // "%", which no form of %0 passes through cmd.exe intact.
+    const std::string run = "call :doundo norestart %1 %2";
     return line("@echo off") + line("if \"%1\"==\"norestart\" goto doundo") +
-           line("if \"%3\"==\"outtofile\" goto outtofile") + line(restart) + line("goto exitundo") +
-           line(":outtofile") + line(restart + " > %4") + line("goto exitundo") + line(":doundo") +
+           line("if \"%3\"==\"outtofile\" goto outtofile") + line("setlocal") + line(run) + line("goto exitundo") +
+           line(":outtofile") + line("setlocal") + line(run + " > %4") + line("goto exitundo") + line(":doundo") +
            line("echo This enhanced undo bat-file was created by VarnokScan program.") +
            line("echo VarnokScan " + t.versionText + " - Varnok Com. Check what you restore before you run it.") +
            t.scriptText + created;
 }
 
-std::string UndoGroupEntries(bool enhanced, const std::string& keptPath, const std::vector<std::string>& deleted,
-                             int32_t& counter) {
-    std::string out;
-    bool first = true;
-    for (const std::string& path : deleted) {
-        if (!enhanced) {
-            out += line("copy /b " + BatchQuoted(keptPath) + " " + BatchQuoted(path));
-            continue;
-        }
-        // The quoted form of set keeps "&", "^", "(" and ")" in the value; the
-        // script uses the values only inside quotes.
-        const std::string label = EntryLabel(counter++);
-        out += line("set " + BatchQuoted("filein=" + keptPath));
-        out += line("set " + BatchQuoted("fileout=" + path));
-        out += line(first ? "set nFile=1" : "set nFile=0");
-        out += line("set nextpoint=" + label);
-        out += line("goto %fileop%");
-        out += line(":" + label);
-        first = false;
-    }
-    return out;
+std::string UndoEntry(bool enhanced, const std::string& keptPath, const std::string& path, int32_t counter,
+                      bool first) {
+    const std::string target = BatchQuoted(path);
+    if (!enhanced)
+        return line("if exist " + target + " (echo " + target + " is there already and was not overwritten.) else copy /b " +
+                    BatchQuoted(keptPath) + " " + target);
+    // The quoted form of set keeps "&", "^", "(" and ")" in the value; the
+    // script reads the values back without expanding them again.
+    const std::string label = EntryLabel(counter);
+    return line("set " + BatchQuoted("filein=" + keptPath)) + line("set " + BatchQuoted("fileout=" + path)) +
+           line(first ? "set nFile=1" : "set nFile=0") + line("set nextpoint=" + label) + line("goto %fileop%") +
+           line(":" + label);
 }
 
 std::string UndoFooter(bool enhanced) { return enhanced ? line("goto allfolks") + line(":exitundo") : std::string(); }
+
+bool UndoFileText(const std::string& text, std::string& oem) { return platform::ansiToOem(text, oem); }
+
+bool UndoCanRestore(const std::string& keptPath, const std::string& path) {
+    const auto slash = path.rfind('\\');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string unused;
+    return UsableName(name) && !IsDeviceName(name) && path.size() <= kMaxSystemPath &&
+           platform::ansiToOem(keptPath + path, unused);
+}

@@ -1,10 +1,9 @@
 // The text of undo batch files: run by cmd.exe, they re-create every deleted
-// copy from the copy of its group that was kept.
+// copy from the copy of its group that was kept, and never overwrite a file.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "common/platform.h"
 
@@ -14,28 +13,37 @@ void RememberProgramStart();
 
 // "Restore to 06-12-2026.bat" for a start on 6 December 2026 (date pattern dd.MM.yyyy).
 std::string DefaultUndoName();
+// The default name, numbered "Restore to 06-12-2026 (2).bat" and on while a
+// file of that name stands in folder (empty: the current folder), so that a
+// second deletion on one day never offers the first one's undo file.
+std::string UnusedUndoName(const std::string& folder);
 
 // "nf000001" for entry 1.
 std::string EntryLabel(int32_t counter);
-
-// COMSPEC up to and including its last "\", "/" or ":".
-std::string ComspecFolder(const std::string& comspec);
 
 // A path as a quoted argument of a batch file: "%" doubled so the batch
 // reads it back as itself; quotes keep "&", "^", "(" and ")" literal.
 std::string BatchQuoted(const std::string& path);
 
 struct UndoTexts {
-    std::string comspec;       // COMSPEC as the system has it
     std::string versionText;   // "Version 1.00 Build 1"
     std::string dateTimeText;  // the program's start
     std::string scriptText;    // the enhanced file's script (resource 1002/104)
 };
 
-// Each returns whole lines, every one ended by CR LF.
+// Each returns whole lines, every one ended by CR LF, in the program's ANSI text.
 std::string UndoHeader(bool enhanced, const UndoTexts& texts);
-// One group's entries: every deleted path re-created from keptPath; counter
-// numbers the enhanced entries across groups and is advanced here.
-std::string UndoGroupEntries(bool enhanced, const std::string& keptPath, const std::vector<std::string>& deleted,
-                             int32_t& counter);
+// The entry that re-creates path from keptPath; counter numbers enhanced
+// entries, first marks the first deleted file of its group.
+std::string UndoEntry(bool enhanced, const std::string& keptPath, const std::string& path, int32_t counter,
+                      bool first);
 std::string UndoFooter(bool enhanced);
+
+// cmd.exe reads a batch file in the OEM code page: the text as it must be
+// written. False when that code page cannot hold some character exactly (it
+// then stands as "?"), so a path in it would name another file.
+bool UndoFileText(const std::string& text, std::string& oem);
+
+// Whether an undo file can bring a deleted file back at path from keptPath:
+// both fit the OEM code page exactly, and path's name is created as written.
+bool UndoCanRestore(const std::string& keptPath, const std::string& path);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ public:
         previous_ = SetMessageBoxHandler(
             [this](WindowHandle owner, const std::string& text, const std::string& caption, uint32_t style) {
                 shown.push_back({owner, text, caption, style});
+                if (onShow) onShow(shown.back());
                 if (answers_.empty()) return mb::kIdOk;
                 int answer = answers_.front();
                 answers_.pop_front();
@@ -33,6 +35,8 @@ public:
     ~MessageRecorder() { SetMessageBoxHandler(std::move(previous_)); }
 
     std::vector<ShownMessage> shown;
+    // Runs while a box is "up", as the user's other actions would.
+    std::function<void(const ShownMessage&)> onShow;
 
 private:
     std::deque<int> answers_;

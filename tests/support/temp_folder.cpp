@@ -6,6 +6,10 @@
 #include <iterator>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -84,8 +88,13 @@ std::string TempFolder::makeFolder(std::string_view relative) {
 }
 
 bool FileExists(const std::string& path) {
+#ifdef _WIN32
+    // The program's paths are ANSI text, as the A functions take them.
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+#else
     std::error_code ec;
     return fs::exists(path, ec);
+#endif
 }
 
 void SetReadOnly(const std::string& path, bool readOnly) {

@@ -2,11 +2,13 @@
 // undo batch files it writes, run for real by Wine's cmd.exe.
 #include <windows.h>
 
+#include <cstdlib>
 #include <deque>
 
 #include "app/results/deletion_win32.h"
 #include "app/results/undo_file.h"
 #include "app/scan/detection.h"
+#include "app/scan/folder_tree.h"
 #include "app/shell/settings.h"
 #include "common/text.h"
 #include "tests/app/results/results_fixture_win32.h"
@@ -38,6 +40,21 @@ std::string runBatch(const std::string& file, const std::string& arguments) {
     return ReadWholeFile(output);
 }
 
+// Writes a file under a path in the program's ANSI text.
+void writeAnsi(const std::string& path, const std::string& content) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
+    CloseHandle(file);
+}
+
+std::vector<std::string> folderTree(const std::string& root) {
+    std::vector<std::string> folders;
+    ForEachFolderInTree(root, [&](const std::string& folder) { folders.push_back(folder); });
+    return folders;
+}
+
 class Deletion : public ResultsWindowFixture {
 protected:
     void SetUp() override {
@@ -56,9 +73,10 @@ protected:
         ResultsWindowFixture::TearDown();
     }
 
-    // Scans a folder (the test's tree unless given) into the model.
-    void scan(const std::string& folder = "") {
-        slFoldersToScan = {folder.empty() ? tree.entry() : folder};
+    // Scans folders (the test's tree unless given) into the model.
+    void scan(const std::string& folder = "") { scan(std::vector<std::string>{folder.empty() ? tree.entry() : folder}); }
+    void scan(const std::vector<std::string>& folders) {
+        slFoldersToScan = folders;
         std::unique_ptr<TFILELIST> list;
         ASSERT_TRUE(CollectFiles(list));
         auto found = FindDuplicates(*list);
@@ -194,7 +212,9 @@ TEST_F(Deletion, CancellingTheSaveDialogDeletesNothing) {
     MessageRecorder messages;
     markAndDelete({{0}});
     ASSERT_EQ(offered.size(), 1u);
-    EXPECT_EQ(offered[0], DefaultUndoName());
+    const std::string name = "\\" + DefaultUndoName();
+    ASSERT_GT(offered[0].size(), name.size());
+    EXPECT_EQ(offered[0].substr(offered[0].size() - name.size()), name);
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(FileExists(order[0][0]));
 }
@@ -286,9 +306,13 @@ TEST_F(Deletion, EnhancedEntriesAreNumberedAcrossGroups) {
     EXPECT_FALSE(FileExists(order[0][0]));
     EXPECT_FALSE(FileExists(order[1][0]));
     const std::string all = runBatch(undoPath, "-X *");
-    EXPECT_NE(all.find("Result : Operation successfully done!"), std::string::npos) << all;
+    EXPECT_NE(all.find("\"" + order[0][0] + "\"\t[ Ok! ]"), std::string::npos) << all;
+    EXPECT_NE(all.find("\"" + order[0][1] + "\"\t[Skip!]"), std::string::npos) << all;  // restored already
+    EXPECT_NE(all.find("Result : Some files were not restored: a file with their name is there."), std::string::npos)
+        << all;
     EXPECT_EQ(ReadWholeFile(order[0][0]), "group one");
     EXPECT_EQ(ReadWholeFile(order[1][0]), "second");
+    EXPECT_NE(runBatch(undoPath, "-x nf000003").find("Result : Some files were not restored"), std::string::npos);
     // A source that is gone is reported.
     DeleteFileA(order[1][1].c_str());
     const std::string missing = runBatch(undoPath, "-t");
@@ -296,49 +320,194 @@ TEST_F(Deletion, EnhancedEntriesAreNumberedAcrossGroups) {
     EXPECT_NE(missing.find("Result : Some files are disappear."), std::string::npos) << missing;
 }
 
-TEST_F(Deletion, OddNamesAreRestoredExactlyAndNothingElseRuns) {
-    const std::vector<std::string> names = {"with blank.txt", "a&b.txt", "c^d.txt", "e(1).txt", "f!g.txt",
-                                            "x&copy nul pwned.txt"};
+// Folders and names that cmd.exe reads specially, Windows-1252 letters, and
+// one letter code page 437 lacks: every deleted file comes back byte for byte
+// at its exact path under either form, a file standing there since is never
+// overwritten, and a file no undo line could name is kept and reported.
+TEST_F(Deletion, HostileNamesAreRestoredExactlyAndNothingIsOverwritten) {
+    const std::vector<std::string> folders = {"100% sure", "Caf\xE9 \xF1", "R&D (old) ^!;,='`", " lead", "plain"};
+    const std::vector<std::string> names = {"a&b.txt",         "c^d (1)!.txt",         "50%off%PATH%.txt",
+                                            "h;i,j=k'l`m.txt", "x&copy nul pwned.txt", "na\xEFve r\xE9sum\xE9 \xDF\xC6.txt"};
+    const std::string content("odd\0content\xFF", 12);
     for (bool enhanced : {false, true}) {
         TempFolder odd;
-        for (const std::string& n : names) odd.write(n, "odd content");
-        // Wine's cmd expands the values of "set" once more, so a "%" in a name
-        // is checked through the simple form here; cmd.exe keeps "%%" as "%".
-        if (!enhanced) odd.write("50%off%PATH%.txt", "odd content");
-        std::string keep = odd.write("zz keep.txt", "odd content");
+        for (const std::string& f : folders) {
+            ASSERT_TRUE(CreateDirectoryA((odd.entry() + f).c_str(), nullptr)) << f;
+            for (const std::string& n : names) writeAnsi(odd.entry() + f + "\\" + n, content);
+        }
+        const std::string noOem = odd.entry() + "plain\\0 \xF8re \x80.txt";
+        writeAnsi(noOem, content);
         files.Clear();
         results.Clear();
         order.clear();
-        scan(odd.entry());
+        scan(folderTree(odd.entry()));
+        ASSERT_EQ(results.Count(), 31);
         bEnhancedUndo = enhanced;
         MessageRecorder messages({mb::kIdYes});
         std::vector<int> all;
         for (int k = 0; k + 1 < results.Count(); ++k) all.push_back(k);
         markAndDelete({all});
-        for (size_t k = 0; k + 1 < order[0].size(); ++k) EXPECT_FALSE(FileExists(order[0][k])) << order[0][k];
-        runBatch(undoPath, enhanced ? "-x *" : "");
-        for (size_t k = 0; k < order[0].size(); ++k) EXPECT_EQ(ReadWholeFile(order[0][k]), "odd content") << order[0][k];
-        EXPECT_FALSE(FileExists(odd.path("pwned.txt")));
+        const std::string kept = order[0].back();
+        std::vector<std::string> deleted;
+        for (const std::string& path : order[0])
+            if (path != kept && path != noOem) deleted.push_back(path);
+        for (const std::string& path : deleted) EXPECT_FALSE(FileExists(path)) << path;
+        EXPECT_TRUE(FileExists(noOem));
+        ASSERT_EQ(messages.shown.size(), 2u);
+        EXPECT_EQ(messages.shown[1].text,
+                  "Can not delete file " + noOem + " because the undo file can not hold its path.");
+
+        const std::string restore = enhanced ? "-x *" : "";
+        runBatch(undoPath, restore);
+        for (const std::string& path : deleted) EXPECT_EQ(ReadWholeFile(path), content) << path;
+        EXPECT_FALSE(FileExists(odd.entry() + "pwned.txt"));
         EXPECT_FALSE(FileExists("pwned.txt"));
-        (void)keep;
+
+        // What the user saved at a restored path since is never overwritten.
+        writeAnsi(deleted[0], "saved since");
+        const std::string again = runBatch(undoPath, restore);
+        EXPECT_EQ(ReadWholeFile(deleted[0]), "saved since");
+        EXPECT_NE(again.find(enhanced ? "[Skip!]" : "is there already and was not overwritten."), std::string::npos)
+            << again;
     }
+}
+
+// The enhanced file refers to itself wherever it is saved, "&", "( )" and "%" included.
+TEST_F(Deletion, TheEnhancedFileRunsFromAnyFolder) {
+    for (const std::string folderName : {"My Undo & (1)", "100% sure"}) {
+        TempFolder here;
+        here.write("a.dat", "aa");
+        here.write("b.dat", "aa");
+        files.Clear();
+        results.Clear();
+        order.clear();
+        scan(here.entry());
+        ASSERT_TRUE(CreateDirectoryA((out.entry() + folderName).c_str(), nullptr));
+        undoPath = out.entry() + folderName + "\\Restore to today.bat";
+        MessageRecorder messages({mb::kIdYes});
+        markAndDelete({{0}});
+        ASSERT_FALSE(FileExists(order[0][0]));
+        const std::string listed = out.path("listed.txt");
+        runBatch(undoPath, "-l x outtofile \"" + listed + "\"");
+        EXPECT_NE(ReadWholeFile(listed).find("nf000001   I-----)- \"" + order[0][0] + "\""), std::string::npos)
+            << ReadWholeFile(listed);
+        const std::string shown = runBatch(undoPath, "-x nf000001");
+        EXPECT_EQ(ReadWholeFile(order[0][0]), "aa") << folderName << shown;
+    }
+}
+
+// A file whose undo entry cannot be written whole is not deleted; the entry
+// is taken back, and the message carries the system's error code.
+TEST_F(Deletion, AFullDiskStopsBeforeTheFileWhoseEntryDoesNotFit) {
+    for (int k = 0; k < 40; ++k) tree.write("copy " + std::to_string(100 + k) + ".dat", "same");
+    scan();
+    bEnhancedUndo = false;
+    const char* small = std::getenv("VARNOK_SMALL_VOLUME");  // a tmpfs of a few pages, when the run has one
+    if (!small || !*small) GTEST_SKIP() << "no small volume to fill";
+    TempFolder volume;  // the undo file lives on the small volume; the rest of it is filled first
+    const std::string folder = std::string(small) + "\\" + volume.root().filename().string();
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ULARGE_INTEGER free{};
+    ASSERT_TRUE(GetDiskFreeSpaceExA(folder.c_str(), &free, nullptr, nullptr));
+    writeAnsi(folder + "\\filler", std::string(static_cast<size_t>(free.QuadPart) - 4096, 'f'));
+    undoPath = folder + "\\undo.bat";
+    MessageRecorder messages({mb::kIdYes});
+    std::vector<int> all;
+    for (int k = 0; k + 1 < results.Count(); ++k) all.push_back(k);
+    markAndDelete({all});
+    int gone = 0;
+    for (const std::string& path : order[0]) gone += FileExists(path) ? 0 : 1;
+    EXPECT_GT(gone, 0);
+    EXPECT_LT(gone, 39);
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].text, "Can not write undo file " + undoPath + " Error code : 112");
+    const std::string undo = ReadWholeFile(undoPath);
+    EXPECT_EQ(undo.substr(undo.size() - 2), "\r\n");
+    DeleteFileA((folder + "\\filler").c_str());
+    runBatch(undoPath, "");
+    for (const std::string& path : order[0]) EXPECT_EQ(ReadWholeFile(path), "same") << path;
+    DeleteFileA(undoPath.c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(Deletion, AnUndoFileOnAFullDeviceReportsTheSystemsErrorCode) {
+    tree.write("a.dat", "aa");
+    tree.write("b.dat", "aa");
+    scan();
+    undoPath = "Z:\\dev\\full";
+    MessageRecorder messages({mb::kIdYes});
+    markAndDelete({{0}});
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Can not write undo file Z:\\dev\\full Error code : 112");
+    EXPECT_TRUE(FileExists(order[0][0]));
+}
+
+// A box of the deletion keeps the window from taking commands: pressing
+// Delete again while it is up runs no second deletion inside the first.
+TEST_F(Deletion, NoSecondDeletionWhileABoxIsUp) {
+    tree.write("a.dat", "aa");
+    tree.write("b.dat", "aa");
+    tree.write("c.dat", "aa");
+    scan();
+    bCreateUndo = false;
+    HANDLE held = nullptr;
+    HWND window = nullptr;
+    MessageRecorder messages({mb::kIdYes});
+    messages.onShow = [&](const ShownMessage& box) {
+        if (box.text.rfind("Can not delete file", 0) != 0) return;
+        EXPECT_EQ(box.owner, window);
+        SendMessageA(window, WM_COMMAND, IDC_DELETE_MARKED, 0);
+        SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    };
+    open([&](HWND dialog, TRESVIEW& view) {
+        window = dialog;
+        auto m = members(view, groups(view)[0]);
+        for (HTREEITEM f : m) order.push_back({view.GetText(f)});
+        view.Mark(m[0]);
+        view.Mark(m[1]);
+        // The first marked file is open elsewhere without leave to delete it.
+        held = CreateFileA(order[0][0].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        press(dialog, IDC_DELETE_MARKED);
+    });
+    CloseHandle(held);
+    ASSERT_EQ(messages.shown.size(), 2u);  // one question, one failure: no second run
+    EXPECT_EQ(messages.shown[0].caption, "Please confirm...");
+    EXPECT_TRUE(FileExists(order[0][0]));
+    EXPECT_FALSE(FileExists(order[1][0]));
+    EXPECT_TRUE(FileExists(order[2][0]));
+}
+
+// Paths come from the records, not from the tree's text.
+TEST_F(Deletion, APathPast255CharactersIsDeletedAndRestored) {
+    const std::string deep = std::string(250 - tree.entry().size(), 'd');  // 256 characters with "\\a.dat"
+    tree.write(deep + "/a.dat", "long");
+    tree.write(deep + "/b.dat", "long");
+    scan(tree.path(deep));
+    ASSERT_EQ(results.Count(), 2);
+    MessageRecorder messages({mb::kIdYes});
+    markAndDelete({{0}});
+    ASSERT_GT(order[0][0].size(), 255u);
+    EXPECT_FALSE(FileExists(order[0][0]));
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(results.Count(), 0);
+    runBatch(undoPath, "-x *");
+    EXPECT_EQ(ReadWholeFile(order[0][0]), "long");
 }
 
 TEST(UndoScript, TheResourceHoldsTheScriptText) {
     const std::string script = UndoScriptText();
     ASSERT_FALSE(script.empty());
     const std::vector<std::string> lines = CrlfLines(script);
-    ASSERT_EQ(lines.size(), 112u);
+    ASSERT_EQ(lines.size(), 142u);
     EXPECT_EQ(lines[0], "@echo off");
+    EXPECT_EQ(lines[15], "echo For get small help use command: %~nx0 -h");
     EXPECT_EQ(lines[30], "echo            * if you type number of deleted file, when only one file will be ");
     EXPECT_EQ(lines[32], "echo            * if you type number of leaved file, when will be restored all ");
     EXPECT_EQ(lines[35], "echo\tATTENTION! Bat file not undestend file masks. The file nuber was showed");
-    EXPECT_EQ(lines[76], "copy /b \"%filein%\" \"%fileout%\" > NUL:");
-    EXPECT_EQ(lines[77], "echo \"%fileout%\"\t[ Ok! ]");
-    EXPECT_EQ(lines[110], "echo ---------------------------------------------");
-    EXPECT_EQ(lines[111], "");
-    for (size_t k : {10u, 17u, 18u, 19u, 20u, 43u, 49u, 55u, 61u, 63u, 68u, 74u, 79u, 81u, 91u, 93u, 94u, 102u, 108u})
-        EXPECT_EQ(lines[k], "") << k + 1;
+    EXPECT_EQ(lines[84], "if defined xcopied echo \"%%d\"\t[ Ok! ]");
+    EXPECT_EQ(lines[140], "echo ---------------------------------------------");
+    EXPECT_EQ(lines[141], "");
+    for (size_t k : {10u, 17u, 18u, 19u, 20u, 43u, 49u, 55u, 61u}) EXPECT_EQ(lines[k], "") << k + 1;
 }
 
 TEST(UndoScript, VersionTextComesFromTheVersionResource) { EXPECT_EQ(VersionText(), "Version 1.00 Build 1"); }

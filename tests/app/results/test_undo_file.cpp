@@ -4,70 +4,88 @@
 
 #include "common/text.h"
 #include "tests/support/crlf_lines.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
-const UndoTexts kTexts = {"C:\\WINDOWS\\COMMAND.COM", "Version 1.00 Build 1", "06.12.2026 10:11:12", "SCRIPT\r\n\r\n"};
+const UndoTexts kTexts = {"Version 1.00 Build 1", "06.12.2026 10:11:12", "SCRIPT\r\n\r\n"};
 
+// One line a deleted file, which never overwrites what stands at its path.
 TEST(UndoFile, SimpleFormForOneCopyHasThreeLines) {
-    int32_t counter = 1;
-    const std::string text = UndoHeader(false, kTexts) +
-                             UndoGroupEntries(false, "C:\\Data\\kept.txt", {"C:\\Old\\gone.txt"}, counter) +
+    const std::string text = UndoHeader(false, kTexts) + UndoEntry(false, "C:\\Data\\kept.txt", "C:\\Old\\gone.txt", 1, true) +
                              UndoFooter(false);
-    EXPECT_EQ(CrlfLines(text), (std::vector<std::string>{"@echo off", "echo This undo bat-file was created 06.12.2026 10:11:12",
-                                                     "copy /b \"C:\\Data\\kept.txt\" \"C:\\Old\\gone.txt\""}));
+    EXPECT_EQ(CrlfLines(text),
+              (std::vector<std::string>{"@echo off", "echo This undo bat-file was created 06.12.2026 10:11:12",
+                                        "if exist \"C:\\Old\\gone.txt\" (echo \"C:\\Old\\gone.txt\" is there already and "
+                                        "was not overwritten.) else copy /b \"C:\\Data\\kept.txt\" \"C:\\Old\\gone.txt\""}));
 }
 
 TEST(UndoFile, EnhancedHeaderAndFooter) {
     const auto header = CrlfLines(UndoHeader(true, kTexts));
-    ASSERT_EQ(header.size(), 14u);
-    EXPECT_EQ(header[0], "@echo off");
-    EXPECT_EQ(header[1], "if \"%1\"==\"norestart\" goto doundo");
-    EXPECT_EQ(header[2], "if \"%3\"==\"outtofile\" goto outtofile");
-    EXPECT_EQ(header[3], "C:\\WINDOWS\\COMMAND.COM C:\\WINDOWS\\ /e:5000 /c %0 norestart %1 %2");
-    EXPECT_EQ(header[4], "goto exitundo");
-    EXPECT_EQ(header[5], ":outtofile");
-    EXPECT_EQ(header[6], "C:\\WINDOWS\\COMMAND.COM C:\\WINDOWS\\ /e:5000 /c %0 norestart %1 %2 > %4");
-    EXPECT_EQ(header[7], "goto exitundo");
-    EXPECT_EQ(header[8], ":doundo");
-    EXPECT_EQ(header[9], "echo This enhanced undo bat-file was created by VarnokScan program.");
-    EXPECT_EQ(header[10].rfind("echo VarnokScan Version 1.00 Build 1", 0), 0u);
-    EXPECT_EQ(header[11], "SCRIPT");  // the script text as it is, with its empty last line
-    EXPECT_EQ(header[12], "");
-    EXPECT_EQ(header[13], "echo This undo bat-file was created 06.12.2026 10:11:12");
+    const std::vector<std::string> start = {"@echo off",
+                                            "if \"%1\"==\"norestart\" goto doundo",
+                                            "if \"%3\"==\"outtofile\" goto outtofile",
+                                            "setlocal",
+                                            "call :doundo norestart %1 %2",
+                                            "goto exitundo",
+                                            ":outtofile",
+                                            "setlocal",
+                                            "call :doundo norestart %1 %2 > %4",
+                                            "goto exitundo",
+                                            ":doundo",
+                                            "echo This enhanced undo bat-file was created by VarnokScan program."};
+    ASSERT_EQ(header.size(), start.size() + 4);
+    EXPECT_EQ(std::vector<std::string>(header.begin(), header.begin() + 12), start);
+    EXPECT_EQ(header[12].rfind("echo VarnokScan Version 1.00 Build 1", 0), 0u);
+    EXPECT_EQ(header[13], "SCRIPT");  // the script text as it is, with its empty last line
+    EXPECT_EQ(header[14], "");
+    EXPECT_EQ(header[15], "echo This undo bat-file was created 06.12.2026 10:11:12");
     EXPECT_EQ(CrlfLines(UndoFooter(true)), (std::vector<std::string>{"goto allfolks", ":exitundo"}));
 }
 
-TEST(UndoFile, EnhancedEntriesAreNumberedAcrossGroups) {
-    int32_t counter = 1;
-    std::string text = UndoGroupEntries(true, "C:\\k1", {"C:\\a", "C:\\b"}, counter);
-    text += UndoGroupEntries(true, "C:\\k2", {"C:\\c"}, counter);
-    EXPECT_EQ(counter, 4);
-    EXPECT_EQ(CrlfLines(text),
-              (std::vector<std::string>{"set \"filein=C:\\k1\"", "set \"fileout=C:\\a\"", "set nFile=1",
+TEST(UndoFile, EnhancedEntrySetsTheNamesItsScriptReadsBack) {
+    EXPECT_EQ(CrlfLines(UndoEntry(true, "C:\\k1", "C:\\a&b", 1, true) + UndoEntry(true, "C:\\k1", "C:\\100%", 12, false)),
+              (std::vector<std::string>{"set \"filein=C:\\k1\"", "set \"fileout=C:\\a&b\"", "set nFile=1",
                                         "set nextpoint=nf000001", "goto %fileop%", ":nf000001",
-                                        "set \"filein=C:\\k1\"", "set \"fileout=C:\\b\"", "set nFile=0",
-                                        "set nextpoint=nf000002", "goto %fileop%", ":nf000002",
-                                        "set \"filein=C:\\k2\"", "set \"fileout=C:\\c\"", "set nFile=1",
-                                        "set nextpoint=nf000003", "goto %fileop%", ":nf000003"}));
+                                        "set \"filein=C:\\k1\"", "set \"fileout=C:\\100%%\"", "set nFile=0",
+                                        "set nextpoint=nf000012", "goto %fileop%", ":nf000012"}));
 }
 
 TEST(UndoFile, PathsAreQuotedAndPercentSignsDoubled) {
     EXPECT_EQ(BatchQuoted("C:\\a b&c^d(1)!e.txt"), "\"C:\\a b&c^d(1)!e.txt\"");
     EXPECT_EQ(BatchQuoted("C:\\50%off%PATH%.txt"), "\"C:\\50%%off%%PATH%%.txt\"");
-    int32_t counter = 1;
-    EXPECT_EQ(CrlfLines(UndoGroupEntries(false, "", {"C:\\x%y"}, counter)),
-              (std::vector<std::string>{"copy /b \"\" \"C:\\x%%y\""}));  // no copy stayed: an empty source
 }
 
-TEST(UndoFile, LabelsComspecAndDefaultName) {
+// cmd.exe reads the file in the OEM code page; a path it cannot hold, or a
+// name that would be created as another, cannot be brought back.
+TEST(UndoFile, WhatAnUndoFileCanRestore) {
+    struct Case {
+        const char* path;
+        bool restorable;
+        const char* oem;  // the path as written (code page 437 here)
+    };
+    const Case cases[] = {
+        {"C:\\Caf\xE9 \xF1\\na\xEFve.txt", true, "C:\\Caf\x82 \xA4\\na\x8Bve.txt"},
+        {"C:\\R&D (old) ^!;,='`\\100% sure.txt", true, "C:\\R&D (old) ^!;,='`\\100% sure.txt"},
+        {"C:\\x\\\xF8re.txt", false, "C:\\x\\?re.txt"},
+        {"C:\\x\\???.txt", false, "C:\\x\\???.txt"},
+        {"C:\\x\\notes.", false, "C:\\x\\notes."},
+        {"C:\\x\\aux.c", false, "C:\\x\\aux.c"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(UndoCanRestore("C:\\kept.txt", c.path), c.restorable) << c.path;
+        std::string oem;
+        UndoFileText(c.path, oem);
+        EXPECT_EQ(oem, c.oem) << c.path;
+    }
+    EXPECT_FALSE(UndoCanRestore("C:\\\xF8\\kept.txt", "C:\\x.txt"));  // nor can a source it cannot name
+    EXPECT_FALSE(UndoCanRestore("C:\\kept.txt", "C:\\" + std::string(300, 'x')));
+}
+
+TEST(UndoFile, LabelsAndDefaultName) {
     EXPECT_EQ(EntryLabel(1), "nf000001");
     EXPECT_EQ(EntryLabel(999999), "nf999999");
     EXPECT_EQ(EntryLabel(1000000), "nf1000000");
-    EXPECT_EQ(ComspecFolder("C:\\WINDOWS\\system32\\cmd.exe"), "C:\\WINDOWS\\system32\\");
-    EXPECT_EQ(ComspecFolder("A:COMMAND.COM"), "A:");
-    EXPECT_EQ(ComspecFolder("command.com"), "");
-    EXPECT_EQ(ComspecFolder("/bin/sh"), "/bin/");
     const platform::TimeStamp saved = ProgramStartTime;
     ProgramStartTime = {2026, 12, 0, 6, 10, 0, 0, 0};
     SetDateTimeFormats({"dd.MM.yyyy", "HH:mm:ss", "Am", "Pm"});
@@ -76,6 +94,12 @@ TEST(UndoFile, LabelsComspecAndDefaultName) {
     EXPECT_EQ(DefaultUndoName(), "Restore to 12-6-2026.bat");
     SetDateTimeFormats({"yyyy\\MM\\dd", "HH:mm:ss", "Am", "Pm"});
     EXPECT_EQ(DefaultUndoName(), "Restore to 2026-12-06.bat");
+    // A second deletion on the same day is offered a name of its own.
+    TempFolder folder;
+    EXPECT_EQ(UnusedUndoName(folder.entry()), "Restore to 2026-12-06.bat");
+    folder.write("Restore to 2026-12-06.bat", "first");
+    folder.write("Restore to 2026-12-06 (2).bat", "second");
+    EXPECT_EQ(UnusedUndoName(folder.entry()), "Restore to 2026-12-06 (3).bat");
     SetDateTimeFormats(DateTimeFormats{});
     ProgramStartTime = saved;
 }

@@ -247,6 +247,21 @@ TEST_F(CatalogueTest, FolderPathDropsOneTrailingBackslash) {
     }
 }
 
+// A drive letter mapped onto another drive's folder can report another volume
+// serial for the same file: index, size and times still tell it.
+TEST(FileIdentity, OneFileOnAnyVolumeWhenIndexSizeAndTimesAgree) {
+    const platform::FileIdentity file{1, 77, 10, 500, 600};
+    struct Case {
+        platform::FileIdentity other;
+        bool same;
+    };
+    const Case cases[] = {
+        {{1, 77, 10, 500, 600}, true},  {{2, 77, 10, 500, 600}, true},  {{1, 77, 11, 501, 601}, true},
+        {{1, 78, 10, 500, 600}, false}, {{2, 77, 10, 500, 601}, false}, {{2, 77, 11, 500, 600}, false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(platform::SameFile(file, c.other), c.same) << c.other.volume;
+}
+
 TEST(BlockChecksum, RotatesAndXors) {
     EXPECT_EQ(BlockChecksum("", 0), 0);
     EXPECT_EQ(BlockChecksum("abc", 3), 0x123);
