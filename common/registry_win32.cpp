@@ -6,6 +6,7 @@
 
 #include "common/messagebox.h"
 #include "common/product.h"
+#include "common/unique_handle.h"
 
 std::string AppPath;
 
@@ -219,7 +220,13 @@ bool TMYREGISTRY::ReadStrings(const std::string& name, StringList& list) {
         if (type == REG_DWORD) {
             // The list lives in a file; one missing or shorter than the
             // registry says is a failed read, never half a list.
-            const int32_t recorded = registry_->ReadInteger(name);
+            int32_t recorded = 0;
+            try {
+                recorded = registry_->ReadInteger(name);
+            } catch (...) {
+                Error(kModuleID, 4);  // the size is read as any number is
+                return false;
+            }
             if (recorded <= 0 || !readDatFile(datFile(name), static_cast<DWORD>(recorded), data)) {
                 Error(kModuleID, 10);
                 return false;
@@ -246,25 +253,20 @@ bool TMYREGISTRY::ReadStrings(const std::string& name, StringList& list) {
 }
 
 void TMYREGISTRY::WriteStrings(const std::string& name, const StringList& list) {
-    try {
-        const std::string data = EncodeStringList(list);
-        if (data.size() <= kInlineListLimit) {
-            LastError = RegSetValueExA(registry_->CurrentKey(), StripLeadingBackslash(name), 0, REG_MULTI_SZ,
-                                       reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
-            if (LastError != 0) Error(kModuleID, 12);
-            return;
-        }
-        std::ofstream out(datFile(name), std::ios::binary | std::ios::trunc);
-        out.write(data.data(), static_cast<std::streamsize>(data.size()));
-        out.close();
-        if (!out) {
-            Error(kModuleID, 12);
-            return;
-        }
-        registry_->WriteInteger(name, static_cast<int32_t>(data.size()));
-    } catch (...) {
-        Error(kModuleID, 12);
+    const std::string data = EncodeStringList(list);
+    if (data.size() <= kInlineListLimit) {
+        LastError = RegSetValueExA(registry_->CurrentKey(), StripLeadingBackslash(name), 0, REG_MULTI_SZ,
+                                   reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+        if (LastError != 0) Error(kModuleID, 12);
+        return;
     }
+    const std::string path = datFile(name);
+    unique_file file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file || !WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) ||
+        written != data.size() || !file.reset())
+        throw ListFileError(path, GetLastError() ? GetLastError() : ERROR_WRITE_FAULT);
+    WriteInteger(name, static_cast<int32_t>(data.size()));
 }
 
 void TMYREGISTRY::DeleteKey(const std::string& name) { registry_->DeleteKey(name); }

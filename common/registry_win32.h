@@ -19,6 +19,16 @@ public:
     LONG Code;
 };
 
+// A list's ".dat" file that could not be written: it reaches the caller, which
+// tells the user and keeps what they entered.
+class ListFileError : public std::runtime_error {
+public:
+    ListFileError(const std::string& path, unsigned long code)
+        : std::runtime_error("Can not write file " + path + " Error code : " + std::to_string(code)), Path(path), Code(code) {}
+    std::string Path;
+    unsigned long Code;
+};
+
 // A plain layer over the Win32 registry: one open key under a root.
 // Reads and writes throw RegistryError when the system refuses them or the
 // stored type is not the one asked for.
@@ -77,6 +87,7 @@ public:
     void WriteBinaryData(const std::string& name, const void* buffer, DWORD size);
     // Appends the stored strings to list; true when they were read.
     bool ReadStrings(const std::string& name, StringList& list);
+    // Throws ListFileError when a large list's file cannot be written.
     void WriteStrings(const std::string& name, const StringList& list);
     void DeleteKey(const std::string& name);
 

@@ -1,5 +1,6 @@
 #include "folders_dialog_win32.h"
 
+#include <utility>
 #include <vector>
 
 #include "app/scan/folder_tree.h"
@@ -7,6 +8,7 @@
 #include "app/shell/settings.h"
 #include "common/dialog_helpers_win32.h"
 #include "common/messagebox.h"
+#include "common/registry_win32.h"
 #include "common/text.h"
 #include "resources/resource.h"
 
@@ -80,6 +82,10 @@ private:
             path = entry(dialog, current);
             if (BrowseForFolder(dialog, "Edit folder", path)) {
                 WaitCursor wait;
+                if (path.size() > kMaxFolderEntry) {
+                    AddFolder(dialog, path);  // refused and told; the entry stays as it was
+                    return TRUE;
+                }
                 SendMessageA(listBox(dialog), LB_DELETESTRING, static_cast<WPARAM>(current), 0);
                 AddFolder(dialog, path);
             }
@@ -100,8 +106,15 @@ private:
             WaitCursor wait;
             std::vector<std::string> folders;
             for (int k = 0; k < entryCount(dialog); ++k) folders.push_back(entry(dialog, k));
-            slFoldersToScan = std::move(folders);
-            SaveFolders();
+            std::vector<std::string> previous = std::exchange(slFoldersToScan, std::move(folders));
+            try {
+                SaveFolders();
+            } catch (const ListFileError& e) {
+                // Nothing was saved: the dialog stays open with the user's edits.
+                slFoldersToScan = std::move(previous);
+                ShowMessageBox(dialog, e.what(), "This is error message! I am sorry...", mb::kIconHand);
+                return TRUE;
+            }
             EndDialog(dialog, kIdOkButton);
             return TRUE;
         }
@@ -112,15 +125,34 @@ private:
 
 }  // namespace
 
-void AddFolder(HWND dialog, const std::string& path) {
+bool AddFolder(HWND dialog, const std::string& path) {
+    if (path.size() > kMaxFolderEntry) {
+        // A longer entry would come back cut on the next start, naming another folder.
+        ShowMessageBox(dialog,
+                       "This folder can not be scanned: its path is longer than 255 characters. " + path,
+                       "Error", mb::kIconHand);
+        return false;
+    }
     const std::string upper = UpperStr(path);
     for (int k = 0; k < entryCount(dialog); ++k)
-        if (UpperStr(entry(dialog, k)) == upper) return;
+        if (UpperStr(entry(dialog, k)) == upper) return true;
     SendMessageA(listBox(dialog), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    return true;
 }
 
 void AddTree(HWND dialog, const std::string& path) {
-    ForEachFolderInTree(path, [dialog](const std::string& folder) { AddFolder(dialog, folder); });
+    std::string root = path;
+    if (root.empty() || root.back() != '\\') root += '\\';
+    if (!AddFolder(dialog, root)) return;
+    const int leftOut = ForEachFolderInTree(root, [dialog, &root](const std::string& folder) {
+        if (folder != root) AddFolder(dialog, folder);
+    });
+    if (leftOut > 0)
+        ShowMessageBox(dialog,
+                       std::to_string(leftOut) +
+                           " folder(s) of this tree were not added: the program can not name them in a path of at most 255 "
+                           "characters.",
+                       "Error", mb::kIconHand);
 }
 
 void RemoveTree(HWND dialog, const std::string& root) {

@@ -9,7 +9,8 @@
 // stored) or 102 when the edits were discarded.
 INT_PTR FoldersDialog(HWND owner);
 
-// The list box operations, on the dialog's list box 171.
-void AddFolder(HWND dialog, const std::string& path);
+// The list box operations, on the dialog's list box 171. AddFolder refuses
+// (and tells the user of) a path longer than 255 characters.
+bool AddFolder(HWND dialog, const std::string& path);
 void AddTree(HWND dialog, const std::string& path);
 void RemoveTree(HWND dialog, const std::string& root);

@@ -7,6 +7,7 @@
 #include "common/dialog_helpers_win32.h"
 #include "common/help_win32.h"
 #include "common/messagebox.h"
+#include "common/product.h"
 #include "common/registry_win32.h"
 #include "common/syserror.h"
 #include "common/toolbar_win32.h"
@@ -32,11 +33,16 @@ void BuildAccelerators() {
     AcceleratorTable = CreateAcceleratorTableA(accelerators.data(), static_cast<int>(accelerators.size()));
 }
 
-void SaveShortcuts() {
-    auto registry = TMYREGISTRY::Create(HKEY_CURRENT_USER, "Software\\Varnok Com.\\Varnok Scan");
-    if (!registry) return;
+bool SaveShortcuts() {
+    std::unique_ptr<TMYREGISTRY> registry;
+    try {
+        registry = TMYREGISTRY::Create(HKEY_CURRENT_USER, product::kRegistryKey);
+    } catch (const RegistryError&) {
+    }
+    if (!registry) return false;
     const std::string bytes = EncodeShortcuts(Shortcuts);
     registry->WriteBinaryData("ShortCuts", bytes.data(), static_cast<DWORD>(bytes.size()));
+    return true;
 }
 
 bool CheckShortcutFree(HWND owner, size_t row, const ShortcutEntry& entry) {
@@ -202,7 +208,13 @@ private:
             Clear();
             return TRUE;
         case IDOK:
-            SaveShortcuts();
+            if (!SaveShortcuts()) {
+                // Nothing was stored: the dialog stays open, so the user can try again or cancel.
+                ShowMessageBox(dialog_,
+                               "Can not save the keyboard shortcuts: the program's registry key can not be opened.",
+                               "Error", mb::kIconHand);
+                return TRUE;
+            }
             BuildAccelerators();
             EndDialog(dialog_, 1);
             return TRUE;

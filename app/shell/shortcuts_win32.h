@@ -13,7 +13,8 @@ extern HACCEL AcceleratorTable;
 
 void LoadShortcuts();
 void BuildAccelerators();
-void SaveShortcuts();
+// False when the product key cannot be opened (nothing is stored then).
+bool SaveShortcuts();
 
 // True when the user left the dialog with Apply.
 bool ShortcutsDialog(HWND owner);

@@ -150,6 +150,38 @@ TEST_F(Registry, ReadStringsRefusesOtherTypesAndBrokenFiles) {
     EXPECT_EQ(registry.errors, (std::vector<unsigned>{0x0945000B, 0x09450009, 0x0945000A, 0x0945000A}));
 }
 
+// A list's size value is a number like any other: its failures carry the
+// number routines' error ids.
+TEST_F(Registry, AListsSizeValueFailsWithTheNumberRoutinesIds) {
+    RecordingRegistry registry;
+    SetRaw("slBadSize", REG_DWORD, "\x20\x4E"s);  // a REG_DWORD of two bytes
+    StringList list;
+    EXPECT_FALSE(registry.ReadStrings("slBadSize", list));
+    // The key goes away under the open object: the size cannot be written.
+    RegDeleteKeyA(HKEY_CURRENT_USER, product::kRegistryKey);
+    registry.WriteStrings("slFoldersToScan", ListOfEncodedSize(16001));
+    RemoveDatFile("slFoldersToScan");
+    EXPECT_EQ(registry.errors, (std::vector<unsigned>{0x09450004, 0x09450003}));
+}
+
+// A list file that cannot be written reaches the caller; the program goes on.
+TEST_F(Registry, AListFileThatCannotBeWrittenReachesTheCaller) {
+    RecordingRegistry registry;
+    RemoveDatFile("slFoldersToScan");
+    ASSERT_TRUE(CreateDirectoryA(DatFile("slFoldersToScan").c_str(), nullptr));
+    bool thrown = false;
+    try {
+        registry.WriteStrings("slFoldersToScan", ListOfEncodedSize(16001));
+    } catch (const ListFileError& e) {
+        thrown = true;
+        EXPECT_EQ(std::string(e.what()).rfind("Can not write file " + DatFile("slFoldersToScan") + " Error code : ", 0),
+                  0u);
+    }
+    RemoveDirectoryA(DatFile("slFoldersToScan").c_str());
+    EXPECT_TRUE(thrown);
+    EXPECT_TRUE(registry.errors.empty());
+}
+
 TEST_F(Registry, SettingsStoreBooleansAsOneOrZero) {
     InstallDefaults();
     SetRawDword("bEnableAdvanced", 2);

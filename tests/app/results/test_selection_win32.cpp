@@ -134,7 +134,7 @@ TEST_F(ResultsWindowParts, RightClickTogglesAndTooltipsComeFromTheStringTable) {
     slFoldersToScan = {"c:\\data\\"};
     addGroup({{0, file("a")}, {0, file("b")}});
     std::string afterClick, afterSecond, outside;
-    std::vector<std::string> tips;
+    std::vector<std::string> tips, onRow;
     open([&](HWND dialog, TRESVIEW& view) {
         TreeView_Expand(view.Handle, groups(view)[0], TVE_EXPAND);
         HTREEITEM b = members(view, groups(view)[0])[1];
@@ -150,6 +150,16 @@ TEST_F(ResultsWindowParts, RightClickTogglesAndTooltipsComeFromTheStringTable) {
         ClientToScreen(view.Handle, &nowhere);
         SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(view.Handle), MAKELPARAM(nowhere.x, nowhere.y));
         outside = selection(view);
+        // The blank beyond a row's text, and its indent, act on that row.
+        HTREEITEM a = members(view, groups(view)[0])[0];
+        TreeView_GetItemRect(view.Handle, a, &r, TRUE);
+        RECT client{};
+        GetClientRect(view.Handle, &client);
+        for (POINT blank : {POINT{client.right - 3, (r.top + r.bottom) / 2}, POINT{r.left - 20, (r.top + r.bottom) / 2}}) {
+            ClientToScreen(view.Handle, &blank);
+            SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(view.Handle), MAKELPARAM(blank.x, blank.y));
+            onRow.push_back(selection(view));
+        }
         for (int id : {IDC_RUN_RULE, IDC_MARK, IDC_UNMARK, IDC_DELETE_MARKED, IDC_HELP_BUTTON, IDC_FILE_INFO}) {
             TOOLTIPTEXTA tip{};
             tip.hdr.hwndFrom = GetDlgItem(dialog, IDC_TOOLBAR);
@@ -163,6 +173,7 @@ TEST_F(ResultsWindowParts, RightClickTogglesAndTooltipsComeFromTheStringTable) {
     EXPECT_EQ(afterClick, "0 1");
     EXPECT_EQ(afterSecond, "0 0");
     EXPECT_EQ(outside, "0 0");
+    EXPECT_EQ(onRow, (std::vector<std::string>{"1 0", "0 0"}));
     ASSERT_EQ(tips.size(), 6u);
     EXPECT_EQ(tips[0], "Click this button to execute operation of auto selection (which it is chosen in the dropping "
                        "out list at the left)");

@@ -201,4 +201,49 @@ TEST_F(FoldersDialogTest, EscAndTheCloseBoxCancel) {
     }
 }
 
+// A list too large for the key whose file cannot be written: the user is
+// told, and the dialog stays open with every entry they made.
+TEST_F(FoldersDialogTest, AListThatCannotBeSavedKeepsTheEdits) {
+    RemoveDatFile("slFoldersToScan");
+    ASSERT_TRUE(CreateDirectoryA(DatFile("slFoldersToScan").c_str(), nullptr));
+    const StringList many = ListOfEncodedSize(16001);
+    MessageRecorder messages;
+    std::vector<std::string> shownAfter;
+    run([&](HWND dialog) {
+        for (const std::string& folder : many)
+            SendDlgItemMessageA(dialog, IDC_FOLDER_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+        press(dialog, IDC_OK_BUTTON);
+        shownAfter = listed(dialog);
+        press(dialog, IDC_CANCEL_BUTTON);
+    });
+    RemoveDirectoryA(DatFile("slFoldersToScan").c_str());
+    EXPECT_EQ(shownAfter.size(), many.size());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text.rfind("Can not write file ", 0), 0u) << messages.shown[0].text;
+    EXPECT_EQ(messages.shown[0].caption, "This is error message! I am sorry...");
+    EXPECT_TRUE(slFoldersToScan.empty());  // the stored list, unchanged
+}
+
+// An entry longer than 255 characters would come back cut, naming another folder.
+TEST_F(FoldersDialogTest, FoldersPast255CharactersAreRefused) {
+    TempFolder tree;
+    const std::string deep = tree.makeFolder(std::string(250 - tree.entry().size(), 'd') + "/" + std::string(20, 'e'));
+    answers = {deep, tree.entry()};
+    MessageRecorder messages;
+    std::vector<std::string> entries;
+    run([&](HWND dialog) {
+        press(dialog, IDC_ADD_FOLDER);
+        press(dialog, IDC_ADD_TREE);
+        entries = listed(dialog);
+        press(dialog, IDC_CANCEL_BUTTON);
+    });
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].text.rfind("This folder can not be scanned: its path is longer than 255 characters.", 0),
+              0u);
+    EXPECT_EQ(messages.shown[1].text, "1 folder(s) of this tree were not added: the program can not name them in a "
+                                      "path of at most 255 characters.");
+    EXPECT_EQ(entries.size(), 2u);  // the root and the folder within 255 characters
+    for (const std::string& e : entries) EXPECT_LE(e.size(), 255u) << e;
+}
+
 }  // namespace

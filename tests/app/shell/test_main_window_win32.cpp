@@ -1,6 +1,7 @@
 // The program's windows driven in-process as a user would: the main window's
 // commands, the results window over a real scan, and the shortcuts dialogs.
 #include <windows.h>
+#include <sddl.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "app/shell/settings.h"
 #include "app/shell/shortcuts_win32.h"
 #include "common/dialog_helpers_win32.h"
+#include "common/product.h"
 #include "resources/resource.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/modal_driver_win32.h"
@@ -161,6 +163,21 @@ TEST_F(ProgramTest, AScanOpensTheResultsWindowWithItsGroups) {
     EXPECT_EQ(Results->Count(), 5);
     HMENU first = GetSubMenu(GetMenu(MainWindow), 0);
     EXPECT_EQ(GetMenuState(first, 2, MF_BYPOSITION) & MF_GRAYED, 0u);
+}
+
+// What the search could not look at is told before the results.
+TEST_F(ProgramTest, ARunTellsWhatTheSearchLeftOut) {
+    makeTree();
+    slFoldersToScan.push_back(tree.path("gone") + "\\");
+    MessageRecorder messages;
+    ModalDriver driver(kResultsCaption, [&](HWND dialog) { TreeView(dialog).escape(); });
+    command(IDM_RUN);
+    EXPECT_TRUE(driver.found());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "The search left out 1 folder(s) of the list that could not be opened.");
+    EXPECT_EQ(messages.shown[0].caption, "Information");
+    EXPECT_EQ(messages.shown[0].style, static_cast<uint32_t>(MB_ICONINFORMATION));
+    EXPECT_EQ(messages.shown[0].owner, MainWindow);
 }
 
 TEST_F(ProgramTest, SelectingAndMarkingByHand) {
@@ -471,6 +488,36 @@ TEST_F(ProgramTest, ApplyStoresTheTableAndANewStartReadsIt) {
     Shortcuts = DefaultShortcuts();
     LoadShortcuts();
     EXPECT_EQ(ShortcutText(Shortcuts[2]), "Ctrl+V");
+}
+
+// Sets the product key's access list (SDDL); a list that refuses writing
+// makes the key impossible to open as the program opens it.
+void SetProductKeyAccess(const char* sddl) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, product::kRegistryKey, 0, READ_CONTROL | WRITE_DAC, &key), ERROR_SUCCESS);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr));
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
+    LocalFree(descriptor);
+    RegCloseKey(key);
+}
+
+TEST_F(ProgramTest, ApplyThatCannotStoreTheTableSaysSoAndStaysOpen) {
+    SetProductKeyAccess("D:(D;;0x0006;;;WD)(A;;KA;;;WD)");  // no setting values, no subkeys
+    MessageRecorder messages;
+    bool stillOpen = false;
+    ModalDriver driver("Keyboard shortcuts", [&](HWND dialog) {
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+        stillOpen = IsWindow(dialog) && IsWindowVisible(dialog);
+        SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_FALSE(ShortcutsDialog(MainWindow));
+    SetProductKeyAccess("D:(A;;KA;;;WD)");
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              "Can not save the keyboard shortcuts: the program's registry key can not be opened.");
+    EXPECT_EQ(messages.shown[0].caption, "Error");
 }
 
 }  // namespace
