@@ -32,6 +32,27 @@ void createFolderPath(const std::string& path) {
     }
 }
 
+// The program's ANSI form of a folder path. Where the ANSI code page cannot
+// hold the long path, its 8.3 form names the folder; failing that, the
+// path keeps its "?" and the scan tells the user it could not open it.
+std::string ansiFolderPath(const wchar_t* wide) {
+    auto toAnsi = [](const wchar_t* text, bool& exact) {
+        char buffer[MAX_PATH * 2] = {};
+        BOOL lossy = FALSE;
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, buffer, sizeof buffer, nullptr, &lossy);
+        exact = !lossy;
+        return std::string(buffer);
+    };
+    bool exact = false;
+    std::string path = toAnsi(wide, exact);
+    if (exact) return path;
+    wchar_t shortPath[MAX_PATH] = {};
+    const DWORD n = GetShortPathNameW(wide, shortPath, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return path;
+    std::string shortened = toAnsi(shortPath, exact);
+    return exact ? shortened : path;
+}
+
 int CALLBACK browseCallback(HWND browser, UINT message, LPARAM lParam, LPARAM data) {
     auto* state = reinterpret_cast<BrowseState*>(data);
     if (message == BFFM_INITIALIZED && !state->start.empty()) {
@@ -63,9 +84,9 @@ bool systemBrowseForFolder(HWND owner, const std::string& title, std::string& pa
         result = state.accepted;
         ok = true;
     } else if (chosen) {
-        char folder[MAX_PATH] = {};
-        if (SHGetPathFromIDListA(chosen, folder)) {
-            result = folder;
+        wchar_t folder[MAX_PATH] = {};
+        if (SHGetPathFromIDListW(chosen, folder)) {
+            result = ansiFolderPath(folder);
             ok = true;
         }
     }

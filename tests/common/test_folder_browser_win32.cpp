@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "common/folder_browser_win32.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/modal_driver_win32.h"
@@ -27,6 +29,23 @@ TEST(RealFolderBrowser, OpensAtTheGivenFolderAndReturnsTheChoice) {
     EXPECT_TRUE(driver.found());
     EXPECT_EQ(title, "Select folder for adding to scanning list.");
     EXPECT_EQ(path, start);  // the start folder was selected, and the answer ends with a backslash
+}
+
+// A folder the ANSI code page cannot name is answered by its 8.3 path.
+TEST(RealFolderBrowser, AFolderTheCodePageCannotNameComesBackByItsShortPath) {
+    TempFolder folder;
+    folder.writeExact(std::filesystem::path(L"\x65e5\x672c\x8a9e") / L"inside.txt", "i");
+    wchar_t shortPath[MAX_PATH] = {};
+    const std::wstring wide = (folder.root() / L"\x65e5\x672c\x8a9e").wstring();
+    ASSERT_GT(GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH), 0u);
+    char start[MAX_PATH] = {};
+    WideCharToMultiByte(CP_ACP, 0, shortPath, -1, start, MAX_PATH, nullptr, nullptr);
+    ModalDriver driver("Browse for Folder",
+                       [](HWND browser) { SendMessageA(GetDlgItem(browser, IDOK), BM_CLICK, 0, 0); });
+    std::string path = start;
+    ASSERT_TRUE(BrowseForFolder(nullptr, "Select folder for adding to scanning list.", path));
+    EXPECT_EQ(path.find('?'), std::string::npos) << path;
+    EXPECT_EQ(ReadWholeFile(path + "inside.txt"), "i");
 }
 
 TEST(RealFolderBrowser, CancelGivesNothing) {
