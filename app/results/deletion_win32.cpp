@@ -101,12 +101,12 @@ bool DeleteOneFile(TRESVIEW& view, HTREEITEM node, const std::string& keptPath, 
     TFILEINFO* file = view.FileOf(node);
     if (!file) return false;
     if (state.undo) {
-        std::string entry;
-        if (!UndoCanRestore(keptPath, file->FullPath()) ||
-            !UndoFileText(UndoEntry(bEnhancedUndo, keptPath, file->FullPath(), state.counter, first), entry)) {
+        if (!UndoCanRestore(keptPath, file->FullPath())) {
             keepAndReport(state.owner, file->FullPath(), "the undo file can not hold its path.");
             return false;
         }
+        std::string entry;
+        UndoFileText(UndoEntry(bEnhancedUndo, keptPath, file->FullPath(), state.counter, first), entry);
         if (!state.undo->write(entry)) return false;
     }
     file->Close();
@@ -236,7 +236,7 @@ bool DeleteCommand(HWND window, TRESVIEW& view) {
         path += UnusedUndoName(path);
         if (!ChooseUndoFile(window, path)) return true;
         const UndoTexts texts{VersionText(), DateTimeText(ProgramStartTime), UndoScriptText()};
-        std::string header;
+        std::string header;  // a date text the OEM code page lacks only shows as "?"
         UndoFileText(UndoHeader(bEnhancedUndo, texts), header);
         // A file that cannot be written stops the command before anything is deleted.
         if (!undo.create(path) || !undo.write(header)) {

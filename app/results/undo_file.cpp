@@ -52,9 +52,10 @@ std::string line(const std::string& text) { return text + kEol; }
 std::string UndoHeader(bool enhanced, const UndoTexts& t) {
     const std::string created = line("echo This undo bat-file was created " + t.dateTimeText);
     if (!enhanced) return line("@echo off") + created;
-    // The file runs its undo part as a subroutine in a local environment. It
-    // never names itself to start again: its own path may hold "&", "( )" or
-    // "%", which no form of %0 passes through cmd.exe intact.
+    // The file runs its undo part as a subroutine in a local environment
+    // instead of starting a second cmd.exe on itself by %0: a path holding
+    // "&" or "( )" breaks the restart line, and Wine's cmd.exe expands a "%"
+    // of the path once more, so no spelling of %0 holds for every folder.
     const std::string run = "call :doundo norestart %1 %2";
     return line("@echo off") + line("if \"%1\"==\"norestart\" goto doundo") +
            line("if \"%3\"==\"outtofile\" goto outtofile") + line("setlocal") + line(run) + line("goto exitundo") +
@@ -70,8 +71,14 @@ std::string UndoEntry(bool enhanced, const std::string& keptPath, const std::str
     if (!enhanced)
         return line("if exist " + target + " (echo " + target + " is there already and was not overwritten.) else copy /b " +
                     BatchQuoted(keptPath) + " " + target);
-    // The quoted form of set keeps "&", "^", "(" and ")" in the value; the
-    // script reads the values back without expanding them again.
+    // Why the paths survive both cmd.exe implementations: inside the quoted
+    // form of set, "&", "^", "(" and ")" are plain characters and "%%" is read
+    // as "%" (Windows expands percent signs in its first phase, before it
+    // parses operators; quotes hide operators from that parse). The script
+    // never expands %filein% or %fileout% (Wine's cmd expands the result once
+    // more, eating "%"); it reads them from the output of "set" in for /f and
+    // uses %%b and %%d, which cmd.exe substitutes after parsing and does not
+    // expand again, with delayed expansion off so "!" stays as it is.
     const std::string label = EntryLabel(counter);
     return line("set " + BatchQuoted("filein=" + keptPath)) + line("set " + BatchQuoted("fileout=" + path)) +
            line(first ? "set nFile=1" : "set nFile=0") + line("set nextpoint=" + label) + line("goto %fileop%") +
