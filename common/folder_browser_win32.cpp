@@ -1,6 +1,7 @@
 #include "folder_browser_win32.h"
 
 #include <shlobj.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -53,10 +54,33 @@ std::string ansiFolderPath(const wchar_t* wide) {
     return exact ? shortened : path;
 }
 
+const char* const kStartProperty = "VarnokBrowseStart";
+constexpr UINT_PTR kSelectTimer = 0x5653;
+
+// Selects the start folder; false while the browser's tree has none selected.
+bool selectStart(HWND browser, const std::string& start) {
+    SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start.c_str()));
+    HWND tree = FindWindowExA(browser, nullptr, WC_TREEVIEWA, nullptr);
+    return !tree || SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) != 0;
+}
+
+// Under load Wine's browser can refuse the selection while it is still
+// filling its tree; it is asked again until the folder is selected.
+void CALLBACK retrySelection(HWND browser, UINT, UINT_PTR id, DWORD) {
+    const auto* start = static_cast<const std::string*>(GetPropA(browser, kStartProperty));
+    if (!start || selectStart(browser, *start)) {
+        KillTimer(browser, id);
+        RemovePropA(browser, kStartProperty);
+    }
+}
+
 int CALLBACK browseCallback(HWND browser, UINT message, LPARAM lParam, LPARAM data) {
     auto* state = reinterpret_cast<BrowseState*>(data);
     if (message == BFFM_INITIALIZED && !state->start.empty()) {
-        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(state->start.c_str()));
+        if (!selectStart(browser, state->start)) {
+            SetPropA(browser, kStartProperty, &state->start);
+            SetTimer(browser, kSelectTimer, 100, retrySelection);
+        }
     } else if (message == BFFM_VALIDATEFAILEDA) {
         const std::string typed = reinterpret_cast<const char*>(lParam);
         if (!AcceptTypedFolder(browser, typed)) return 1;  // keep the browser open
