@@ -141,10 +141,8 @@ bool DeleteGroup(TRESVIEW& view, HTREEITEM firstChild, DeletionState& state) {
         // The copy that stays must still be there and still the same, or the
         // deletion would lose the only data.
         if (file && bNotDeleteLastCopy && !IdenticalCopies(file->AccessPath(), keptPath)) {
-            ShowMessageBox(state.owner,
-                           "Can not delete file " + file->FullPath() + " because its kept copy " +
-                               (kept ? kept->FullPath() : "") + " is missing or differs from it now.",
-                           kErrorCaption, mb::kIconHand);
+            keepAndReport(state.owner, file->FullPath(),
+                          "its kept copy " + (kept ? kept->FullPath() : "") + " is missing or differs from it now.");
             continue;
         }
         if (DeleteOneFile(view, members[k], keptPath, first, state)) first = false;
