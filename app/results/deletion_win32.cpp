@@ -7,10 +7,10 @@
 
 #include "app/results/deletion_plan.h"
 #include "app/results/undo_file.h"
-#include "app/shell/settings.h"
+#include "app/options/options.h"
 #include "common/messagebox.h"
 #include "common/text.h"
-#include "common/unique_handle.h"
+#include "common/win32/unique_handle.h"
 
 namespace {
 

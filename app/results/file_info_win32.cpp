@@ -2,9 +2,9 @@
 
 #include <shellapi.h>
 
-#include "common/dialog_helpers_win32.h"
+#include "common/ui/dialog_helpers.h"
 #include "common/text.h"
-#include "resources/resource.h"
+#include "resources/VarnokScan/resource.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include "app/results/deletion_win32.h"
 #include "app/results/file_info_win32.h"
 #include "app/results/selection_win32.h"
-#include "common/dialog_helpers_win32.h"
-#include "common/help_win32.h"
+#include "common/ui/dialog_helpers.h"
+#include "common/ui/help.h"
 #include "common/messagebox.h"
 #include "common/text.h"
-#include "common/toolbar_win32.h"
-#include "resources/resource.h"
+#include "common/ui/toolbar.h"
+#include "resources/VarnokScan/resource.h"
 
 bool TallyLive = false;
 

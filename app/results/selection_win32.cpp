@@ -1,7 +1,7 @@
 #include "selection_win32.h"
 
 #include "app/results/selection.h"
-#include "common/folder_browser_win32.h"
+#include "common/ui/folder_browser.h"
 #include "common/text.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "common/help_win32.h"
-#include "resources/resource.h"
+#include "common/ui/help.h"
+#include "resources/VarnokScan/resource.h"
 
 std::atomic<HWND> ProgressWindowHandle{nullptr};
 

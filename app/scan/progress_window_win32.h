@@ -9,7 +9,7 @@
 
 #include "app/scan/progress.h"
 #include "common/errors.h"
-#include "common/unique_handle.h"
+#include "common/win32/unique_handle.h"
 
 // The open progress window, or null.
 extern std::atomic<HWND> ProgressWindowHandle;

@@ -4,13 +4,13 @@
 #include <vector>
 
 #include "app/scan/folder_tree.h"
-#include "common/folder_browser_win32.h"
-#include "app/shell/settings.h"
-#include "common/dialog_helpers_win32.h"
+#include "common/ui/folder_browser.h"
+#include "app/options/options.h"
+#include "common/ui/dialog_helpers.h"
 #include "common/messagebox.h"
-#include "common/registry_win32.h"
+#include "common/win32/registry.h"
 #include "common/text.h"
-#include "resources/resource.h"
+#include "resources/VarnokScan/resource.h"
 
 namespace {
 

@@ -7,16 +7,16 @@
 #include "app/results/undo_file.h"
 #include "app/scan/detection.h"
 #include "app/scan/progress_window_win32.h"
-#include "common/folder_browser_win32.h"
+#include "common/ui/folder_browser.h"
 #include "app/shell/folders_dialog_win32.h"
-#include "app/shell/settings.h"
+#include "app/options/options.h"
 #include "app/shell/shortcuts_win32.h"
-#include "common/dialog_helpers_win32.h"
-#include "common/help_win32.h"
+#include "common/ui/dialog_helpers.h"
+#include "common/ui/help.h"
 #include "common/messagebox.h"
-#include "common/registry_win32.h"
+#include "common/win32/registry.h"
 #include "common/text.h"
-#include "resources/resource.h"
+#include "resources/VarnokScan/resource.h"
 
 HWND MainWindow = nullptr;
 std::unique_ptr<TFILELIST> FileList;

@@ -1,7 +1,7 @@
-#include "settings.h"
+#include "app/options/options.h"
 
 #include "common/product.h"
-#include "common/registry_win32.h"
+#include "common/win32/registry.h"
 
 namespace {
 

@@ -4,14 +4,14 @@
 
 #include <vector>
 
-#include "common/dialog_helpers_win32.h"
-#include "common/help_win32.h"
+#include "common/ui/dialog_helpers.h"
+#include "common/ui/help.h"
 #include "common/messagebox.h"
 #include "common/product.h"
-#include "common/registry_win32.h"
-#include "common/syserror.h"
-#include "common/toolbar_win32.h"
-#include "resources/resource.h"
+#include "common/win32/registry.h"
+#include "common/win32/syserror.h"
+#include "common/ui/toolbar.h"
+#include "resources/VarnokScan/resource.h"
 
 HACCEL AcceleratorTable = nullptr;
 

@@ -1,9 +1,9 @@
 #include "registry_fixture_win32.h"
 
-#include "app/shell/settings.h"
+#include "app/options/options.h"
 #include "common/product.h"
-#include "common/registry_win32.h"
-#include "common/unique_handle.h"
+#include "common/win32/registry.h"
+#include "common/win32/unique_handle.h"
 
 namespace {
 

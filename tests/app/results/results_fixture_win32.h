@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/results/results_window_win32.h"
-#include "resources/resource.h"
+#include "resources/VarnokScan/resource.h"
 #include "tests/support/modal_driver_win32.h"
 
 class ResultsWindowFixture : public ::testing::Test {

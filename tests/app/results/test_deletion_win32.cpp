@@ -9,7 +9,7 @@
 #include "app/results/undo_file.h"
 #include "app/scan/detection.h"
 #include "app/scan/folder_tree.h"
-#include "app/shell/settings.h"
+#include "app/options/options.h"
 #include "common/text.h"
 #include "tests/app/results/results_fixture_win32.h"
 #include "tests/support/crlf_lines.h"

@@ -4,7 +4,7 @@
 
 #include "app/results/file_info_win32.h"
 #include "common/text.h"
-#include "resources/resource.h"
+#include "resources/VarnokScan/resource.h"
 #include "tests/support/modal_driver_win32.h"
 
 namespace {

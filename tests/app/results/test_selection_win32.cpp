@@ -4,7 +4,7 @@
 #include <deque>
 
 #include "app/results/selection.h"
-#include "common/folder_browser_win32.h"
+#include "common/ui/folder_browser.h"
 #include "common/text.h"
 #include "tests/app/results/results_fixture_win32.h"
 

@@ -12,7 +12,7 @@
 #include "app/scan/detection.h"
 #include "app/scan/folder_tree.h"
 #include "app/scan/masks.h"
-#include "common/unique_handle.h"
+#include "common/win32/unique_handle.h"
 #include "tests/support/temp_folder.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "app/scan/progress_window_win32.h"
 #include "common/text.h"
-#include "resources/resource.h"
+#include "resources/VarnokScan/resource.h"
 #include "tests/app/scan/scan_fixture.h"
 
 namespace {

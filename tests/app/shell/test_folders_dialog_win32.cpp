@@ -6,10 +6,10 @@
 
 #include <deque>
 
-#include "common/folder_browser_win32.h"
+#include "common/ui/folder_browser.h"
 #include "app/shell/folders_dialog_win32.h"
-#include "app/shell/settings.h"
-#include "resources/resource.h"
+#include "app/options/options.h"
+#include "resources/VarnokScan/resource.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/modal_driver_win32.h"
 #include "tests/support/registry_fixture_win32.h"

@@ -7,13 +7,13 @@
 #include <gtest/gtest.h>
 
 #include "app/results/results_window_win32.h"
-#include "common/folder_browser_win32.h"
+#include "common/ui/folder_browser.h"
 #include "app/shell/main_window_win32.h"
-#include "app/shell/settings.h"
+#include "app/options/options.h"
 #include "app/shell/shortcuts_win32.h"
-#include "common/dialog_helpers_win32.h"
+#include "common/ui/dialog_helpers.h"
 #include "common/product.h"
-#include "resources/resource.h"
+#include "resources/VarnokScan/resource.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/modal_driver_win32.h"
 #include "tests/support/registry_fixture_win32.h"

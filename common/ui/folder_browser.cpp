@@ -1,4 +1,4 @@
-#include "folder_browser_win32.h"
+#include "common/ui/folder_browser.h"
 
 #include <shlobj.h>
 #include <commctrl.h>

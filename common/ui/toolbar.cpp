@@ -1,4 +1,4 @@
-#include "toolbar_win32.h"
+#include "common/ui/toolbar.h"
 
 #include <vector>
 

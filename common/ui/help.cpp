@@ -1,4 +1,4 @@
-#include "help_win32.h"
+#include "common/ui/help.h"
 
 std::string HelpFilePath() {
     char path[MAX_PATH] = {};

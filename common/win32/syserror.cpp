@@ -1,4 +1,4 @@
-#include "syserror.h"
+#include "common/win32/syserror.h"
 
 #include <windows.h>
 

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "common/folder_browser_win32.h"
+#include "common/ui/folder_browser.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/modal_driver_win32.h"
 #include "tests/support/temp_folder.h"

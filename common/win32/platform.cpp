@@ -1,12 +1,12 @@
 // The system services of the core, on Win32.
-#include "platform.h"
+#include "common/platform.h"
 
 #include <windows.h>
 
 #include <cstring>
 #include <utility>
 
-#include "unique_handle.h"
+#include "common/win32/unique_handle.h"
 
 namespace platform {
 

@@ -6,9 +6,9 @@
 
 #include "common/errors.h"
 #include "common/messagebox.h"
-#include "common/syserror.h"
+#include "common/win32/syserror.h"
 #include "common/text.h"
-#include "common/unique_handle.h"
+#include "common/win32/unique_handle.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/modal_driver_win32.h"
 #include "tests/support/temp_folder.h"

@@ -1,4 +1,4 @@
-#include "registry_win32.h"
+#include "common/win32/registry.h"
 
 #include <fstream>
 #include <utility>
@@ -6,7 +6,7 @@
 
 #include "common/messagebox.h"
 #include "common/product.h"
-#include "common/unique_handle.h"
+#include "common/win32/unique_handle.h"
 
 std::string AppPath;
 

@@ -6,9 +6,9 @@
 
 #include <cstdio>
 
-#include "app/shell/settings.h"
+#include "app/options/options.h"
 #include "common/product.h"
-#include "common/registry_win32.h"
+#include "common/win32/registry.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/registry_fixture_win32.h"
 #include "tests/support/temp_folder.h"

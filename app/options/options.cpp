@@ -1,4 +1,4 @@
-#include "settings.h"
+#include "app/options/options.h"
 
 bool bCreateUndo = true;
 bool bEnhancedUndo = true;

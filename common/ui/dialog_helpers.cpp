@@ -1,6 +1,6 @@
-#include "dialog_helpers_win32.h"
+#include "common/ui/dialog_helpers.h"
 
-#include "common/help_win32.h"
+#include "common/ui/help.h"
 
 void SetWaitCursor(bool busy) { SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "common/dialog_helpers_win32.h"
-#include "common/unique_handle.h"
+#include "common/ui/dialog_helpers.h"
+#include "common/win32/unique_handle.h"
 
 namespace {
 
