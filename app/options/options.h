@@ -1,27 +1,38 @@
-// The options, folder list and mask lists kept under the product's key.
-// The scan's own options and lists are declared with the scan engine.
+// The program's options and the lists the user keeps: what a scan looks at,
+// how it compares, what deleting does. Every default is here; the shell
+// loads and stores them, the scan and the results review only read them.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
-#include "app/scan/catalogue.h"
-#include "app/scan/masks.h"
+// Buffer sizes are counted in 512-byte units; the options dialog offers 1 to 2048.
+inline constexpr int32_t kMinBufferUnits = 1;
+inline constexpr int32_t kMaxBufferUnits = 2048;
+inline constexpr int32_t kDefaultAdvancedBufferUnits = 32;
+inline constexpr int32_t kDefaultStandardBufferUnits = 128;
 
-extern bool bCreateUndo;    // write an undo batch file when deleting
-extern bool bEnhancedUndo;  // the enhanced kind of undo file
-extern bool bWarnInternet;  // ask before sending anything over the Internet
+using MaskList = std::vector<std::string>;
+
+// The folders a scan lists, one entry per folder (trees were expanded when
+// they were added), normally ending with a backslash.
+extern std::vector<std::string> slFoldersToScan;
+extern MaskList slIncludedFiles;
+extern MaskList slExcludedFiles;
+
+extern bool bEnableAdvanced;         // checksum pass and checksum order
+extern int32_t lAdvancedBufferSize;  // checksum block, in 512-byte units
+extern int32_t lStandartBufferSize;  // each comparison buffer, in 512-byte units
+extern bool bNotDeleteLastCopy;      // one copy of every group always stays
+extern bool bUnixWildCard;           // UNIX-style wildcards, as last loaded
+extern bool bCreateUndo;             // write an undo batch file when deleting
+extern bool bEnhancedUndo;           // the enhanced kind of undo file
+extern bool bWarnInternet;           // ask before sending anything over the Internet
 
 // A stored buffer size the options dialog could not have set (below 1 or
 // above 2048 units) becomes the default.
 int32_t CorrectedBufferUnits(int32_t stored, int32_t defaultUnits);
 
-// The options as a fresh installation has them.
+// The options as a fresh installation has them (the lists are left alone).
 void SetDefaultSettings();
-
-// Each returns false when the key cannot be opened (nothing then changes).
-bool LoadSettings();
-bool SaveSettings();
-bool LoadFolders();
-bool SaveFolders();
-bool LoadMasks();
-bool SaveMasks();

@@ -3,14 +3,6 @@
 #include "app/scan/masks.h"
 #include "common/text.h"
 
-std::vector<std::string> slFoldersToScan;
-
-bool bEnableAdvanced = false;
-int32_t lAdvancedBufferSize = 32;
-int32_t lStandartBufferSize = 128;
-bool bNotDeleteLastCopy = true;
-bool bUnixWildCard = false;
-
 bool IsDeviceName(const std::string& name) {
     std::string base = UpperStr(name.substr(0, name.find('.')));
     while (!base.empty() && base.back() == ' ') base.pop_back();
@@ -124,7 +116,9 @@ bool AddFile(TFILELIST& FileList, int folderIndex, const platform::FindData& fou
 }
 
 bool ScanFolder(int folderIndex, TFILELIST& FileList) {
-    std::string folder = slFoldersToScan.at(static_cast<size_t>(folderIndex));
+    // The catalogue's own copy of the list, which its records refer to.
+    const std::vector<std::string>& folders = FileList.Folders ? *FileList.Folders : slFoldersToScan;
+    std::string folder = folders.at(static_cast<size_t>(folderIndex));
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     platform::FolderSearch search;
     platform::FindData found;
@@ -159,7 +153,7 @@ std::string LeftOutText(const TFILELIST& FileList) {
 bool CollectFiles(std::unique_ptr<TFILELIST>& FileList) {
     FileList = std::make_unique<TFILELIST>();
     FileList->Folders = std::make_shared<const std::vector<std::string>>(slFoldersToScan);
-    for (int i = 0; i < static_cast<int>(slFoldersToScan.size()); ++i)
+    for (int i = 0; i < static_cast<int>(FileList->Folders->size()); ++i)
         if (!ScanFolder(i, *FileList)) return false;
     return true;
 }

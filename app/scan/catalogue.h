@@ -6,19 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "app/options/options.h"
 #include "app/scan/varnoklist.h"
 #include "common/platform.h"
-
-// The folders a scan lists, one entry per folder (trees were expanded when
-// they were added), normally ending with a backslash.
-extern std::vector<std::string> slFoldersToScan;
-
-// Options of the scan engine, with their defaults until the settings are loaded.
-extern bool bEnableAdvanced;        // checksum pass and checksum order
-extern int32_t lAdvancedBufferSize;  // checksum block, in 512-byte units
-extern int32_t lStandartBufferSize;  // each comparison buffer, in 512-byte units
-extern bool bNotDeleteLastCopy;     // one copy of every group always stays
-extern bool bUnixWildCard;          // UNIX-style wildcards
 
 // The longest path the system opens through the program's ANSI calls (MAX_PATH
 // less its terminating zero).

@@ -162,14 +162,14 @@ int64_t FreeableSpace(const TRESULTS& Results, const TFILELIST& FileList) {
     return total;
 }
 
-int32_t BufferBytes(int32_t units) { return std::clamp(units, 1, 2048) * 512; }
+int32_t BufferBytes(int32_t units) { return std::clamp(units, kMinBufferUnits, kMaxBufferUnits) * 512; }
 
 std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* progress) {
     auto Results = std::make_unique<TRESULTS>();
     FileList.Sort(StandardOrder);
     PruneCatalogue(FileList);
 
-    const int32_t folders = static_cast<int32_t>(slFoldersToScan.size());
+    const int32_t folders = static_cast<int32_t>(FileList.Folders ? FileList.Folders->size() : slFoldersToScan.size());
     int count = FileList.Count();
     ScanRunning = true;
     if (progress) progress->Create(static_cast<int64_t>(count - 1) * 2);

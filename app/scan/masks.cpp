@@ -5,8 +5,6 @@
 
 #include "common/text.h"
 
-MaskList slIncludedFiles;
-MaskList slExcludedFiles;
 bool UnixWildcards = false;
 
 namespace {

@@ -6,10 +6,9 @@
 #include <string_view>
 #include <vector>
 
-using MaskList = std::vector<std::string>;
+#include "app/options/options.h"
 
-extern MaskList slIncludedFiles;
-extern MaskList slExcludedFiles;
+// The active dialect; loading the settings sets it from bUnixWildCard.
 extern bool UnixWildcards;
 
 // "*", "?" and plain characters, case-insensitive by the ANSI code page.

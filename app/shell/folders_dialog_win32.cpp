@@ -6,6 +6,7 @@
 #include "app/scan/folder_tree.h"
 #include "common/ui/folder_browser.h"
 #include "app/options/options.h"
+#include "app/shell/settings_win32.h"
 #include "common/ui/dialog_helpers.h"
 #include "common/messagebox.h"
 #include "common/win32/registry.h"

@@ -1,4 +1,7 @@
+#include "app/shell/settings_win32.h"
+
 #include "app/options/options.h"
+#include "app/scan/masks.h"
 
 #include "common/product.h"
 #include "common/win32/registry.h"
@@ -22,8 +25,8 @@ bool LoadSettings() {
     auto registry = openKey();
     if (!registry) return false;
     bEnableAdvanced = readBool(*registry, "bEnableAdvanced");
-    lAdvancedBufferSize = CorrectedBufferUnits(registry->ReadInteger("lAdvancedBufferSize"), 32);
-    lStandartBufferSize = CorrectedBufferUnits(registry->ReadInteger("lStandartBufferSize"), 128);
+    lAdvancedBufferSize = CorrectedBufferUnits(registry->ReadInteger("lAdvancedBufferSize"), kDefaultAdvancedBufferUnits);
+    lStandartBufferSize = CorrectedBufferUnits(registry->ReadInteger("lStandartBufferSize"), kDefaultStandardBufferUnits);
     bNotDeleteLastCopy = readBool(*registry, "bNotDeleteLastCopy");
     bCreateUndo = readBool(*registry, "bCreateUndo");
     bEnhancedUndo = readBool(*registry, "bEnhancedUndo");

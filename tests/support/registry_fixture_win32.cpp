@@ -4,6 +4,7 @@
 #include "common/product.h"
 #include "common/win32/registry.h"
 #include "common/win32/unique_handle.h"
+#include "tests/support/program_state.h"
 
 namespace {
 
@@ -13,22 +14,13 @@ unique_hkey openProductKey() {
     return unique_hkey(key);
 }
 
-void resetGlobals() {
-    slFoldersToScan.clear();
-    slIncludedFiles.clear();
-    slExcludedFiles.clear();
-    SetUnixWildcards(false);
-    bUnixWildCard = false;
-    SetDefaultSettings();
-}
-
 }  // namespace
 
 void RegistryFixture::SetUp() {
     RegDeleteKeyA(HKEY_CURRENT_USER, product::kRegistryKey);
     for (const char* name : {"slFoldersToScan", "slIncludedFiles", "slExcludedFiles", "slGone", "slShort"})
         RemoveDatFile(name);
-    resetGlobals();
+    ResetProgramState();
 }
 
 void RegistryFixture::TearDown() { SetUp(); }

@@ -12,13 +12,14 @@
 
 #include "app/results/results_window_win32.h"
 #include "resources/VarnokScan/resource.h"
+#include "tests/support/program_state.h"
 #include "tests/support/modal_driver_win32.h"
 
 class ResultsWindowFixture : public ::testing::Test {
 protected:
     static constexpr const char* kCaption = "Results of search of files - duplicates and clones...";
 
-    void TearDown() override { slFoldersToScan.clear(); }
+    void TearDown() override { ResetProgramState(); }
 
     // Adds a group of records: folder list index and file data.
     void addGroup(const std::vector<std::pair<int, platform::FindData>>& members) {

@@ -12,6 +12,7 @@
 #include "app/options/options.h"
 #include "common/text.h"
 #include "tests/app/results/results_fixture_win32.h"
+#include "tests/support/program_state.h"
 #include "tests/support/crlf_lines.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/temp_folder.h"
@@ -58,7 +59,7 @@ std::vector<std::string> folderTree(const std::string& root) {
 class Deletion : public ResultsWindowFixture {
 protected:
     void SetUp() override {
-        SetDefaultSettings();
+        ResetProgramState();
         previous = SetUndoFileChooser([this](HWND, std::string& path) {
             offered.push_back(path);
             if (undoPath.empty()) return false;
@@ -69,7 +70,6 @@ protected:
     }
     void TearDown() override {
         SetUndoFileChooser(previous);
-        SetDefaultSettings();
         ResultsWindowFixture::TearDown();
     }
 

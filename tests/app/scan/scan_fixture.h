@@ -11,6 +11,7 @@
 #include "app/scan/catalogue.h"
 #include "app/scan/detection.h"
 #include "app/scan/masks.h"
+#include "tests/support/program_state.h"
 #include "tests/support/temp_folder.h"
 
 struct StepRecord {
@@ -42,15 +43,7 @@ private:
 class ScanFixture : public ::testing::Test {
 protected:
     void TearDown() override {
-        slFoldersToScan.clear();
-        slIncludedFiles.clear();
-        slExcludedFiles.clear();
-        SetUnixWildcards(false);
-        bEnableAdvanced = false;
-        lAdvancedBufferSize = 32;
-        lStandartBufferSize = 128;
-        bNotDeleteLastCopy = true;
-        ScanRunning = false;
+        ResetProgramState();
     }
 
     std::unique_ptr<TFILELIST> collect() {

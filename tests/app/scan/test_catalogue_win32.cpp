@@ -13,17 +13,14 @@
 #include "app/scan/folder_tree.h"
 #include "app/scan/masks.h"
 #include "common/win32/unique_handle.h"
+#include "tests/support/program_state.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 class WindowsCatalogueTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        slFoldersToScan.clear();
-        slIncludedFiles.clear();
-        slExcludedFiles.clear();
-    }
+    void TearDown() override { ResetProgramState(); }
 
     std::map<std::string, const TFILEINFO*> collectByName() {
         slFoldersToScan = {folder.entry()};

@@ -1,4 +1,5 @@
 #include "app/scan/masks.h"
+#include "tests/support/program_state.h"
 
 #include <gtest/gtest.h>
 
@@ -131,11 +132,7 @@ TEST(Match, SetUnixWildcardsSwitchesTheActiveDialect) {
 
 class MaskListTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        slIncludedFiles.clear();
-        slExcludedFiles.clear();
-        SetUnixWildcards(false);
-    }
+    void TearDown() override { ResetProgramState(); }
 };
 
 TEST_F(MaskListTest, EmptyListGivesTheDefault) {

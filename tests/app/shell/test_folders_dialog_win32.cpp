@@ -9,6 +9,7 @@
 #include "common/ui/folder_browser.h"
 #include "app/shell/folders_dialog_win32.h"
 #include "app/options/options.h"
+#include "app/shell/settings_win32.h"
 #include "resources/VarnokScan/resource.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/modal_driver_win32.h"

@@ -36,9 +36,6 @@ protected:
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }
-        Results.reset();
-        FileList.reset();
-        Shortcuts = DefaultShortcuts();
         RegistryFixture::TearDown();
     }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "app/options/options.h"
+#include "app/shell/settings_win32.h"
 #include "common/product.h"
 #include "common/win32/registry.h"
 #include "tests/support/message_recorder.h"

@@ -1,0 +1,24 @@
+#include "tests/support/program_state.h"
+
+#include "app/options/options.h"
+#include "app/scan/masks.h"
+#include "app/scan/progress.h"
+#ifdef _WIN32
+#include "app/shell/main_window_win32.h"
+#include "app/shell/shortcuts.h"
+#endif
+
+void ResetProgramState() {
+    slFoldersToScan.clear();
+    slIncludedFiles.clear();
+    slExcludedFiles.clear();
+    SetUnixWildcards(false);
+    bUnixWildCard = false;
+    SetDefaultSettings();
+    ScanRunning = false;
+#ifdef _WIN32
+    Results.reset();
+    FileList.reset();
+    Shortcuts = DefaultShortcuts();
+#endif
+}
