@@ -5,7 +5,9 @@
 #include "app/results/deletion_win32.h"
 #include "app/results/file_info_win32.h"
 #include "app/results/selection_win32.h"
+#include "common/ui/dialog.h"
 #include "common/ui/dialog_helpers.h"
+#include "common/ui/ui_handles.h"
 #include "common/ui/help.h"
 #include "common/messagebox.h"
 #include "common/text.h"
@@ -299,69 +301,52 @@ struct ResultsInput {
     TFILELIST* files;
 };
 
-class ResultsDialog {
+class ResultsDialog : public Dialog {
 public:
-    static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-        try {
-            if (message == WM_INITDIALOG) {
-                auto* self = new ResultsDialog(dialog, *reinterpret_cast<ResultsInput*>(lParam));
-                SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-                self->OnInit();
+    ResultsDialog(TRESULTS& results, TFILELIST& files) : input_{&results, &files} {}
+    ~ResultsDialog() override {
+        if (currentView == view_.get()) currentView = nullptr;
+    }
+    void Run(HWND owner) { Dialog::Run(owner, IDD_RESULTS); }
+
+private:
+    HWND tree() const { return item(IDC_RESULTS_TREE); }
+
+    INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam) override {
+        // While a deletion runs (its boxes pump messages), the window takes
+        // no command: nothing may change or close the view under it.
+        if (deleting_ && (message == WM_COMMAND || message == WM_NOTIFY || message == WM_CONTEXTMENU ||
+                          message == WM_HELP))
+            return TRUE;
+        return Dialog::Dispatch(message, wParam, lParam);
+    }
+
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        switch (message) {
+        case WM_SIZE:
+            Layout();
+            return TRUE;
+        case WM_CONTEXTMENU:
+            if (view_ && reinterpret_cast<HWND>(wParam) == tree()) {
+                POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+                if (lParam == -1) GetCursorPos(&at);
+                view_->ToggleAt(at.x, at.y);
                 return TRUE;
             }
-            auto* self = reinterpret_cast<ResultsDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
-            if (!self) return FALSE;
-            if (message == WM_NCDESTROY) {
-                SetWindowLongPtrA(dialog, DWLP_USER, 0);
-                delete self;
-                return FALSE;
-            }
-            // While a deletion runs (its boxes pump messages), the window takes
-            // no command: nothing may change or close the view under it.
-            if (self->deleting_ && (message == WM_COMMAND || message == WM_NOTIFY || message == WM_CONTEXTMENU ||
-                                    message == WM_HELP))
-                return TRUE;
-            if (DefaultDialogCommands(dialog, message, wParam)) return TRUE;
-            if (!self->view_ && message != WM_SIZE) return FALSE;  // closing after a deletion
-            switch (message) {
-            case WM_SIZE:
-                self->Layout();
-                return TRUE;
-            case WM_COMMAND:
-                return self->OnCommand(LOWORD(wParam));
-            case WM_NOTIFY:
-                return self->OnNotify(reinterpret_cast<NMHDR*>(lParam));
-            case WM_CONTEXTMENU:
-                if (reinterpret_cast<HWND>(wParam) == self->tree()) {
-                    POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-                    if (lParam == -1) GetCursorPos(&at);
-                    self->view_->ToggleAt(at.x, at.y);
-                    return TRUE;
-                }
-                return FALSE;
-            case WM_HELP:
-                ShowContextHelp(dialog, IDH_RESULTS);
-                return TRUE;
-            }
-        } catch (const std::exception& e) {
-            ShowMessageBox(dialog, e.what(), "Error", mb::kIconHand);
+            return FALSE;
         }
         return FALSE;
     }
 
-private:
-    ResultsDialog(HWND dialog, ResultsInput input) : dialog_(dialog), input_(input) {}
-    ~ResultsDialog() {
-        if (currentView == view_.get()) currentView = nullptr;
-        if (images_) ImageList_Destroy(images_);
+    void OnHelp() override {
+        if (view_) ShowContextHelp(handle(), IDH_RESULTS);
     }
 
-    HWND tree() const { return GetDlgItem(dialog_, IDC_RESULTS_TREE); }
-
-    void OnInit() {
-        status_ = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", dialog_, IDC_STATUS_BAR);
+    bool OnInit() override {
+        const HWND dialog = handle();
+        status_ = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", dialog, IDC_STATUS_BAR);
         RECT outer{};
-        GetWindowRect(dialog_, &outer);
+        GetWindowRect(dialog, &outer);
         const int t = (outer.right - outer.left) / 3;
         const int q = t / 4;
         int edges[6] = {q, t, t + q, 2 * t, 2 * t + q, 3 * t};
@@ -372,32 +357,32 @@ private:
                          reinterpret_cast<LPARAM>(labels[k]));
         view_ = std::make_unique<TRESVIEW>(tree(), status_, *input_.results, *input_.files);
         currentView = view_.get();
-        images_ = ImageList_Create(16, 16, ILC_COLOR4, 4, 0);
+        images_.reset(ImageList_Create(16, 16, ILC_COLOR4, 4, 0));
         for (UINT id : {IDB_FILE, IDB_MARKED, IDB_UNUSED, IDB_GROUP}) {
-            HBITMAP picture = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
-            ImageList_Add(images_, picture, nullptr);
-            DeleteObject(picture);
+            unique_gdi_object picture(LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)));
+            ImageList_Add(images_.get(), static_cast<HBITMAP>(picture.get()), nullptr);
         }
-        view_->SetImageList(images_);
-        toolbar_ = CreateButtonToolbar(dialog_, IDC_TOOLBAR, IDB_RESULTS_TOOLBAR, 7,
+        view_->SetImageList(images_.get());
+        toolbar_ = CreateButtonToolbar(dialog, IDC_TOOLBAR, IDB_RESULTS_TOOLBAR, 7,
                                        {{0, 0, 200}, {IDC_RUN_RULE, 0}, {0, 0, 0}, {IDC_MARK, 1}, {IDC_UNMARK, 2},
                                         {0, 0, 0}, {IDC_DELETE_MARKED, 3}, {0, 0, 0}, {IDC_FILE_INFO, 4},
                                         {IDC_HELP_BUTTON, 5}});
         HWND rules = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 0, 200,
                                      175, toolbar_, reinterpret_cast<HMENU>(IDC_RULE_LIST), GetModuleHandleA(nullptr),
                                      nullptr);
-        SendMessageA(rules, WM_SETFONT, SendMessageA(dialog_, WM_GETFONT, 0, 0), FALSE);
+        SendMessageA(rules, WM_SETFONT, SendMessageA(dialog, WM_GETFONT, 0, 0), FALSE);
         FillComboFromStrings(toolbar_, IDC_RULE_LIST, IDS_RULE_FIRST);
         SendMessageA(rules, CB_SETCURSEL, 0, 0);
         for (int k = 0; k < 3; ++k) view_->WriteTally(k);
         Layout();
-        SetWindowContextHelpId(dialog_, IDH_RESULTS);
+        SetWindowContextHelpId(dialog, IDH_RESULTS);
+        return true;
     }
 
     void Layout() {
         if (!toolbar_ || !status_) return;
         RECT client{};
-        GetClientRect(dialog_, &client);
+        GetClientRect(handle(), &client);
         SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
         SendMessageA(status_, WM_SIZE, 0, 0);
         RECT bar{}, status{};
@@ -408,7 +393,9 @@ private:
         MoveWindow(tree(), 0, top, client.right, bottom > top ? bottom - top : 0, TRUE);
     }
 
-    INT_PTR OnCommand(int id) {
+    bool OnCommand(int id, int code, HWND control) override {
+        if (Dialog::OnCommand(id, code, control)) return true;
+        if (!view_) return false;  // closing after a deletion
         switch (id) {
         case IDC_RUN_RULE: {
             const LRESULT rule = SendDlgItemMessageA(toolbar_, IDC_RULE_LIST, CB_GETCURSEL, 0, 0);
@@ -423,28 +410,29 @@ private:
             return TRUE;
         case IDC_DELETE_MARKED:
             deleting_ = true;
-            DeleteCommand(dialog_, *view_);
+            DeleteCommand(handle(), *view_);
             deleting_ = false;
             input_.results->Purge(*input_.files);
             if (currentView == view_.get()) currentView = nullptr;
             view_.reset();
-            EndDialog(dialog_, 0);
-            return TRUE;
+            End(0);
+            return true;
         case IDC_FILE_INFO: {
             platform::FindData record;
             std::string folder;
-            if (view_->FileData(view_->Focused(), record, folder)) ShowFileInfo(dialog_, record, folder);
-            return TRUE;
+            if (view_->FileData(view_->Focused(), record, folder)) ShowFileInfo(handle(), record, folder);
+            return true;
         }
         }
-        return FALSE;
+        return false;
     }
 
-    INT_PTR OnNotify(NMHDR* header) {
+    INT_PTR OnNotify(NMHDR* header) override {
+        if (!view_) return FALSE;
         if (header->idFrom == IDC_RESULTS_TREE && header->code == TVN_KEYDOWN) {
             if (reinterpret_cast<NMTVKEYDOWN*>(header)->wVKey == VK_SPACE) {
                 if (HTREEITEM focused = view_->Focused()) view_->ToggleSelect(focused);
-                SetWindowLongPtrA(dialog_, DWLP_MSGRESULT, 1);
+                SetWindowLongPtrA(handle(), DWLP_MSGRESULT, 1);
                 return TRUE;
             }
             return FALSE;
@@ -466,11 +454,10 @@ private:
         return FALSE;
     }
 
-    HWND dialog_;
     ResultsInput input_;
     HWND status_ = nullptr;
     HWND toolbar_ = nullptr;
-    HIMAGELIST images_ = nullptr;
+    unique_image_list images_;
     std::unique_ptr<TRESVIEW> view_;
     std::string tip_;
     bool deleting_ = false;
@@ -478,12 +465,10 @@ private:
 
 }  // namespace
 
-INT_PTR ResultsWindow(HWND owner, TRESULTS& Results, TFILELIST& FileList) {
+void ResultsWindow(HWND owner, TRESULTS& Results, TFILELIST& FileList) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
-    ResultsInput input{&Results, &FileList};
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_RESULTS), owner, ResultsDialog::Procedure,
-                           reinterpret_cast<LPARAM>(&input));
+    ResultsDialog(Results, FileList).Run(owner);
 }
 
 TRESVIEW* CurrentResultsView() { return currentView; }

@@ -101,7 +101,7 @@ private:
 };
 
 // Opens the results window on the results; returns when it closes.
-INT_PTR ResultsWindow(HWND owner, TRESULTS& Results, TFILELIST& FileList);
+void ResultsWindow(HWND owner, TRESULTS& Results, TFILELIST& FileList);
 
 // The view of the open results window (for tests and the commands of later steps).
 TRESVIEW* CurrentResultsView();

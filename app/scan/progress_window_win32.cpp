@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "common/ui/dialog.h"
 #include "common/ui/help.h"
 #include "resources/VarnokScan/resource.h"
 
@@ -36,69 +37,42 @@ void TPROGRESSBAR::SetPercent(double percent) {
 
 namespace {
 
-class ProgressDialog {
+class ProgressDialog : public Dialog {
 public:
-    static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<ProgressDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
-        if (message == WM_INITDIALOG) {
-            self = new ProgressDialog(dialog);
-            SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-            self->OnInit();
-            return TRUE;
-        }
-        if (!self) return FALSE;
-        switch (message) {
-        case WM_COMMAND:
-            return self->OnCommand(LOWORD(wParam), lParam);
-        case WM_SYSCOMMAND:
-            if ((wParam & 0xFFF0) == SC_CLOSE) {
-                self->Stop();
-                return TRUE;
-            }
-            return FALSE;
-        case WM_HELP:
-            ShowContextHelp(dialog, IDH_PROGRESS);
-            return TRUE;
-        case WM_NCDESTROY:
-            SetWindowLongPtrA(dialog, DWLP_USER, 0);
-            delete self;
-            return FALSE;
-        }
-        return FALSE;
-    }
+    // Creates the window on the calling thread; false when the system could not.
+    bool Create() { return Dialog::Create(nullptr, "PROCESSDLG") != nullptr; }
 
 private:
-    explicit ProgressDialog(HWND dialog) : dialog_(dialog) {}
+    // Esc, the close box and the stop button all stop the scan.
+    void OnCancel() override { Stop(); }
 
-    void OnInit() {
-        bar_ = std::make_unique<TPROGRESSBAR>(dialog_, IDC_PROGRESS_PLACEHOLDER);
-        SetWindowContextHelpId(dialog_, IDH_PROGRESS);
+    bool OnInit() override {
+        bar_ = std::make_unique<TPROGRESSBAR>(handle(), IDC_PROGRESS_PLACEHOLDER);
+        SetWindowContextHelpId(handle(), IDH_PROGRESS);
         // Published before the flag is read: a tracker destroyed meanwhile
         // either sees this window and stops it, or this sees the flag cleared.
-        ProgressWindowHandle = dialog_;
+        ProgressWindowHandle = handle();
         if (!ScanRunning) Stop();
+        return true;
     }
 
-    INT_PTR OnCommand(int id, LPARAM lParam) {
+    bool OnCommand(int id, int code, HWND control) override {
         switch (id) {
         case IDM_PROGRESS_SNAPSHOT:
-            if (lParam) OnSnapshot(*reinterpret_cast<const TSNAPSHOT*>(lParam));
-            return TRUE;
+            // The snapshot's address comes where a control's handle would.
+            if (control) OnSnapshot(*reinterpret_cast<const TSNAPSHOT*>(control));
+            return true;
         case IDC_STOP_SEARCH:
-        case IDCANCEL:  // Esc
             Stop();
-            return TRUE;
-        case IDC_HELP_BUTTON:
-            ShowContextHelp(dialog_, IDH_PROGRESS);
-            return TRUE;
+            return true;
         }
-        return FALSE;
+        return Dialog::OnCommand(id, code, control);
     }
 
     void OnSnapshot(const TSNAPSHOT& snapshot) {
         auto texts = SnapshotTexts(snapshot);
         for (size_t k = 0; k < texts.size(); ++k)
-            SetDlgItemTextA(dialog_, IDC_STAT_FOLDERS + static_cast<int>(k), texts[k].c_str());
+            SetDlgItemTextA(handle(), IDC_STAT_FOLDERS + static_cast<int>(k), texts[k].c_str());
         if (bar_) bar_->SetPercent(snapshot.Percent);
     }
 
@@ -109,11 +83,10 @@ private:
         stopped_ = true;
         ProgressWindowHandle = nullptr;
         bar_.reset();
-        DestroyWindow(dialog_);
+        DestroyWindow(handle());
         PostQuitMessage(0);
     }
 
-    HWND dialog_;
     std::unique_ptr<TPROGRESSBAR> bar_;
     bool stopped_ = false;
 };
@@ -123,11 +96,12 @@ private:
 ProgressWindow::~ProgressWindow() { Close(); }
 
 DWORD WINAPI ProgressWindow::ThreadMain(LPVOID) {
-    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), "PROCESSDLG", nullptr, ProgressDialog::Procedure, 0);
-    if (!dialog) return 1;
+    ProgressDialog window;
+    if (!window.Create()) return 1;
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageA(dialog, &msg)) {
+        // The window is gone once the quit message is posted; nothing else reads it.
+        if (!window.handle() || !IsDialogMessageA(window.handle(), &msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

@@ -7,6 +7,7 @@
 #include "common/ui/folder_browser.h"
 #include "app/options/options.h"
 #include "app/shell/settings_win32.h"
+#include "common/ui/dialog.h"
 #include "common/ui/dialog_helpers.h"
 #include "common/messagebox.h"
 #include "common/win32/registry.h"
@@ -28,82 +29,70 @@ std::string entry(HWND dialog, int index) {
     return text;
 }
 
-class FoldersDialogWindow {
+class FoldersDialogWindow : public Dialog {
 public:
-    static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-        try {
-            if (message == WM_INITDIALOG) {
-                OnInit(dialog);
-                return TRUE;
-            }
-            if (DefaultDialogCommands(dialog, message, wParam)) return TRUE;
-            if (message == WM_HELP) return DefaultDialogCommands(dialog, WM_COMMAND, kIdHelpButton);
-            if (message == WM_COMMAND) return OnCommand(dialog, LOWORD(wParam));
-        } catch (const std::exception& e) {
-            ShowMessageBox(dialog, e.what(), "Error", mb::kIconHand);
-        }
-        (void)lParam;
-        return FALSE;
-    }
+    bool Run(HWND owner) { return Dialog::Run(owner, IDD_FOLDERS) == IDC_OK_BUTTON; }
 
 private:
-    static void OnInit(HWND dialog) {
+    bool OnInit() override {
         // The dialog always starts from the stored list, not from unsaved edits.
         LoadFolders();
         for (const std::string& folder : slFoldersToScan)
-            SendMessageA(listBox(dialog), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(folder.c_str()));
-        SetWindowContextHelpId(dialog, IDH_FOLDERS);
+            SendMessageA(listBox(handle()), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+        SetWindowContextHelpId(handle(), IDH_FOLDERS);
+        return true;
     }
 
-    static int selected(HWND dialog) { return static_cast<int>(SendMessageA(listBox(dialog), LB_GETCURSEL, 0, 0)); }
+    int selected() const { return static_cast<int>(SendMessageA(listBox(handle()), LB_GETCURSEL, 0, 0)); }
 
-    static bool ask(HWND dialog, const std::string& text) {
-        return ShowMessageBox(dialog, text, "Question", mb::kYesNo | mb::kIconQuestion) == mb::kIdYes;
+    bool ask(const std::string& text) const {
+        return ShowMessageBox(handle(), text, "Question", mb::kYesNo | mb::kIconQuestion) == mb::kIdYes;
     }
 
-    static INT_PTR OnCommand(HWND dialog, int id) {
+    bool OnCommand(int id, int code, HWND control) override {
+        const HWND dialog = handle();
         std::string path;
-        const int current = selected(dialog);
+        const int current = selected();
         switch (id) {
         case IDC_ADD_TREE:
             if (BrowseForFolder(dialog, "Select root folder tree for adding to scanning list.", path)) {
                 WaitCursor wait;
                 AddTree(dialog, path);
             }
-            return TRUE;
+            return true;
         case IDC_ADD_FOLDER:
             if (BrowseForFolder(dialog, "Select folder for adding to scanning list.", path)) {
                 WaitCursor wait;
                 AddFolder(dialog, path);
             }
-            return TRUE;
+            return true;
         // Edit and both removes need an entry; without a selection they do nothing.
         case IDC_EDIT_FOLDER:
-            if (current < 0) return TRUE;
+            if (current < 0) return true;
             path = entry(dialog, current);
             if (BrowseForFolder(dialog, "Edit folder", path)) {
                 WaitCursor wait;
                 if (path.size() > kMaxFolderEntry) {
                     AddFolder(dialog, path);  // refused and told; the entry stays as it was
-                    return TRUE;
+                    return true;
                 }
                 SendMessageA(listBox(dialog), LB_DELETESTRING, static_cast<WPARAM>(current), 0);
                 AddFolder(dialog, path);
             }
-            return TRUE;
+            return true;
         case IDC_REMOVE_TREE:
-            if (current < 0) return TRUE;
-            if (ask(dialog, "Do you wish remove folder tree " + entry(dialog, current) + " from list?")) {
+            if (current < 0) return true;
+            if (ask("Do you wish remove folder tree " + entry(dialog, current) + " from list?")) {
                 WaitCursor wait;
                 RemoveTree(dialog, entry(dialog, current));
             }
-            return TRUE;
+            return true;
         case IDC_REMOVE_FOLDER:
-            if (current < 0) return TRUE;
-            if (ask(dialog, "Do you wish remove folder " + entry(dialog, current) + " from list?"))
+            if (current < 0) return true;
+            if (ask("Do you wish remove folder " + entry(dialog, current) + " from list?"))
                 SendMessageA(listBox(dialog), LB_DELETESTRING, static_cast<WPARAM>(current), 0);
-            return TRUE;
-        case kIdOkButton: {
+            return true;
+        case IDC_OK_BUTTON: {
             WaitCursor wait;
             std::vector<std::string> folders;
             for (int k = 0; k < entryCount(dialog); ++k) folders.push_back(entry(dialog, k));
@@ -114,13 +103,13 @@ private:
                 // Nothing was saved: the dialog stays open with the user's edits.
                 slFoldersToScan = std::move(previous);
                 ShowMessageBox(dialog, e.what(), "This is error message! I am sorry...", mb::kIconHand);
-                return TRUE;
+                return true;
             }
-            EndDialog(dialog, kIdOkButton);
-            return TRUE;
+            End(IDC_OK_BUTTON);
+            return true;
         }
         }
-        return FALSE;
+        return Dialog::OnCommand(id, code, control);
     }
 };
 
@@ -163,7 +152,4 @@ void RemoveTree(HWND dialog, const std::string& root) {
             SendMessageA(listBox(dialog), LB_DELETESTRING, static_cast<WPARAM>(k), 0);
 }
 
-INT_PTR FoldersDialog(HWND owner) {
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FOLDERS), owner,
-                           FoldersDialogWindow::Procedure, 0);
-}
+bool FoldersDialog(HWND owner) { return FoldersDialogWindow().Run(owner); }

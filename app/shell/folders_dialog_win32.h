@@ -5,9 +5,9 @@
 
 #include <string>
 
-// Shows the dialog; returns 101 when the user confirmed (the list is then
-// stored) or 102 when the edits were discarded.
-INT_PTR FoldersDialog(HWND owner);
+// Shows the dialog; true when the user confirmed (the list is then stored),
+// false when the edits were discarded.
+bool FoldersDialog(HWND owner);
 
 // The list box operations, on the dialog's list box 171. AddFolder refuses
 // (and tells the user of) a path longer than 255 characters.

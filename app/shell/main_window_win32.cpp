@@ -40,7 +40,7 @@ void runScan() {
             return;
         ClearResults();
     }
-    if (slFoldersToScan.empty() && SendMessageA(MainWindow, WM_COMMAND, IDM_FOLDERS, 0) == kIdCancelButton) return;
+    if (slFoldersToScan.empty() && SendMessageA(MainWindow, WM_COMMAND, IDM_FOLDERS, 0) == IDC_CANCEL_BUTTON) return;
     SetWaitCursor(true);
     if (!CollectFiles(FileList)) {
         SetWaitCursor(false);
@@ -89,7 +89,8 @@ LRESULT onCommand(HWND window, int id) {
         ExitProgram(true);
         return 0;
     case IDM_FOLDERS:
-        return FoldersDialog(window);
+        // The command's result says how the dialog ended (101 or 102), for the scan that asked.
+        return FoldersDialog(window) ? IDC_OK_BUTTON : IDC_CANCEL_BUTTON;
     case IDM_SHORTCUTS:
         ShortcutsDialog(window);
         return 0;

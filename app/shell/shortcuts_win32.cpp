@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "common/ui/dialog.h"
 #include "common/ui/dialog_helpers.h"
 #include "common/ui/help.h"
 #include "common/messagebox.h"
@@ -58,95 +59,51 @@ namespace {
 
 std::string actionName(size_t row) { return LoadStr(ShortcutActionNameId(row)); }
 
-struct EditState {
-    std::string name;
-    ShortcutEntry* entry;
-};
+class EditShortcutDialog : public Dialog {
+public:
+    EditShortcutDialog(const std::string& name, ShortcutEntry& entry) : name_(name), entry_(entry) {}
+    INT_PTR Run(HWND owner) { return Dialog::Run(owner, IDD_EDIT_SHORTCUT); }
 
-INT_PTR CALLBACK editProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        auto* state = reinterpret_cast<EditState*>(lParam);
-        SetItemText(dialog, IDC_ACTION_NAME, state->name);
-        SetCheck(dialog, IDC_KEY_CTRL, state->entry->flags & kFControl);
-        SetCheck(dialog, IDC_KEY_ALT, state->entry->flags & kFAlt);
-        SetCheck(dialog, IDC_KEY_SHIFT, state->entry->flags & kFShift);
+private:
+    bool OnInit() override {
+        const HWND dialog = handle();
+        SetItemText(dialog, IDC_ACTION_NAME, name_);
+        SetCheck(dialog, IDC_KEY_CTRL, entry_.flags & kFControl);
+        SetCheck(dialog, IDC_KEY_ALT, entry_.flags & kFAlt);
+        SetCheck(dialog, IDC_KEY_SHIFT, entry_.flags & kFShift);
         for (const KeyName& k : KeyNames())
             SendDlgItemMessageA(dialog, IDC_KEY_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(k.name));
-        SendDlgItemMessageA(dialog, IDC_KEY_LIST, CB_SETCURSEL, static_cast<WPARAM>(KeyIndex(state->entry->key)), 0);
+        SendDlgItemMessageA(dialog, IDC_KEY_LIST, CB_SETCURSEL, static_cast<WPARAM>(KeyIndex(entry_.key)), 0);
         SetWindowContextHelpId(dialog, IDH_EDIT_SHORTCUT);
-        return TRUE;
+        return true;
     }
-    auto* state = reinterpret_cast<EditState*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (!state) return FALSE;
-    if (message == WM_HELP) {
-        ShowContextHelp(dialog, IDH_EDIT_SHORTCUT);
-        return TRUE;
-    }
-    if (message != WM_COMMAND) return FALSE;
-    switch (LOWORD(wParam)) {
-    case IDOK: {
+
+    void OnCancel() override { End(IDCANCEL); }
+
+    bool OnCommand(int id, int code, HWND control) override {
+        if (id != IDOK) return Dialog::OnCommand(id, code, control);
+        const HWND dialog = handle();
         uint8_t flags = kFVirtKey;
         if (IsChecked(dialog, IDC_KEY_CTRL)) flags |= kFControl;
         if (IsChecked(dialog, IDC_KEY_ALT)) flags |= kFAlt;
         if (IsChecked(dialog, IDC_KEY_SHIFT)) flags |= kFShift;
         LRESULT chosen = SendDlgItemMessageA(dialog, IDC_KEY_LIST, CB_GETCURSEL, 0, 0);
-        state->entry->flags = flags;
-        state->entry->key = chosen >= 0 && chosen < static_cast<LRESULT>(kKeyNameCount)
-                                ? KeyNames()[static_cast<size_t>(chosen)].code
-                                : 0xFFFF;
-        EndDialog(dialog, 1);
-        return TRUE;
+        entry_.flags = flags;
+        entry_.key = chosen >= 0 && chosen < static_cast<LRESULT>(kKeyNameCount)
+                         ? KeyNames()[static_cast<size_t>(chosen)].code
+                         : 0xFFFF;
+        End(IDOK);
+        return true;
     }
-    case IDCANCEL:
-        EndDialog(dialog, 2);
-        return TRUE;
-    case IDC_HELP_BUTTON:
-        ShowContextHelp(dialog, IDH_EDIT_SHORTCUT);
-        return TRUE;
-    }
-    return FALSE;
-}
 
-class ShortcutsWindow {
+    std::string name_;
+    ShortcutEntry& entry_;
+};
+
+class ShortcutsWindow : public Dialog {
 public:
-    static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_INITDIALOG) {
-            auto* self = new ShortcutsWindow(dialog);
-            SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-            self->OnInit();
-            return TRUE;
-        }
-        auto* self = reinterpret_cast<ShortcutsWindow*>(GetWindowLongPtrA(dialog, DWLP_USER));
-        if (!self) return FALSE;
-        try {
-            switch (message) {
-            case WM_COMMAND:
-                return self->OnCommand(LOWORD(wParam));
-            case WM_SYSCOMMAND:
-                if ((wParam & 0xFFF0) == SC_CLOSE) return self->OnCommand(IDCANCEL);
-                return FALSE;
-            case WM_NOTIFY:
-                return self->OnNotify(reinterpret_cast<NMHDR*>(lParam));
-            case WM_SIZE:
-                self->Layout();
-                return TRUE;
-            case WM_SIZING:
-                KeepMinimumSize(static_cast<int>(wParam), *reinterpret_cast<RECT*>(lParam));
-                return TRUE;
-            case WM_HELP:
-                ShowContextHelp(dialog, IDH_SHORTCUTS);
-                return TRUE;
-            case WM_NCDESTROY:
-                SetWindowLongPtrA(dialog, DWLP_USER, 0);
-                delete self;
-                return FALSE;
-            }
-        } catch (const std::exception& e) {
-            ShowMessageBox(dialog, e.what(), "Error", mb::kIconHand);
-        }
-        return FALSE;
-    }
+    ShortcutsWindow() : saved_(Shortcuts) {}
+    bool Run(HWND owner) { return Dialog::Run(owner, IDD_SHORTCUTS) == IDOK; }
 
     // While a border is dragged the dialog stays at least 145 x 150 pixels.
     static void KeepMinimumSize(int edge, RECT& r) {
@@ -165,12 +122,10 @@ public:
     }
 
 private:
-    explicit ShortcutsWindow(HWND dialog) : dialog_(dialog), saved_(Shortcuts) {}
+    HWND list() const { return item(IDC_SHORTCUT_LIST); }
 
-    HWND list() const { return GetDlgItem(dialog_, IDC_SHORTCUT_LIST); }
-
-    void OnInit() {
-        toolbar_ = CreateButtonToolbar(dialog_, IDC_TOOLBAR, IDB_SHORTCUTS_TOOLBAR, 6,
+    bool OnInit() override {
+        toolbar_ = CreateButtonToolbar(handle(), IDC_TOOLBAR, IDB_SHORTCUTS_TOOLBAR, 6,
                                        {{IDC_SHORTCUT_EDIT, 0}, {IDC_SHORTCUT_CLEAR, 1}, {0, 0, 8}, {IDOK, 3},
                                         {IDCANCEL, 4}, {0, 0, 8}, {IDC_HELP_BUTTON, 5}});
         ListView_SetExtendedListViewStyle(list(), LVS_EX_FULLROWSELECT);
@@ -183,13 +138,26 @@ private:
         column.pszText = const_cast<char*>("Action");
         SendMessageA(list(), LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
         ListView_SetItemCountEx(list(), kShortcutRows, 0);
-        SetWindowContextHelpId(dialog_, IDH_SHORTCUTS);
+        SetWindowContextHelpId(handle(), IDH_SHORTCUTS);
         Layout();
+        return true;
+    }
+
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        switch (message) {
+        case WM_SIZE:
+            Layout();
+            return TRUE;
+        case WM_SIZING:
+            KeepMinimumSize(static_cast<int>(wParam), *reinterpret_cast<RECT*>(lParam));
+            return TRUE;
+        }
+        return FALSE;
     }
 
     void Layout() {
         RECT client{};
-        GetClientRect(dialog_, &client);
+        GetClientRect(handle(), &client);
         SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
         RECT bar{};
         GetWindowRect(toolbar_, &bar);
@@ -199,40 +167,38 @@ private:
 
     int selectedRow() const { return static_cast<int>(SendMessageA(list(), LVM_GETSELECTIONMARK, 0, 0)); }
 
-    INT_PTR OnCommand(int id) {
+    void OnCancel() override {
+        Shortcuts = saved_;
+        End(IDCANCEL);
+    }
+
+    bool OnCommand(int id, int code, HWND control) override {
         switch (id) {
         case IDC_SHORTCUT_EDIT:
             Edit();
-            return TRUE;
+            return true;
         case IDC_SHORTCUT_CLEAR:
             Clear();
-            return TRUE;
+            return true;
         case IDOK:
             if (!SaveShortcuts()) {
                 // Nothing was stored: the dialog stays open, so the user can try again or cancel.
-                ShowMessageBox(dialog_,
+                ShowMessageBox(handle(),
                                "Can not save the keyboard shortcuts: the program's registry key can not be opened.",
                                "Error", mb::kIconHand);
-                return TRUE;
+                return true;
             }
             BuildAccelerators();
-            EndDialog(dialog_, 1);
-            return TRUE;
-        case IDCANCEL:
-            Shortcuts = saved_;
-            EndDialog(dialog_, 2);
-            return TRUE;
-        case IDC_HELP_BUTTON:
-            ShowContextHelp(dialog_, IDH_SHORTCUTS);
-            return TRUE;
+            End(IDOK);
+            return true;
         }
-        return FALSE;
+        return Dialog::OnCommand(id, code, control);
     }
 
     void Edit() {
         const int row = selectedRow();
         if (row < 0 || row >= static_cast<int>(kShortcutRows)) {
-            ShowMessageBox(dialog_,
+            ShowMessageBox(handle(),
                            "Please, before a defining or editing a keyboard shortcut, choose the necessary command "
                            "from the list.",
                            "Sorry...", mb::kIconHand);
@@ -240,8 +206,8 @@ private:
         }
         ShortcutEntry copy = Shortcuts[static_cast<size_t>(row)];
         for (;;) {
-            if (!EditShortcut(dialog_, actionName(static_cast<size_t>(row)), copy)) return;
-            if (CheckShortcutFree(dialog_, static_cast<size_t>(row), copy)) {
+            if (!EditShortcut(handle(), actionName(static_cast<size_t>(row)), copy)) return;
+            if (CheckShortcutFree(handle(), static_cast<size_t>(row), copy)) {
                 Shortcuts[static_cast<size_t>(row)] = copy;
                 InvalidateRect(list(), nullptr, TRUE);
                 return;
@@ -252,7 +218,7 @@ private:
     void Clear() {
         const int row = selectedRow();
         if (row < 0 || row >= static_cast<int>(kShortcutRows)) {
-            ShowMessageBox(dialog_,
+            ShowMessageBox(handle(),
                            "Please, before clearing a keyboard shortcut, choose the necessary command from the list.",
                            "Sorry...", mb::kIconHand);
             return;
@@ -261,13 +227,13 @@ private:
         if (entry.key == 0) return;
         const std::string question = "You want to remove assignment of a keys combination \"" + ShortcutText(entry) +
                                      "\" from operation \"" + actionName(static_cast<size_t>(row)) + "\"?\rRemove?";
-        if (ShowMessageBox(dialog_, question, "Question", mb::kYesNo | mb::kIconQuestion) != mb::kIdYes) return;
+        if (ShowMessageBox(handle(), question, "Question", mb::kYesNo | mb::kIconQuestion) != mb::kIdYes) return;
         entry.flags = 0;
         entry.key = 0;
         InvalidateRect(list(), nullptr, TRUE);
     }
 
-    INT_PTR OnNotify(NMHDR* header) {
+    INT_PTR OnNotify(NMHDR* header) override {
         if (header->code == LVN_GETDISPINFOA && header->idFrom == IDC_SHORTCUT_LIST) {
             auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
             const auto row = static_cast<size_t>(info->item.iItem);
@@ -294,7 +260,6 @@ private:
         return FALSE;
     }
 
-    HWND dialog_;
     HWND toolbar_ = nullptr;
     ShortcutTable saved_;
     std::string text_;
@@ -303,15 +268,10 @@ private:
 }  // namespace
 
 bool EditShortcut(HWND owner, const std::string& name, ShortcutEntry& entry) {
-    EditState state{name, &entry};
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EDIT_SHORTCUT), owner,
-                                     editProcedure, reinterpret_cast<LPARAM>(&state));
-    if (result == 1) return true;
-    if (result != 2) ShowMessageBox(owner, SysErrorText(GetLastError()), "Error", mb::kIconHand);
+    const INT_PTR result = EditShortcutDialog(name, entry).Run(owner);
+    if (result == IDOK) return true;
+    if (result != IDCANCEL) ShowMessageBox(owner, SysErrorText(GetLastError()), "Error", mb::kIconHand);
     return false;
 }
 
-bool ShortcutsDialog(HWND owner) {
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SHORTCUTS), owner,
-                           ShortcutsWindow::Procedure, 0) == 1;
-}
+bool ShortcutsDialog(HWND owner) { return ShortcutsWindow().Run(owner); }

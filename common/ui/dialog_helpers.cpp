@@ -1,7 +1,5 @@
 #include "common/ui/dialog_helpers.h"
 
-#include "common/ui/help.h"
-
 void SetWaitCursor(bool busy) { SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
 
 ItemRect GetItemRect(HWND dialog, int id) {
@@ -47,21 +45,6 @@ void FillComboFromStrings(HWND dialog, int id, UINT firstId) {
         if (LoadStringA(GetModuleHandleA(nullptr), sid, text, sizeof text) <= 0) break;
         SendDlgItemMessageA(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     }
-}
-
-bool DefaultDialogCommands(HWND dialog, UINT message, WPARAM wParam) {
-    const bool cancel = (message == WM_CHAR && wParam == VK_ESCAPE) ||
-                        (message == WM_SYSCOMMAND && wParam == SC_CLOSE) ||
-                        (message == WM_COMMAND && (LOWORD(wParam) == kIdCancelButton || LOWORD(wParam) == IDCANCEL));
-    if (cancel) {
-        EndDialog(dialog, kIdCancelButton);
-        return true;
-    }
-    if (message == WM_COMMAND && LOWORD(wParam) == kIdHelpButton) {
-        ShowContextHelp(dialog, GetWindowContextHelpId(dialog));
-        return true;
-    }
-    return false;
 }
 
 namespace {

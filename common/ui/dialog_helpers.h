@@ -8,10 +8,7 @@
 #include <cstdint>
 #include <string>
 
-// Shared button identifiers.
-inline constexpr int kIdOkButton = 101;
-inline constexpr int kIdCancelButton = 102;
-inline constexpr int kIdHelpButton = 1998;
+#include "common/ui/dialog_ids.h"
 
 // Hourglass while busy, the arrow otherwise; takes effect at once.
 void SetWaitCursor(bool busy);
@@ -44,10 +41,6 @@ void SetStatusText(HWND statusBar, int part, const std::string& text);
 std::string LoadStr(UINT id);
 // Adds strings firstId, firstId + 1, ... to a combo box, up to the first missing one.
 void FillComboFromStrings(HWND dialog, int id, UINT firstId);
-
-// Esc, the close box and button 102 end the dialog with 102; 1998 opens its
-// context help. Returns true when it handled the message.
-bool DefaultDialogCommands(HWND dialog, UINT message, WPARAM wParam);
 
 // Tree walks over the second level (the files of each group). A callback may
 // change an item's state or image but must not delete it.

@@ -1,10 +1,8 @@
 // Resource identifiers of VarnokScan.exe.
 #pragma once
 
-// Shared dialog buttons
-#define IDC_OK_BUTTON 101
-#define IDC_CANCEL_BUTTON 102
-#define IDC_HELP_BUTTON 1998
+// Shared dialog buttons (IDC_OK_BUTTON 101, IDC_CANCEL_BUTTON 102, IDC_HELP_BUTTON 1998)
+#include "../../common/ui/dialog_ids.h"
 
 // Progress window "PROCESSDLG"
 #define IDC_PROGRESS_PLACEHOLDER 184

@@ -60,10 +60,10 @@ protected:
         SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
 
-    // Opens the dialog, lets act drive it, and returns the dialog's result.
-    INT_PTR run(const std::function<void(HWND)>& act) {
+    // Opens the dialog, lets act drive it, and returns whether the user confirmed.
+    bool run(const std::function<void(HWND)>& act) {
         ModalDriver driver(kCaption, act);
-        INT_PTR result = FoldersDialog(nullptr);
+        const bool result = FoldersDialog(nullptr);
         EXPECT_TRUE(driver.found());
         EXPECT_FALSE(driver.timedOut());
         return result;
@@ -85,12 +85,12 @@ TEST_F(FoldersDialogTest, AddingATreeTakesVisibleSubfoldersDepthFirst) {
     const std::string root = tree.path("Data") + "\\";
     answers = {root};
     std::vector<std::string> seen;
-    INT_PTR result = run([&](HWND dialog) {
+    bool result = run([&](HWND dialog) {
         press(dialog, IDC_ADD_TREE);
         seen = listed(dialog);
         press(dialog, IDC_CANCEL_BUTTON);
     });
-    EXPECT_EQ(result, 102);
+    EXPECT_FALSE(result);
     EXPECT_EQ(titles, (std::vector<std::string>{"Select root folder tree for adding to scanning list."}));
     ASSERT_EQ(seen.size(), 4u);
     EXPECT_EQ(seen[0], root);
@@ -168,11 +168,11 @@ TEST_F(FoldersDialogTest, OkStoresTheListAndCancelStoresNothing) {
     const RawValue before = Raw("slFoldersToScan");
 
     answers = {"C:\\New\\"};
-    INT_PTR result = run([&](HWND dialog) {
+    bool result = run([&](HWND dialog) {
         press(dialog, IDC_ADD_FOLDER);
         press(dialog, IDC_CANCEL_BUTTON);
     });
-    EXPECT_EQ(result, 102);
+    EXPECT_FALSE(result);
     EXPECT_EQ(Raw("slFoldersToScan").data, before.data);
     EXPECT_EQ(slFoldersToScan, (std::vector<std::string>{"C:\\Kept\\"}));
 
@@ -181,7 +181,7 @@ TEST_F(FoldersDialogTest, OkStoresTheListAndCancelStoresNothing) {
         press(dialog, IDC_ADD_FOLDER);
         press(dialog, IDC_OK_BUTTON);
     });
-    EXPECT_EQ(result, 101);
+    EXPECT_TRUE(result);
     EXPECT_EQ(slFoldersToScan, (std::vector<std::string>{"C:\\Kept\\", "C:\\New\\"}));
     EXPECT_EQ(Raw("slFoldersToScan").type, static_cast<DWORD>(REG_MULTI_SZ));
     EXPECT_EQ(Raw("slFoldersToScan").data, std::string("C:\\Kept\\\0C:\\New\\\0\0", 18));
@@ -190,14 +190,14 @@ TEST_F(FoldersDialogTest, OkStoresTheListAndCancelStoresNothing) {
 TEST_F(FoldersDialogTest, EscAndTheCloseBoxCancel) {
     for (bool closeBox : {false, true}) {
         answers = {"C:\\Never\\"};
-        INT_PTR result = run([&](HWND dialog) {
+        bool result = run([&](HWND dialog) {
             press(dialog, IDC_ADD_FOLDER);
             if (closeBox)
                 SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
             else
                 SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         });
-        EXPECT_EQ(result, 102);
+        EXPECT_FALSE(result);
         EXPECT_FALSE(KeyExists() && Raw("slFoldersToScan").data.find("Never") != std::string::npos);
     }
 }
