@@ -176,7 +176,7 @@ HWND CreateMainWindow(HINSTANCE instance) {
 int RunMessageLoop() {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (MainWindow && AcceleratorTable && TranslateAcceleratorA(MainWindow, AcceleratorTable, &msg)) continue;
+        if (MainWindow && AcceleratorTable && TranslateAcceleratorA(MainWindow, AcceleratorTable.get(), &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -14,7 +14,7 @@
 #include "common/ui/toolbar.h"
 #include "resources/VarnokScan/resource.h"
 
-HACCEL AcceleratorTable = nullptr;
+unique_accelerators AcceleratorTable;
 
 void LoadShortcuts() {
     // Without the product key, or without a readable table, the defaults serve.
@@ -28,10 +28,9 @@ void LoadShortcuts() {
 }
 
 void BuildAccelerators() {
-    if (AcceleratorTable) DestroyAcceleratorTable(AcceleratorTable);
     std::vector<ACCEL> accelerators;
     for (const ShortcutEntry& e : Shortcuts) accelerators.push_back({e.flags, e.key, e.command});
-    AcceleratorTable = CreateAcceleratorTableA(accelerators.data(), static_cast<int>(accelerators.size()));
+    AcceleratorTable.reset(CreateAcceleratorTableA(accelerators.data(), static_cast<int>(accelerators.size())));
 }
 
 bool SaveShortcuts() {

@@ -7,9 +7,10 @@
 #include <string>
 
 #include "app/shell/shortcuts.h"
+#include "common/win32/unique_handle.h"
 
 // The live accelerator table of the main message loop.
-extern HACCEL AcceleratorTable;
+extern unique_accelerators AcceleratorTable;
 
 void LoadShortcuts();
 void BuildAccelerators();

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "common/messagebox.h"
+#include "common/ui/ui_handles.h"
 
 UINT FolderBrowserFlags = 0x30;
 
@@ -94,14 +95,14 @@ bool systemBrowseForFolder(HWND owner, const std::string& title, std::string& pa
     BrowseState state;
     state.start = path;
     if (!state.start.empty() && state.start.back() == '\\') state.start.pop_back();
-    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ComApartment com;
     BROWSEINFOA info{};
     info.hwndOwner = owner;
     info.lpszTitle = title.c_str();
     info.ulFlags = FolderBrowserFlags;
     info.lpfn = browseCallback;
     info.lParam = reinterpret_cast<LPARAM>(&state);
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    unique_co_memory<ITEMIDLIST> chosen(SHBrowseForFolderA(&info));
     bool ok = false;
     std::string result;
     if (state.typedAccepted) {
@@ -109,13 +110,11 @@ bool systemBrowseForFolder(HWND owner, const std::string& title, std::string& pa
         ok = true;
     } else if (chosen) {
         wchar_t folder[MAX_PATH] = {};
-        if (SHGetPathFromIDListW(chosen, folder)) {
+        if (SHGetPathFromIDListW(chosen.get(), folder)) {
             result = ansiFolderPath(folder);
             ok = true;
         }
     }
-    if (chosen) CoTaskMemFree(chosen);
-    if (SUCCEEDED(com)) CoUninitialize();
     if (!ok) return false;
     if (result.empty() || result.back() != '\\') result += '\\';
     path = result;

@@ -96,15 +96,15 @@ File::~File() { close(); }
 
 bool File::open(const std::string& path) {
     close();
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    if (GetFileType(h) != FILE_TYPE_DISK) {
-        CloseHandle(h);
+    unique_file h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!h) return false;
+    if (GetFileType(h.get()) != FILE_TYPE_DISK) {
+        h.reset();
         SetLastError(ERROR_BAD_FILE_TYPE);
         return false;
     }
-    handle_ = reinterpret_cast<intptr_t>(h);
+    handle_ = reinterpret_cast<intptr_t>(h.release());
     return true;
 }
 

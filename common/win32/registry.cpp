@@ -78,23 +78,26 @@ bool TREGISTRY::OpenKey(const std::string& path, bool canCreate) {
         LONG r = RegCreateKeyExA(RootKey, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                                  &created, nullptr);
         if (r != ERROR_SUCCESS) fail("cannot create key " + path, r);
-        RegCloseKey(created);
+        unique_hkey createdKey(created);  // the key only had to exist
     }
-    return RegOpenKeyExA(RootKey, subkey, 0, KEY_READ | KEY_WRITE, &key_) == ERROR_SUCCESS;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(RootKey, subkey, 0, KEY_READ | KEY_WRITE, &opened) != ERROR_SUCCESS) return false;
+    key_.reset(opened);
+    return true;
 }
 
 void TREGISTRY::CloseKey() {
     if (!key_) return;
-    RegFlushKey(key_);
-    RegCloseKey(std::exchange(key_, nullptr));
+    RegFlushKey(key_.get());
+    key_.reset();
 }
 
 std::string TREGISTRY::ReadString(const std::string& name) const {
     DWORD size = 0;
-    DWORD type = queryValue(key_, name, size);
+    DWORD type = queryValue(key_.get(), name, size);
     if (type != REG_SZ && type != REG_EXPAND_SZ) fail("value " + name + " is not a text", ERROR_INVALID_DATA);
     std::string text(size, '\0');
-    LONG r = RegQueryValueExA(key_, StripLeadingBackslash(name), nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()),
+    LONG r = RegQueryValueExA(key_.get(), StripLeadingBackslash(name), nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()),
                               &size);
     if (r != ERROR_SUCCESS) fail("cannot read value " + name, r);
     text.resize(size);
@@ -102,39 +105,39 @@ std::string TREGISTRY::ReadString(const std::string& name) const {
 }
 
 void TREGISTRY::WriteString(const std::string& name, const std::string& value) {
-    setValue(key_, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+    setValue(key_.get(), name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
 }
 
 int32_t TREGISTRY::ReadInteger(const std::string& name) const {
     DWORD size = 0;
-    if (queryValue(key_, name, size) != REG_DWORD || size != sizeof(DWORD))
+    if (queryValue(key_.get(), name, size) != REG_DWORD || size != sizeof(DWORD))
         fail("value " + name + " is not a number", ERROR_INVALID_DATA);
     DWORD value = 0;
-    LONG r = RegQueryValueExA(key_, StripLeadingBackslash(name), nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+    LONG r = RegQueryValueExA(key_.get(), StripLeadingBackslash(name), nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
     if (r != ERROR_SUCCESS) fail("cannot read value " + name, r);
     return static_cast<int32_t>(value);
 }
 
 void TREGISTRY::WriteInteger(const std::string& name, int32_t value) {
     DWORD v = static_cast<DWORD>(value);
-    setValue(key_, name, REG_DWORD, &v, sizeof v);
+    setValue(key_.get(), name, REG_DWORD, &v, sizeof v);
 }
 
 DWORD TREGISTRY::ReadBinaryData(const std::string& name, void* buffer, DWORD size) const {
     DWORD stored = 0;
-    if (queryValue(key_, name, stored) != REG_BINARY) fail("value " + name + " is not binary", ERROR_INVALID_DATA);
+    if (queryValue(key_.get(), name, stored) != REG_BINARY) fail("value " + name + " is not binary", ERROR_INVALID_DATA);
     if (stored > size) fail("value " + name + " is too large", ERROR_MORE_DATA);
-    LONG r = RegQueryValueExA(key_, StripLeadingBackslash(name), nullptr, nullptr, static_cast<BYTE*>(buffer), &stored);
+    LONG r = RegQueryValueExA(key_.get(), StripLeadingBackslash(name), nullptr, nullptr, static_cast<BYTE*>(buffer), &stored);
     if (r != ERROR_SUCCESS) fail("cannot read value " + name, r);
     return stored;
 }
 
 void TREGISTRY::WriteBinaryData(const std::string& name, const void* buffer, DWORD size) {
-    setValue(key_, name, REG_BINARY, buffer, size);
+    setValue(key_.get(), name, REG_BINARY, buffer, size);
 }
 
 bool TREGISTRY::DeleteKey(const std::string& path) {
-    HKEY base = key_ ? key_ : RootKey;
+    HKEY base = key_ ? key_.get() : RootKey;
     return RegDeleteKeyA(base, StripLeadingBackslash(path)) == ERROR_SUCCESS;
 }
 

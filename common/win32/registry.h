@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/string_list.h"
+#include "common/win32/unique_handle.h"
 
 // A registry call the system refused.
 class RegistryError : public std::runtime_error {
@@ -43,7 +44,7 @@ public:
     // A key that cannot be created throws.
     bool OpenKey(const std::string& path, bool canCreate);
     void CloseKey();
-    HKEY CurrentKey() const { return key_; }
+    HKEY CurrentKey() const { return key_.get(); }
 
     std::string ReadString(const std::string& name) const;
     void WriteString(const std::string& name, const std::string& value);
@@ -58,7 +59,7 @@ public:
     HKEY RootKey;
 
 private:
-    HKEY key_ = nullptr;
+    unique_hkey key_;
 };
 
 // The value name as the system takes it: without one leading backslash.

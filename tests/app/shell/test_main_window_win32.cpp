@@ -347,7 +347,7 @@ LRESULT CALLBACK recordingProcedure(HWND window, UINT message, WPARAM wParam, LP
 
 TEST_F(ProgramTest, DefaultAcceleratorsSendTheirCommands) {
     LoadShortcuts();  // no "ShortCuts" value stored: the defaults
-    ASSERT_NE(AcceleratorTable, nullptr);
+    ASSERT_TRUE(AcceleratorTable);
     WNDCLASSA wc{};
     wc.lpfnWndProc = recordingProcedure;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -373,7 +373,7 @@ TEST_F(ProgramTest, DefaultAcceleratorsSendTheirCommands) {
         const bool alt = !p.modifiers.empty() && p.modifiers[0] == VK_MENU;
         MSG msg{target, static_cast<UINT>(alt ? WM_SYSKEYDOWN : WM_KEYDOWN), p.key, alt ? (1 << 29) : 0, 0, {0, 0}};
         commands.clear();
-        const int translated = TranslateAcceleratorA(target, AcceleratorTable, &msg);
+        const int translated = TranslateAcceleratorA(target, AcceleratorTable.get(), &msg);
         EXPECT_EQ(translated != 0, p.command != 0) << p.key;
         if (p.command) {
             EXPECT_EQ(commands, (std::vector<int>{p.command})) << p.key;
