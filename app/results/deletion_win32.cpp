@@ -11,6 +11,7 @@
 #include "common/messagebox.h"
 #include "common/text.h"
 #include "common/win32/unique_handle.h"
+#include "resources/VarnokScan/resource.h"
 
 namespace {
 
@@ -214,7 +215,7 @@ std::string VersionText() {
 }
 
 std::string UndoScriptText() {
-    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(104), MAKEINTRESOURCEA(1002));
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(IDR_UNDO_SCRIPT), MAKEINTRESOURCEA(RT_UNDO_SCRIPT));
     HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
     const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
     return bytes ? std::string(bytes, SizeofResource(nullptr, found)) : std::string();

@@ -440,12 +440,12 @@ private:
         if (header->code == TTN_NEEDTEXTA) {
             int stringId = 0;
             switch (header->idFrom) {
-            case IDC_RUN_RULE: stringId = 50; break;
-            case IDC_MARK: stringId = 51; break;
-            case IDC_UNMARK: stringId = 52; break;
-            case IDC_DELETE_MARKED: stringId = 53; break;
-            case IDC_HELP_BUTTON: stringId = 54; break;
-            case IDC_FILE_INFO: stringId = 55; break;
+            case IDC_RUN_RULE: stringId = IDS_TIP_RUN_RULE; break;
+            case IDC_MARK: stringId = IDS_TIP_MARK; break;
+            case IDC_UNMARK: stringId = IDS_TIP_UNMARK; break;
+            case IDC_DELETE_MARKED: stringId = IDS_TIP_DELETE_MARKED; break;
+            case IDC_HELP_BUTTON: stringId = IDS_TIP_RESULTS_HELP; break;
+            case IDC_FILE_INFO: stringId = IDS_TIP_FILE_INFO; break;
             }
             tip_ = stringId ? LoadStr(static_cast<UINT>(stringId)) : std::string();
             reinterpret_cast<TOOLTIPTEXTA*>(header)->lpszText = const_cast<char*>(tip_.c_str());

@@ -246,11 +246,11 @@ private:
             auto* tip = reinterpret_cast<TOOLTIPTEXTA*>(header);
             int stringId = 0;
             switch (header->idFrom) {
-            case IDC_SHORTCUT_EDIT: stringId = 60; break;
-            case IDC_SHORTCUT_CLEAR: stringId = 61; break;
-            case IDOK: stringId = 62; break;
-            case IDCANCEL: stringId = 63; break;
-            case IDC_HELP_BUTTON: stringId = 64; break;
+            case IDC_SHORTCUT_EDIT: stringId = IDS_TIP_SHORTCUT_EDIT; break;
+            case IDC_SHORTCUT_CLEAR: stringId = IDS_TIP_SHORTCUT_CLEAR; break;
+            case IDOK: stringId = IDS_TIP_SHORTCUT_APPLY; break;
+            case IDCANCEL: stringId = IDS_TIP_SHORTCUT_CANCEL; break;
+            case IDC_HELP_BUTTON: stringId = IDS_TIP_SHORTCUT_HELP; break;
             }
             text_ = stringId ? LoadStr(static_cast<UINT>(stringId)) : std::string();
             tip->lpszText = const_cast<char*>(text_.c_str());

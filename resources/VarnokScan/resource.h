@@ -66,6 +66,13 @@
 #define IDB_RESULTS_TOOLBAR 208
 #define IDS_RULE_FIRST 500
 #define IDS_TIP_RUN_RULE 50
+#define IDS_TIP_MARK 51
+#define IDS_TIP_UNMARK 52
+#define IDS_TIP_DELETE_MARKED 53
+#define IDS_TIP_RESULTS_HELP 54
+#define IDS_TIP_FILE_INFO 55
+#define IDR_UNDO_SCRIPT 104   // the undo batch file's script, of type RT_UNDO_SCRIPT
+#define RT_UNDO_SCRIPT 1002
 
 // File information window
 #define IDD_FILE_INFO 133
@@ -95,7 +102,11 @@
 #define IDC_KEY_SHIFT 226
 #define IDC_KEY_LIST 227
 #define IDC_ACTION_NAME 228
-#define IDS_SHORTCUT_TIP_FIRST 60
+#define IDS_TIP_SHORTCUT_EDIT 60
+#define IDS_TIP_SHORTCUT_CLEAR 61
+#define IDS_TIP_SHORTCUT_APPLY 62
+#define IDS_TIP_SHORTCUT_CANCEL 63
+#define IDS_TIP_SHORTCUT_HELP 64
 #define IDS_ACTION_FIRST 600
 
 // Context help identifiers
