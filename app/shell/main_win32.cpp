@@ -4,8 +4,11 @@
 
 #include "app/shell/main_window_win32.h"
 #include "app/shell/shortcuts_win32.h"
+#include "common/win32/registry.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    // A broken installation ends the program: nothing sensible can follow.
+    SetProgramEndHandler([](unsigned code) { ExitProcess(code); });
     InitializeProgram();
     FileList.reset();
     RegisterMainWindowClass(instance);

@@ -161,10 +161,9 @@ void TMYREGISTRY::Error(uint16_t, uint16_t) { ReinstallAndEnd(); }
 
 void ReinstallAndEnd() {
     ShowMessageBox(nullptr, "Please re-install Varnok Scan program!", "Error!", mb::kIconHand);
-    if (const auto& handler = programEnd())
-        handler(1);
-    else
-        ExitProcess(1);  // the installation is broken: nothing sensible can follow
+    // Only a program that installed its ending ends here; a library's host
+    // gets the failed call's result and decides for itself.
+    if (const auto& handler = programEnd()) handler(1);
 }
 
 std::string TMYREGISTRY::ReadString(const std::string& name) {

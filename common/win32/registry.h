@@ -116,10 +116,12 @@ public:
     bool Failed = false;
 };
 
-// "Please re-install Varnok Scan program!", then the end of the program.
+// "Please re-install Varnok Scan program!", then the end of the program when
+// it installed one; otherwise the caller goes on with the failed result.
 void ReinstallAndEnd();
 
-// How the program ends after the re-install message (tests replace it).
+// How the program ends after the re-install message. A program sets it at
+// start-up; code inside a DLL never does, so it never ends its host.
 using ProgramEndHandler = std::function<void(unsigned exitCode)>;
 ProgramEndHandler SetProgramEndHandler(ProgramEndHandler handler);
 

@@ -86,6 +86,18 @@ TEST_F(Registry, TMYREGISTRYFailureAsksForReinstallAndEndsTheProgram) {
     EXPECT_EQ(ends.size(), 1u);
 }
 
+TEST_F(Registry, WithoutAnEndingInstalledTheFailureReachesTheCaller) {
+    // As inside a DLL: the message is shown, and the process goes on.
+    auto registry = TMYREGISTRY::Create(HKEY_CURRENT_USER, product::kRegistryKey);
+    ASSERT_NE(registry, nullptr);
+    MessageRecorder messages;
+    auto previous = SetProgramEndHandler(nullptr);
+    EXPECT_EQ(registry->ReadInteger("bNotThere"), 0);
+    EXPECT_EQ(registry->ReadString("sNotThere"), "");
+    SetProgramEndHandler(previous);
+    EXPECT_EQ(messages.shown.size(), 2u);
+}
+
 TEST_F(Registry, TMYTMPREGOnlyNotesTheFailure) {
     auto registry = TMYTMPREG::Create();
     ASSERT_NE(registry, nullptr);
