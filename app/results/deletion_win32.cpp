@@ -10,6 +10,7 @@
 #include "app/options/options.h"
 #include "common/messagebox.h"
 #include "common/text.h"
+#include "common/win32/module.h"
 #include "common/win32/unique_handle.h"
 #include "resources/VarnokScan/resource.h"
 
@@ -198,27 +199,15 @@ bool ChooseUndoFile(HWND owner, std::string& path) {
 UndoFileChooser SetUndoFileChooser(UndoFileChooser chooser) { return std::exchange(replacement(), std::move(chooser)); }
 
 std::string VersionText() {
-    char module[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, module, MAX_PATH);
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(module, &handle);
-    std::vector<char> data(size);
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (size == 0 || !GetFileVersionInfoA(module, 0, size, data.data()) ||
-        !VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info)
-        return "Unknown version!";
+    const std::optional<FileVersion> version = ReadFileVersion();
+    if (!version) return "Unknown version!";
     char text[64];
-    std::snprintf(text, sizeof text, "Version %d.%2.2d Build %d", HIWORD(info->dwFileVersionMS),
-                  LOWORD(info->dwFileVersionMS), HIWORD(info->dwFileVersionLS));
+    std::snprintf(text, sizeof text, "Version %d.%2.2d Build %d", version->major, version->minor, version->release);
     return text;
 }
 
 std::string UndoScriptText() {
-    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(IDR_UNDO_SCRIPT), MAKEINTRESOURCEA(RT_UNDO_SCRIPT));
-    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
-    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-    return bytes ? std::string(bytes, SizeofResource(nullptr, found)) : std::string();
+    return ResourceBytes(IDR_UNDO_SCRIPT, RT_UNDO_SCRIPT);
 }
 
 bool DeleteCommand(HWND window, TRESVIEW& view) {

@@ -33,12 +33,6 @@ void SetStatusText(HWND dialog, int id, int part, const std::string& text) {
     SetStatusText(GetDlgItem(dialog, id), part, text);
 }
 
-std::string LoadStr(UINT id) {
-    char text[256] = {};
-    int n = LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
-    return std::string(text, n > 0 ? static_cast<size_t>(n) : 0);
-}
-
 void FillComboFromStrings(HWND dialog, int id, UINT firstId) {
     for (UINT sid = firstId;; ++sid) {
         char text[256] = {};

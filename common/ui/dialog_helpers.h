@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/ui/dialog_ids.h"
+#include "common/win32/module.h"
 
 // Hourglass while busy, the arrow otherwise; takes effect at once.
 void SetWaitCursor(bool busy);
@@ -37,8 +38,6 @@ bool IsChecked(HWND dialog, int id);
 void SetStatusText(HWND dialog, int id, int part, const std::string& text);
 void SetStatusText(HWND statusBar, int part, const std::string& text);
 
-// A string of the program's string table, empty when there is none.
-std::string LoadStr(UINT id);
 // Adds strings firstId, firstId + 1, ... to a combo box, up to the first missing one.
 void FillComboFromStrings(HWND dialog, int id, UINT firstId);
 

@@ -1,9 +1,9 @@
 #include "common/ui/help.h"
 
+#include "common/win32/module.h"
+
 std::string HelpFilePath() {
-    char path[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string file(path, n);
+    std::string file = ModuleFileName();
     auto dot = file.rfind('.');
     auto slash = file.rfind('\\');
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) file.erase(dot);

@@ -6,6 +6,7 @@
 
 #include "common/messagebox.h"
 #include "common/product.h"
+#include "common/win32/module.h"
 #include "common/win32/unique_handle.h"
 
 std::string AppPath;
@@ -49,21 +50,6 @@ bool readDatFile(const std::string& path, DWORD size, std::string& data) {
 
 const char* StripLeadingBackslash(const std::string& name) {
     return !name.empty() && name[0] == '\\' ? name.c_str() + 1 : name.c_str();
-}
-
-std::string ProgramFolder() {
-    char module[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, module, MAX_PATH);
-    char full[MAX_PATH] = {};
-    char* namePart = nullptr;
-    DWORD n = GetFullPathNameA(module, MAX_PATH, full, &namePart);
-    std::string folder = n > 0 && n < MAX_PATH ? std::string(full, namePart ? namePart - full : n) : std::string(module);
-    if (namePart == nullptr) {
-        auto slash = folder.rfind('\\');
-        if (slash != std::string::npos) folder.erase(slash + 1);
-    }
-    if (folder.empty() || folder.back() != '\\') folder += '\\';
-    return folder;
 }
 
 // --- TREGISTRY ---------------------------------------------------------------

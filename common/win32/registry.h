@@ -65,9 +65,6 @@ private:
 // The value name as the system takes it: without one leading backslash.
 const char* StripLeadingBackslash(const std::string& name);
 
-// The folder of the running program, ending with a backslash.
-std::string ProgramFolder();
-
 class TMYREGISTRY {
 public:
     static constexpr uint16_t kModuleID = 0x0945;

@@ -2,6 +2,7 @@
 
 #include "app/options/options.h"
 #include "common/product.h"
+#include "common/win32/module.h"
 #include "common/win32/registry.h"
 #include "common/win32/unique_handle.h"
 #include "tests/support/program_state.h"
