@@ -8,13 +8,8 @@
 #include <random>
 #include <set>
 
+#include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <sys/wait.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -37,32 +32,9 @@ std::string benchProgram() {
 int runBench(const std::vector<std::string>& args, const std::string& outputFile) {
     std::string command = "\"" + benchProgram() + "\"";
     for (const std::string& a : args) command += " \"" + a + "\"";
-#ifdef _WIN32
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE out = CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return -1;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = out;
-    si.hStdError = out;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(out);
-        return -1;
-    }
-    WaitForSingleObject(pi.hProcess, 120000);
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    CloseHandle(out);
-    return static_cast<int>(code);
-#else
-    int status = std::system((command + " >\"" + outputFile + "\" 2>&1").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
+    const ProcessResult run = RunProcess(command, 120000);
+    std::ofstream(outputFile, std::ios::binary) << run.output;
+    return run.exitCode;
 }
 
 std::string normal(const std::string& path) {

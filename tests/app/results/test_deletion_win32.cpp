@@ -15,30 +15,17 @@
 #include "tests/support/program_state.h"
 #include "tests/support/crlf_lines.h"
 #include "tests/support/message_recorder.h"
+#include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 // Runs a batch file with cmd.exe; returns what it printed.
 std::string runBatch(const std::string& file, const std::string& arguments) {
-    TempFolder out;
-    const std::string output = out.path("output.txt");
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE handle = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = handle;
-    si.hStdError = handle;
-    PROCESS_INFORMATION pi{};
-    std::string command = "cmd.exe /c \"\"" + file + "\" " + arguments + "\"";
-    EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
-    WaitForSingleObject(pi.hProcess, 60000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    CloseHandle(handle);
-    return ReadWholeFile(output);
+    const ProcessResult run = RunProcess("cmd.exe /c \"\"" + file + "\" " + arguments + "\"");
+    EXPECT_TRUE(run.started);
+    EXPECT_FALSE(run.timedOut);
+    return run.output;
 }
 
 // Writes a file under a path in the program's ANSI text.
