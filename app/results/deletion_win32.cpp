@@ -1,7 +1,5 @@
 #include "deletion_win32.h"
 
-#include <commdlg.h>
-
 #include <cstdio>
 #include <utility>
 
@@ -9,17 +7,13 @@
 #include "app/results/undo_file.h"
 #include "app/options/options.h"
 #include "common/messagebox.h"
+#include "common/ui/save_dialog.h"
 #include "common/text.h"
 #include "common/win32/module.h"
 #include "common/win32/unique_handle.h"
 #include "resources/VarnokScan/resource.h"
 
 namespace {
-
-UndoFileChooser& replacement() {
-    static UndoFileChooser chooser;
-    return chooser;
-}
 
 const char* const kErrorCaption = "This is error message! I am sorry...";
 
@@ -172,31 +166,12 @@ bool DeleteMarked(TRESVIEW& view, DeletionState& state) {
     return true;
 }
 
-bool systemChooseUndoFile(HWND owner, std::string& path) {
-    char file[MAX_PATH] = {};
-    lstrcpynA(file, path.c_str(), MAX_PATH);
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = "Undo bat files (*.bat)\0*.bat\0All files (*.*)\0*.*\0";
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrDefExt = "bat";
-    // Overwriting a file the user already has is asked about first.
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
-    if (!GetSaveFileNameA(&ofn)) return false;
-    path = file;
-    return true;
-}
-
 }  // namespace
 
 bool ChooseUndoFile(HWND owner, std::string& path) {
-    if (const auto& chooser = replacement()) return chooser(owner, path);
-    return systemChooseUndoFile(owner, path);
+    using namespace std::string_literals;
+    return ChooseSaveFile(owner, {"Undo bat files (*.bat)\0*.bat\0All files (*.*)\0*.*\0\0"s, "bat"}, path);
 }
-
-UndoFileChooser SetUndoFileChooser(UndoFileChooser chooser) { return std::exchange(replacement(), std::move(chooser)); }
 
 std::string VersionText() {
     const std::optional<FileVersion> version = ReadFileVersion();

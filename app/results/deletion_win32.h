@@ -11,11 +11,9 @@
 // The whole command; always true (the window then purges and closes).
 bool DeleteCommand(HWND window, TRESVIEW& view);
 
-// The save dialog for the undo file, behind one replaceable function so tests
-// can answer it: starts at path's name, true with path set to the choice.
+// The save dialog for the undo file: starts at path's name, true with path set
+// to the choice.
 bool ChooseUndoFile(HWND owner, std::string& path);
-using UndoFileChooser = std::function<bool(HWND owner, std::string& path)>;
-UndoFileChooser SetUndoFileChooser(UndoFileChooser chooser);
 
 // "Version 1.00 Build 1" from the program's version information, or "Unknown version!".
 std::string VersionText();

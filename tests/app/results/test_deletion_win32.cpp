@@ -12,6 +12,7 @@
 #include "app/options/options.h"
 #include "common/text.h"
 #include "tests/app/results/results_fixture_win32.h"
+#include "common/ui/save_dialog.h"
 #include "tests/support/program_state.h"
 #include "tests/support/crlf_lines.h"
 #include "tests/support/message_recorder.h"
@@ -47,7 +48,9 @@ class Deletion : public ResultsWindowFixture {
 protected:
     void SetUp() override {
         ResetProgramState();
-        previous = SetUndoFileChooser([this](HWND, std::string& path) {
+        previous = SetSaveFileChooser([this](HWND, const SaveFileRequest& request, std::string& path) {
+            EXPECT_EQ(request.defaultExtension, "bat");
+            EXPECT_EQ(request.filter.find("Undo bat files (*.bat)"), 0u);
             offered.push_back(path);
             if (undoPath.empty()) return false;
             path = undoPath;
@@ -56,7 +59,7 @@ protected:
         undoPath = out.path("undo.bat");
     }
     void TearDown() override {
-        SetUndoFileChooser(previous);
+        SetSaveFileChooser(previous);
         ResultsWindowFixture::TearDown();
     }
 
@@ -98,7 +101,7 @@ protected:
     std::string undoPath;
     std::vector<std::string> offered;
     std::vector<std::vector<std::string>> order;  // the members' paths, group by group
-    UndoFileChooser previous;
+    SaveFileChooser previous;
 };
 
 TEST_F(Deletion, KeepingTheLastCopy) {
