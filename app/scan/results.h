@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "app/scan/varnoklist.h"
 
@@ -27,6 +28,8 @@ public:
 
     // The record of entry i, or null for an empty slot (of either list).
     TFILEINFO* EntryFile(const TFILELIST& FileList, int i) const;
+    // The entries [first, end) that hold group g (empty slots among them).
+    std::pair<int, int> GroupSpan(int32_t g) const;
     int32_t GroupSize(int32_t g) const;
     // The common name of the group's files, or "Group N " and its number.
     std::string GroupLabel(int32_t g, const TFILELIST& FileList) const;
@@ -39,4 +42,7 @@ public:
     void Compact(TFILELIST& FileList);
 
     int32_t CurrentGroup = 0;
+
+private:
+    void dropEntries(int32_t g, int first, int end, TFILELIST& FileList);
 };

@@ -96,6 +96,23 @@ TEST(ResultsModel, PurgeAfterRandomDeletions) {
             groups.emplace_back(slots.begin() + static_cast<long>(at), slots.begin() + static_cast<long>(at + n));
             at += n;
         }
+        {
+            // Every group is found where it lies, also with empty slots about it.
+            Model m(records, groups);
+            std::vector<int32_t> sizes;
+            for (auto& g : groups) sizes.push_back(static_cast<int32_t>(g.size()));
+            for (int i = 0; i < m.results.Count(); ++i)
+                if (random() % 4 == 0) {
+                    --sizes[static_cast<size_t>(m.results[i]->Group - 1)];
+                    m.results.Delete(i);
+                }
+            for (size_t g = 0; g < groups.size(); ++g) {
+                const int32_t number = static_cast<int32_t>(g + 1);
+                ASSERT_EQ(m.results.GroupSize(number), sizes[g]) << "trial " << trial << " group " << number;
+                EXPECT_EQ(m.results.GroupLabel(number, m.files).substr(0, 1), sizes[g] == 1 ? "f" : "G");
+            }
+            EXPECT_EQ(m.results.GroupSize(static_cast<int32_t>(groups.size() + 1)), 0);
+        }
         Model m(records, groups);
         std::set<std::string> deleted;
         for (int f = 0; f < fileCount; ++f)
