@@ -100,6 +100,7 @@ public:
     bool open(const std::string& path);
     bool isOpen() const;
     bool rewind();
+    bool seek(int64_t position);  // from the start
     // Reads up to count bytes; returns the number read (0 at the end) or -1.
     int32_t read(void* buffer, int32_t count);
     bool close();

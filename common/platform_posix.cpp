@@ -154,9 +154,11 @@ bool File::open(const std::string& path) {
 
 bool File::isOpen() const { return handle_ != -1; }
 
-bool File::rewind() {
+bool File::rewind() { return seek(0); }
+
+bool File::seek(int64_t position) {
     if (!isOpen()) return false;
-    if (lseek(static_cast<int>(handle_), 0, SEEK_SET) != 0) {
+    if (lseek(static_cast<int>(handle_), static_cast<off_t>(position), SEEK_SET) != static_cast<off_t>(position)) {
         setLastErrorFromErrno();
         return false;
     }

@@ -70,6 +70,13 @@ bool TFILEINFO::Rewind() {
     return Handle.rewind();
 }
 
+bool TFILEINFO::Seek(int64_t position) {
+    if (!IsOpen && !Open()) return false;
+    if (Handle.seek(position)) return true;
+    Unreadable = true;
+    return false;
+}
+
 int64_t TFILEINFO::BytesRead = 0;
 
 int32_t TFILEINFO::ReadBlock(void* buffer, int32_t count) {
@@ -100,13 +107,13 @@ bool TFILEINFO::DeleteFromDisk() {
     return DeleteFileForced(AccessPath());
 }
 
-bool TFILEINFO::learnIdentity() {
+bool TFILEINFO::LearnIdentity() {
     if (!hasIdentity_ && IsOpen) hasIdentity_ = Handle.identity(identity_);
     return hasIdentity_;
 }
 
 bool TFILEINFO::SameFileAs(TFILEINFO& other) {
-    if (!learnIdentity() || !other.learnIdentity()) return true;
+    if (!LearnIdentity() || !other.LearnIdentity()) return true;
     return platform::SameFile(identity_, other.identity_);
 }
 

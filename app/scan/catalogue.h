@@ -45,6 +45,7 @@ public:
 
     bool Open();    // rewinds when already open
     bool Rewind();  // opens when not open
+    bool Seek(int64_t position);  // opens when not open
     // Bytes read (0 at the end) or -1. The first successful read of the
     // record's life sets its checksum.
     int32_t ReadBlock(void* buffer, int32_t count);
@@ -56,6 +57,8 @@ public:
     // is learnt while it is open and kept; when either cannot be learnt the
     // answer is yes, as two names of one file must never pass for copies.
     bool SameFileAs(TFILEINFO& other);
+    // Learns the identity now, while the file is open (once is enough).
+    bool LearnIdentity();
 
     // Bytes read from all files since the program started (for benchmarks).
     static int64_t BytesRead;
@@ -82,7 +85,6 @@ public:
     bool Unreadable = false;
 
 private:
-    bool learnIdentity();
     FolderList folders_;
     bool hasIdentity_ = false;
     platform::FileIdentity identity_;

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
+#include <map>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -138,6 +141,207 @@ int32_t CollectGroup(TFILELIST& FileList, int i, TRESULTS& Results, uint8_t* buf
     return count;
 }
 
+// --- reading each byte once ------------------------------------------------
+//
+// The comparison phase gives what comparing every reference with every later
+// file of its size would give, but reads the files of one size (of one size
+// and checksum in advanced mode) together: block by block, in lockstep, a set
+// of files is split wherever their contents part, and a file left alone is
+// read no further. Each byte of each file is read at most once and no
+// reference is read again for every candidate.
+
+TDETECTIONLIMITS DetectionLimits;
+
+namespace {
+
+constexpr int32_t kSmallestBlock = 512;
+
+uint64_t blockHash(const uint8_t* data, size_t count) {
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ count;
+    size_t k = 0;
+    for (; k + 8 <= count; k += 8) {
+        uint64_t word;
+        std::memcpy(&word, data + k, 8);
+        h = (h ^ word) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 29;
+    }
+    for (; k < count; ++k) h = (h ^ data[k]) * 0x100000001B3ull;
+    return h ^ (h >> 32);
+}
+
+class ClassReader {
+public:
+    explicit ClassReader(TFILELIST& files) : files_(files) {}
+    ~ClassReader() {
+        for (TFILEINFO* f : open_) f->Close();
+    }
+
+    // Reads count bytes of file index at position; the number read or -1.
+    int32_t readAt(int index, int64_t position, uint8_t* buffer, int32_t count) {
+        TFILEINFO& f = *files_[index];
+        int64_t& at = positions_[index];
+        if (!f.IsOpen) {
+            if (open_.size() >= std::max<size_t>(1, DetectionLimits.OpenFiles)) closeOldest();
+            if (!f.Open()) return -1;
+            open_.push_back(&f);
+            at = 0;
+        }
+        if (at != position) {
+            if (!f.Seek(position)) return -1;
+            at = position;
+        }
+        const int32_t got = f.ReadBlock(buffer, count);
+        if (got > 0) at += got;
+        return got;
+    }
+
+    void close(int index) {
+        TFILEINFO* f = files_[index];
+        f->Close();
+        open_.erase(std::remove(open_.begin(), open_.end(), f), open_.end());
+    }
+
+private:
+    void closeOldest() {
+        open_.front()->Close();
+        open_.pop_front();
+    }
+
+    TFILELIST& files_;
+    std::deque<TFILEINFO*> open_;
+    std::unordered_map<int, int64_t> positions_;
+};
+
+struct Subset {
+    std::vector<int> members;  // catalogue indices, ascending
+    int64_t position;
+    int growth;  // rounds in a row that did not split it: blocks grow
+};
+
+struct Part {
+    uint64_t hash;
+    std::vector<uint8_t> bytes;  // empty once the round's memory is spent
+    std::vector<int> members;
+};
+
+// Splits the files [first, end) of one size into the sets of identical
+// files, each in catalogue order. A file that cannot be opened or read, or
+// whose length changes while it is read, is in no set.
+std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end, int32_t bufferSize) {
+    std::vector<std::vector<int>> sets;
+    const int64_t size = files[first]->Size;
+    ClassReader reader(files);
+    std::vector<uint8_t> block(static_cast<size_t>(bufferSize));
+    std::vector<Subset> work;
+    work.push_back({{}, 0, 0});
+    for (int k = first; k < end; ++k) work.back().members.push_back(k);
+
+    while (!work.empty()) {
+        Subset subset = std::move(work.back());
+        work.pop_back();
+        const int64_t left = size - subset.position;
+        if (left == 0) {
+            // The whole length read alike: each must now be at its end (a
+            // file that grew is no copy) and say which file it is.
+            std::vector<int> same;
+            for (int index : subset.members) {
+                uint8_t probe;
+                if (reader.readAt(index, size, &probe, 1) == 0) {
+                    files[index]->LearnIdentity();  // while it is open; asked when the group is made
+                    same.push_back(index);
+                }
+                reader.close(index);
+            }
+            if (same.size() >= 2) sets.push_back(std::move(same));
+            continue;
+        }
+        const int64_t members = static_cast<int64_t>(subset.members.size());
+        const int64_t roundMemory = DetectionLimits.RoundMemory;
+        const int64_t base = std::max<int64_t>(kSmallestBlock, roundMemory / members);
+        const int32_t count = static_cast<int32_t>(
+            std::min({left, static_cast<int64_t>(bufferSize), base << std::min(subset.growth, 12)}));
+
+        std::vector<Part> parts;
+        std::unordered_multimap<uint64_t, size_t> byHash;
+        int64_t held = 0;
+        for (int index : subset.members) {
+            if (reader.readAt(index, subset.position, block.data(), count) != count) {
+                reader.close(index);  // unreadable, or shorter than it was
+                continue;
+            }
+            const uint64_t h = members > 2 ? blockHash(block.data(), static_cast<size_t>(count)) : 0;
+            Part* match = nullptr;
+            for (auto [at, stop] = byHash.equal_range(h); at != stop && !match; ++at) {
+                Part& part = parts[at->second];
+                if (part.bytes.empty()) {
+                    // Past the round's memory only a hash was kept: the first
+                    // member's block is read again to compare it byte by byte.
+                    part.bytes.resize(static_cast<size_t>(count));
+                    if (reader.readAt(part.members.front(), subset.position, part.bytes.data(), count) != count) {
+                        part.bytes.clear();
+                        continue;
+                    }
+                }
+                if (std::memcmp(part.bytes.data(), block.data(), static_cast<size_t>(count)) == 0) match = &part;
+            }
+            if (match) {
+                match->members.push_back(index);
+                continue;
+            }
+            Part part{h, {}, {index}};
+            if (held < roundMemory) {
+                part.bytes.assign(block.begin(), block.begin() + count);
+                held += count;
+            }
+            byHash.emplace(h, parts.size());
+            parts.push_back(std::move(part));
+        }
+        // Later parts go on the stack first, so sets come out in a steady order.
+        const int growth = parts.size() == 1 ? subset.growth + 1 : 0;
+        for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
+            if (part->members.size() < 2) {
+                for (int index : part->members) reader.close(index);
+                continue;
+            }
+            work.push_back({std::move(part->members), subset.position + count, growth});
+        }
+    }
+    return sets;
+}
+
+// The end of the run of files that a reference at first could be compared
+// with: the same size, and in advanced mode the same checksum.
+int classEnd(const TFILELIST& files, int first) {
+    int end = first + 1;
+    while (end < files.Count() && files[end]->Size == files[first]->Size &&
+           (!bEnableAdvanced || files[end]->Checksum == files[first]->Checksum))
+        ++end;
+    return end;
+}
+
+// Adds the group whose reference is set.front(), as the pairwise loop would:
+// the later files in catalogue order, then the reference. A second name of
+// the reference or of a member drops out for good. Returns the members added
+// besides the reference.
+int32_t addGroup(TFILELIST& files, const std::vector<int>& set, TRESULTS& Results) {
+    TFILEINFO& reference = *files[set.front()];
+    Results.NewGroup();
+    std::vector<TFILEINFO*> added;
+    for (size_t k = 1; k < set.size(); ++k) {
+        TFILEINFO& candidate = *files[set[k]];
+        candidate.Alias = candidate.SameFileAs(reference);
+        for (size_t m = 0; m < added.size() && !candidate.Alias; ++m) candidate.Alias = added[m]->SameFileAs(candidate);
+        if (candidate.Alias) continue;
+        Results.AddToGroup(set[k]);
+        candidate.Grouped = true;
+        added.push_back(&candidate);
+    }
+    if (!added.empty()) Results.AddToGroup(set.front());
+    return static_cast<int32_t>(added.size());
+}
+
+}  // namespace
+
 int64_t FreeableSpace(const TRESULTS& Results, const TFILELIST& FileList) {
     // A group is a run of entries with one number; empty slots are skipped.
     int64_t total = 0;
@@ -186,15 +390,24 @@ std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* prog
     }
 
     const int32_t bufferSize = BufferBytes(lStandartBufferSize);
-    std::vector<uint8_t> buffer1(static_cast<size_t>(bufferSize));
-    std::vector<uint8_t> buffer2(static_cast<size_t>(bufferSize));
     if (progress) progress->SetRemaining(count - 1);
 
     int32_t duplicates = 0;
     int64_t freeable = 0;
+    // The sets of identical files of the class being compared, by their reference.
+    std::map<int, std::vector<int>> setsByReference;
+    int classEndIndex = 0;
     for (int i = 0; i < count && ScanRunning; ++i) {
+        if (i >= classEndIndex) {
+            classEndIndex = classEnd(FileList, i);
+            setsByReference.clear();
+            if (classEndIndex - i >= 2)
+                for (auto& set : identicalSets(FileList, i, classEndIndex, bufferSize))
+                    setsByReference[set.front()] = std::move(set);
+        }
         const int groupStart = Results->Count();
-        duplicates += CollectGroup(FileList, i, *Results, buffer1.data(), buffer2.data(), bufferSize);
+        if (auto set = setsByReference.find(i); set != setsByReference.end())
+            duplicates += addGroup(FileList, set->second, *Results);
         // Only the group just found adds to the freeable space of the groups before it.
         if (Results->Count() > groupStart) {
             const int64_t members = Results->Count() - groupStart;

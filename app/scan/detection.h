@@ -37,5 +37,15 @@ int64_t FreeableSpace(const TRESULTS& Results, const TFILELIST& FileList);
 // The buffer size detection uses for a setting in 512-byte units: 1 to 2048 units.
 int32_t BufferBytes(int32_t units);
 
+// What comparing the files of one size may hold at once: open files, and the
+// bytes of the blocks one round keeps to tell contents apart. Past the memory
+// a block is kept only as a hash, and the first file of a matching part is
+// read once more to compare it byte by byte.
+struct TDETECTIONLIMITS {
+    size_t OpenFiles = 64;
+    int64_t RoundMemory = 4 << 20;
+};
+extern TDETECTIONLIMITS DetectionLimits;
+
 // The whole detection; progress may be null (no window, no estimates).
 std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* progress = nullptr);

@@ -110,10 +110,13 @@ bool File::open(const std::string& path) {
 
 bool File::isOpen() const { return handle_ != -1; }
 
-bool File::rewind() {
+bool File::rewind() { return seek(0); }
+
+bool File::seek(int64_t position) {
     if (!isOpen()) return false;
-    LARGE_INTEGER zero{};
-    return SetFilePointerEx(asHandle(handle_), zero, nullptr, FILE_BEGIN) != FALSE;
+    LARGE_INTEGER to{};
+    to.QuadPart = position;
+    return SetFilePointerEx(asHandle(handle_), to, nullptr, FILE_BEGIN) != FALSE;
 }
 
 int32_t File::read(void* buffer, int32_t count) {

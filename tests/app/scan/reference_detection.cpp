@@ -6,8 +6,9 @@
 namespace reference {
 
 int CompareFiles(TFILEINFO& a, TFILEINFO& b, uint8_t* buffer1, uint8_t* buffer2, int32_t bufferSize) {
-    if (a.Grouped) return 1;
-    if (b.Grouped) return 0;
+    // Two names of one file are never copies: the later name drops out for good.
+    if (a.Grouped || a.Alias) return 1;
+    if (b.Grouped || b.Alias) return 0;
     if (a.Size != b.Size) return 1;
     if (bEnableAdvanced) {
         if (a.Checksum != b.Checksum) return 1;
@@ -41,6 +42,10 @@ int CompareFiles(TFILEINFO& a, TFILEINFO& b, uint8_t* buffer1, uint8_t* buffer2,
         if (readA == 0 && readB == 0) break;
         position += readA;
     }
+    if (result == 2 && a.SameFileAs(b)) {
+        b.Alias = true;
+        result = 0;
+    }
     b.Close();
     return result;
 }
@@ -58,9 +63,13 @@ int32_t CollectGroup(TFILELIST& FileList, int i, TRESULTS& Results, uint8_t* buf
         } else if (r == 1) {
             break;
         } else {
-            Results.AddToGroup(j);
-            count = count + 1;
-            FileList[j]->Grouped = true;
+            for (int k = Results.Count() - count; k < Results.Count(); ++k)
+                if (FileList[Results[k]->FileIndex]->SameFileAs(*FileList[j])) FileList[j]->Alias = true;
+            if (!FileList[j]->Alias) {
+                Results.AddToGroup(j);
+                count = count + 1;
+                FileList[j]->Grouped = true;
+            }
             j = j + 1;
         }
     }
