@@ -106,16 +106,21 @@ int main(int argc, char** argv) {
         return 1;
     }
     const int catalogued = files->Count();
+    const auto collected = std::chrono::steady_clock::now();
     std::unique_ptr<TRESULTS> results = catalogued > 0 ? FindDuplicates(*files) : std::make_unique<TRESULTS>();
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
+    const auto finished = std::chrono::steady_clock::now();
+    auto millis = [](auto span) {
+        return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(span).count());
+    };
 
     const int groups = results->Count() > 0 ? (*results)[results->Count() - 1]->Group : 0;
-    std::printf("files=%d pruned=%d groups=%d duplicates=%d freeable=%lld bytes_read=%lld skipped=%d ms=%lld\n",
+    std::printf(
+        "files=%d pruned=%d groups=%d duplicates=%d freeable=%lld bytes_read=%lld opens=%lld skipped=%d collect_ms=%lld "
+        "ms=%lld\n",
                 catalogued, files->Count(), groups, results->Count() - groups,
                 static_cast<long long>(FreeableSpace(*results, *files)),
-                static_cast<long long>(TFILEINFO::BytesRead), files->FilesLeftOut + files->FoldersLeftOut + treeLeftOut,
-                static_cast<long long>(ms));
+                static_cast<long long>(TFILEINFO::BytesRead), static_cast<long long>(TFILEINFO::Opens), files->FilesLeftOut + files->FoldersLeftOut + treeLeftOut,
+                millis(collected - started), millis(finished - started));
 
     if (!groupsFile.empty()) {
         std::ofstream file;

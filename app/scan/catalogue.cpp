@@ -61,6 +61,7 @@ std::string TFILEINFO::AccessPath() const {
 bool TFILEINFO::Open() {
     if (IsOpen) return Rewind();
     IsOpen = Handle.open(AccessPath());
+    ++Opens;
     if (!IsOpen) Unreadable = true;
     return IsOpen;
 }
@@ -78,6 +79,7 @@ bool TFILEINFO::Seek(int64_t position) {
 }
 
 int64_t TFILEINFO::BytesRead = 0;
+int64_t TFILEINFO::Opens = 0;
 
 int32_t TFILEINFO::ReadBlock(void* buffer, int32_t count) {
     int32_t got = Handle.read(buffer, count);

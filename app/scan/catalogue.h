@@ -60,8 +60,9 @@ public:
     // Learns the identity now, while the file is open (once is enough).
     bool LearnIdentity();
 
-    // Bytes read from all files since the program started (for benchmarks).
+    // Bytes read from, and opens of, all files since the program started (for benchmarks).
     static int64_t BytesRead;
+    static int64_t Opens;
 
     int32_t FolderIndex;
     std::string Name;

@@ -176,8 +176,9 @@ public:
         for (TFILEINFO* f : open_) f->Close();
     }
 
-    // Reads count bytes of file index at position; the number read or -1.
-    int32_t readAt(int index, int64_t position, uint8_t* buffer, int32_t count) {
+    // Reads count bytes of file index at position, a piece of at most
+    // pieceSize at a time; the number read (fewer at the end) or -1.
+    int32_t readAt(int index, int64_t position, uint8_t* buffer, int32_t count, int32_t pieceSize) {
         TFILEINFO& f = *files_[index];
         int64_t& at = positions_[index];
         if (!f.IsOpen) {
@@ -190,9 +191,16 @@ public:
             if (!f.Seek(position)) return -1;
             at = position;
         }
-        const int32_t got = f.ReadBlock(buffer, count);
-        if (got > 0) at += got;
-        return got;
+        int32_t total = 0;
+        while (total < count) {
+            const int32_t want = std::min(pieceSize, count - total);
+            const int32_t got = f.ReadBlock(buffer + total, want);
+            if (got < 0) return -1;
+            total += got;
+            at += got;
+            if (got < want) break;
+        }
+        return total;
     }
 
     void close(int index) {
@@ -220,7 +228,8 @@ struct Subset {
 
 struct Part {
     uint64_t hash;
-    std::vector<uint8_t> bytes;  // empty once the round's memory is spent
+    bool kept;                   // its first member's block is in bytes
+    std::vector<uint8_t> bytes;  // not kept once the round's memory is spent
     std::vector<int> members;
 };
 
@@ -240,57 +249,56 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
         Subset subset = std::move(work.back());
         work.pop_back();
         const int64_t left = size - subset.position;
-        if (left == 0) {
-            // The whole length read alike: each must now be at its end (a
-            // file that grew is no copy) and say which file it is.
-            std::vector<int> same;
-            for (int index : subset.members) {
-                uint8_t probe;
-                if (reader.readAt(index, size, &probe, 1) == 0) {
-                    files[index]->LearnIdentity();  // while it is open; asked when the group is made
-                    same.push_back(index);
-                }
-                reader.close(index);
-            }
-            if (same.size() >= 2) sets.push_back(std::move(same));
-            continue;
-        }
         const int64_t members = static_cast<int64_t>(subset.members.size());
         const int64_t roundMemory = DetectionLimits.RoundMemory;
-        const int64_t base = std::max<int64_t>(kSmallestBlock, roundMemory / members);
-        const int32_t count = static_cast<int32_t>(
-            std::min({left, static_cast<int64_t>(bufferSize), base << std::min(subset.growth, 12)}));
+        // Files that all stay open are read a buffer at a time, as a pair
+        // would be. Past the open-file budget every round opens each file
+        // again, so rounds read more at once: once a round found all alike,
+        // as much as the round's memory holds.
+        const bool allOpen = static_cast<size_t>(members) <= std::max<size_t>(1, DetectionLimits.OpenFiles);
+        const int64_t expectedParts = subset.growth > 0 ? 1 : members;
+        const int64_t window = std::max<int64_t>(kSmallestBlock, roundMemory / expectedParts);
+        const int32_t count =
+            static_cast<int32_t>(std::min({left, allOpen ? std::min<int64_t>(bufferSize, window) : window}));
+        // The last round asks for one byte more: a file that grew is no copy.
+        const int32_t asked = count == left ? count + 1 : count;
+        if (block.size() < static_cast<size_t>(asked)) block.resize(static_cast<size_t>(asked));
 
         std::vector<Part> parts;
         std::unordered_multimap<uint64_t, size_t> byHash;
         int64_t held = 0;
         for (int index : subset.members) {
-            if (reader.readAt(index, subset.position, block.data(), count) != count) {
-                reader.close(index);  // unreadable, or shorter than it was
+            if (reader.readAt(index, subset.position, block.data(), asked, bufferSize) != count) {
+                reader.close(index);  // unreadable, shorter or longer than it was
                 continue;
             }
+            // At its end the file says which file it is while it is open, for
+            // the second names of one file among the copies.
+            if (count == left) files[index]->LearnIdentity();
             const uint64_t h = members > 2 ? blockHash(block.data(), static_cast<size_t>(count)) : 0;
             Part* match = nullptr;
             for (auto [at, stop] = byHash.equal_range(h); at != stop && !match; ++at) {
                 Part& part = parts[at->second];
-                if (part.bytes.empty()) {
+                if (!part.kept) {
                     // Past the round's memory only a hash was kept: the first
                     // member's block is read again to compare it byte by byte.
                     part.bytes.resize(static_cast<size_t>(count));
-                    if (reader.readAt(part.members.front(), subset.position, part.bytes.data(), count) != count) {
-                        part.bytes.clear();
+                    if (reader.readAt(part.members.front(), subset.position, part.bytes.data(), count, bufferSize) !=
+                        count)
                         continue;
-                    }
+                    part.kept = true;
                 }
-                if (std::memcmp(part.bytes.data(), block.data(), static_cast<size_t>(count)) == 0) match = &part;
+                if (count == 0 || std::memcmp(part.bytes.data(), block.data(), static_cast<size_t>(count)) == 0)
+                    match = &part;
             }
             if (match) {
                 match->members.push_back(index);
                 continue;
             }
-            Part part{h, {}, {index}};
+            Part part{h, false, {}, {index}};
             if (held < roundMemory) {
                 part.bytes.assign(block.begin(), block.begin() + count);
+                part.kept = true;
                 held += count;
             }
             byHash.emplace(h, parts.size());
@@ -299,7 +307,8 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
         // Later parts go on the stack first, so sets come out in a steady order.
         const int growth = parts.size() == 1 ? subset.growth + 1 : 0;
         for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
-            if (part->members.size() < 2) {
+            if (part->members.size() >= 2 && count == left) sets.push_back(part->members);
+            if (part->members.size() < 2 || count == left) {
                 for (int index : part->members) reader.close(index);
                 continue;
             }

@@ -125,9 +125,12 @@ int32_t File::read(void* buffer, int32_t count) {
     int32_t total = 0;
     while (total < count) {
         DWORD got = 0;
-        if (!ReadFile(asHandle(handle_), out + total, static_cast<DWORD>(count - total), &got, nullptr)) return -1;
-        if (got == 0) break;
+        const DWORD asked = static_cast<DWORD>(count - total);
+        if (!ReadFile(asHandle(handle_), out + total, asked, &got, nullptr)) return -1;
         total += static_cast<int32_t>(got);
+        // Only disk files are opened, and one gives fewer bytes than asked
+        // only at its end: asking again would cost a call to learn nothing.
+        if (got < asked) break;
     }
     return total;
 }
