@@ -73,15 +73,18 @@ struct FileIdentity {
     int64_t size = 0;
     int64_t created = 0;  // raw system times, compared only with each other
     int64_t written = 0;
+    bool volumeKnown = true;
 };
 
 // Whether two identities name one file. A drive letter mapped onto another
 // drive's folder can report another volume serial for the same file, so an
-// equal index with equal size and times is the same file on any volume: a
-// missed duplicate costs space, a wrong one can cost the only copy.
+// equal index with equal size and times is the same file on any volume (or
+// when the volume was not asked): a missed duplicate costs space, a wrong one
+// can cost the only copy.
 inline bool SameFile(const FileIdentity& a, const FileIdentity& b) {
     if (a.index != b.index) return false;
-    return a.volume == b.volume || (a.size == b.size && a.created == b.created && a.written == b.written);
+    if (a.volumeKnown && b.volumeKnown && a.volume == b.volume) return true;
+    return a.size == b.size && a.created == b.created && a.written == b.written;
 }
 
 // A file opened for sequential reading. Move-only; closes itself.

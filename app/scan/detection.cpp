@@ -4,7 +4,6 @@
 #include <cstring>
 #include <deque>
 #include <map>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -171,7 +170,9 @@ uint64_t blockHash(const uint8_t* data, size_t count) {
 
 class ClassReader {
 public:
-    explicit ClassReader(TFILELIST& files) : files_(files) {}
+    // Reads the files [first, end) of the catalogue.
+    ClassReader(TFILELIST& files, int first, int end)
+        : files_(files), first_(first), positions_(static_cast<size_t>(end - first), 0) {}
     ~ClassReader() {
         for (TFILEINFO* f : open_) f->Close();
     }
@@ -180,7 +181,7 @@ public:
     // pieceSize at a time; the number read (fewer at the end) or -1.
     int32_t readAt(int index, int64_t position, uint8_t* buffer, int32_t count, int32_t pieceSize) {
         TFILEINFO& f = *files_[index];
-        int64_t& at = positions_[index];
+        int64_t& at = positions_[static_cast<size_t>(index - first_)];
         if (!f.IsOpen) {
             if (open_.size() >= std::max<size_t>(1, DetectionLimits.OpenFiles)) closeOldest();
             if (!f.Open()) return -1;
@@ -217,7 +218,8 @@ private:
 
     TFILELIST& files_;
     std::deque<TFILEINFO*> open_;
-    std::unordered_map<int, int64_t> positions_;
+    int first_;
+    std::vector<int64_t> positions_;  // where each open file stands
 };
 
 struct Subset {
@@ -226,21 +228,33 @@ struct Subset {
     int growth;  // rounds in a row that did not split it: blocks grow
 };
 
+// The contents one round tells apart: the first member of each, its block
+// (kept in one arena while the round's memory lasts), how many share it.
 struct Part {
     uint64_t hash;
-    bool kept;                   // its first member's block is in bytes
-    std::vector<uint8_t> bytes;  // not kept once the round's memory is spent
-    std::vector<int> members;
+    int first;
+    int count;
+    int64_t kept;  // offset of its block in the arena, or -1
+};
+
+// What the rounds of every class reuse, so memory is taken once.
+struct Scratch {
+    std::vector<uint8_t> block;
+    std::vector<uint8_t> arena;
+    std::vector<Part> parts;
+    std::vector<int> partOf;     // per member of the round: its part, or -1
+    std::vector<int> hashSlots;  // open addressing over parts by hash
 };
 
 // Splits the files [first, end) of one size into the sets of identical
 // files, each in catalogue order. A file that cannot be opened or read, or
 // whose length changes while it is read, is in no set.
-std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end, int32_t bufferSize) {
+std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end, int32_t bufferSize,
+                                            Scratch& scratch) {
     std::vector<std::vector<int>> sets;
     const int64_t size = files[first]->Size;
-    ClassReader reader(files);
-    std::vector<uint8_t> block(static_cast<size_t>(bufferSize));
+    ClassReader reader(files, first, end);
+    auto& [block, arena, parts, partOf, hashSlots] = scratch;
     std::vector<Subset> work;
     work.push_back({{}, 0, 0});
     for (int k = first; k < end; ++k) work.back().members.push_back(k);
@@ -264,10 +278,14 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
         const int32_t asked = count == left ? count + 1 : count;
         if (block.size() < static_cast<size_t>(asked)) block.resize(static_cast<size_t>(asked));
 
-        std::vector<Part> parts;
-        std::unordered_multimap<uint64_t, size_t> byHash;
-        int64_t held = 0;
-        for (int index : subset.members) {
+        arena.clear();
+        parts.clear();
+        partOf.assign(subset.members.size(), -1);
+        size_t slots = 16;
+        while (slots < subset.members.size() + subset.members.size() / 2) slots *= 2;
+        hashSlots.assign(slots, -1);
+        for (size_t m = 0; m < subset.members.size(); ++m) {
+            const int index = subset.members[m];
             if (reader.readAt(index, subset.position, block.data(), asked, bufferSize) != count) {
                 reader.close(index);  // unreadable, shorter or longer than it was
                 continue;
@@ -276,43 +294,58 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
             // the second names of one file among the copies.
             if (count == left) files[index]->LearnIdentity();
             const uint64_t h = members > 2 ? blockHash(block.data(), static_cast<size_t>(count)) : 0;
-            Part* match = nullptr;
-            for (auto [at, stop] = byHash.equal_range(h); at != stop && !match; ++at) {
-                Part& part = parts[at->second];
-                if (!part.kept) {
+            size_t slot = static_cast<size_t>(h) & (slots - 1);
+            for (; hashSlots[slot] >= 0; slot = (slot + 1) & (slots - 1)) {
+                Part& part = parts[static_cast<size_t>(hashSlots[slot])];
+                if (part.hash != h) continue;
+                if (part.kept < 0) {
                     // Past the round's memory only a hash was kept: the first
                     // member's block is read again to compare it byte by byte.
-                    part.bytes.resize(static_cast<size_t>(count));
-                    if (reader.readAt(part.members.front(), subset.position, part.bytes.data(), count, bufferSize) !=
-                        count)
+                    const size_t at = arena.size();
+                    arena.resize(at + static_cast<size_t>(count));
+                    if (reader.readAt(part.first, subset.position, arena.data() + at, count, bufferSize) != count) {
+                        arena.resize(at);
                         continue;
-                    part.kept = true;
+                    }
+                    part.kept = static_cast<int64_t>(at);
                 }
-                if (count == 0 || std::memcmp(part.bytes.data(), block.data(), static_cast<size_t>(count)) == 0)
-                    match = &part;
+                if (count == 0 || std::memcmp(arena.data() + part.kept, block.data(), static_cast<size_t>(count)) == 0)
+                    break;
             }
-            if (match) {
-                match->members.push_back(index);
+            if (hashSlots[slot] >= 0) {
+                ++parts[static_cast<size_t>(hashSlots[slot])].count;
+                partOf[m] = hashSlots[slot];
                 continue;
             }
-            Part part{h, false, {}, {index}};
-            if (held < roundMemory) {
-                part.bytes.assign(block.begin(), block.begin() + count);
-                part.kept = true;
-                held += count;
+            Part part{h, index, 1, -1};
+            if (static_cast<int64_t>(arena.size()) < roundMemory) {
+                part.kept = static_cast<int64_t>(arena.size());
+                arena.insert(arena.end(), block.begin(), block.begin() + count);
             }
-            byHash.emplace(h, parts.size());
-            parts.push_back(std::move(part));
+            hashSlots[slot] = static_cast<int>(parts.size());
+            partOf[m] = static_cast<int>(parts.size());
+            parts.push_back(part);
         }
-        // Later parts go on the stack first, so sets come out in a steady order.
+        // Each part of two or more goes on, in catalogue order; later parts go
+        // on the stack first, so sets come out in a steady order.
         const int growth = parts.size() == 1 ? subset.growth + 1 : 0;
-        for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
-            if (part->members.size() >= 2 && count == left) sets.push_back(part->members);
-            if (part->members.size() < 2 || count == left) {
-                for (int index : part->members) reader.close(index);
-                continue;
-            }
-            work.push_back({std::move(part->members), subset.position + count, growth});
+        std::vector<std::vector<int>> next;  // the parts of two or more, by their first member
+        for (Part& part : parts) {
+            if (part.count < 2) continue;
+            part.count = -static_cast<int>(next.size()) - 1;  // from now on: where its members go
+            next.emplace_back();
+        }
+        for (size_t m = 0; m < subset.members.size(); ++m) {
+            if (partOf[m] < 0) continue;
+            const int goesTo = parts[static_cast<size_t>(partOf[m])].count;
+            if (goesTo > 0 || count == left) reader.close(subset.members[m]);
+            if (goesTo < 0) next[static_cast<size_t>(-goesTo - 1)].push_back(subset.members[m]);
+        }
+        for (size_t p = next.size(); p-- > 0;) {
+            if (count == left)
+                sets.push_back(std::move(next[p]));
+            else
+                work.push_back({std::move(next[p]), subset.position + count, growth});
         }
     }
     return sets;
@@ -406,12 +439,13 @@ std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* prog
     // The sets of identical files of the class being compared, by their reference.
     std::map<int, std::vector<int>> setsByReference;
     int classEndIndex = 0;
+    Scratch scratch;
     for (int i = 0; i < count && ScanRunning; ++i) {
         if (i >= classEndIndex) {
             classEndIndex = classEnd(FileList, i);
             setsByReference.clear();
             if (classEndIndex - i >= 2)
-                for (auto& set : identicalSets(FileList, i, classEndIndex, bufferSize))
+                for (auto& set : identicalSets(FileList, i, classEndIndex, bufferSize, scratch))
                     setsByReference[set.front()] = std::move(set);
         }
         const int groupStart = Results->Count();

@@ -42,8 +42,8 @@ int32_t BufferBytes(int32_t units);
 // a block is kept only as a hash, and the first file of a matching part is
 // read once more to compare it byte by byte.
 struct TDETECTIONLIMITS {
-    size_t OpenFiles = 64;
-    int64_t RoundMemory = 4 << 20;
+    size_t OpenFiles = 512;
+    int64_t RoundMemory = 256 << 10;
 };
 extern TDETECTIONLIMITS DetectionLimits;
 

@@ -142,14 +142,32 @@ bool File::close() {
 }
 
 bool File::identity(FileIdentity& id) const {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!isOpen() || !GetFileInformationByHandle(asHandle(handle_), &info)) return false;
-    auto wide = [](DWORD high, DWORD low) { return static_cast<int64_t>((static_cast<uint64_t>(high) << 32) | low); };
-    id.volume = info.dwVolumeSerialNumber;
-    id.index = static_cast<uint64_t>(wide(info.nFileIndexHigh, info.nFileIndexLow));
-    id.size = wide(info.nFileSizeHigh, info.nFileSizeLow);
-    id.created = wide(info.ftCreationTime.dwHighDateTime, info.ftCreationTime.dwLowDateTime);
-    id.written = wide(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+    // The volume serial is left out: under Wine asking for it costs a round
+    // trip to the mount manager for every file, and the index with the size
+    // and both times tells one file from another as well.
+    using QueryFile = LONG(WINAPI*)(HANDLE, void* status, void* data, ULONG size, int kind);
+    static const auto query = reinterpret_cast<QueryFile>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
+    if (!isOpen() || !query) return false;
+    struct {
+        LONG status;
+        ULONG_PTR information;
+    } io{};
+    LARGE_INTEGER index{};  // FILE_INTERNAL_INFORMATION
+    if (query(asHandle(handle_), &io, &index, sizeof index, 6 /* FileInternalInformation */) < 0) return false;
+    FILETIME created{}, written{};
+    LARGE_INTEGER size{};
+    if (!GetFileTime(asHandle(handle_), &created, nullptr, &written) || !GetFileSizeEx(asHandle(handle_), &size))
+        return false;
+    auto wide = [](const FILETIME& t) {
+        return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    id.volume = 0;
+    id.volumeKnown = false;
+    id.index = static_cast<uint64_t>(index.QuadPart);
+    id.size = size.QuadPart;
+    id.created = wide(created);
+    id.written = wide(written);
     return true;
 }
 

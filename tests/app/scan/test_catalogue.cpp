@@ -258,6 +258,8 @@ TEST(FileIdentity, OneFileOnAnyVolumeWhenIndexSizeAndTimesAgree) {
     const Case cases[] = {
         {{1, 77, 10, 500, 600}, true},  {{2, 77, 10, 500, 600}, true},  {{1, 77, 11, 501, 601}, true},
         {{1, 78, 10, 500, 600}, false}, {{2, 77, 10, 500, 601}, false}, {{2, 77, 11, 500, 600}, false},
+        // The volume not asked: index, size and times decide.
+        {{1, 77, 10, 500, 600, false}, true}, {{1, 77, 11, 500, 600, false}, false},
     };
     for (const Case& c : cases) EXPECT_EQ(platform::SameFile(file, c.other), c.same) << c.other.volume;
 }
