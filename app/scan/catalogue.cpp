@@ -81,10 +81,15 @@ bool TFILEINFO::Seek(int64_t position) {
 int64_t TFILEINFO::BytesRead = 0;
 int64_t TFILEINFO::Opens = 0;
 
-int32_t TFILEINFO::ReadBlock(void* buffer, int32_t count) {
-    int32_t got = Handle.read(buffer, count);
+int32_t TFILEINFO::ReadData(void* buffer, int32_t count) {
+    const int32_t got = Handle.read(buffer, count);
     if (got < 0) Unreadable = true;
     if (got > 0) BytesRead += got;
+    return got;
+}
+
+int32_t TFILEINFO::ReadBlock(void* buffer, int32_t count) {
+    const int32_t got = ReadData(buffer, count);
     if (got >= 0 && !HasChecksum) {
         Checksum = BlockChecksum(buffer, got);
         HasChecksum = true;

@@ -49,6 +49,8 @@ public:
     // Bytes read (0 at the end) or -1. The first successful read of the
     // record's life sets its checksum.
     int32_t ReadBlock(void* buffer, int32_t count);
+    // As ReadBlock, leaving the checksum alone (the comparison needs none).
+    int32_t ReadData(void* buffer, int32_t count);
     bool Close();
     void ReadFirstBlock(void* buffer, int32_t count);
     bool DeleteFromDisk();
