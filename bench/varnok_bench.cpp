@@ -27,7 +27,9 @@ const char* const kUsage =
     "  --advanced                      checksum pass and advanced order\n"
     "  --buffer N, --advanced-buffer N comparison and checksum buffers in 512-byte units (128, 32)\n"
     "  --delete-all                    freeable space without keeping a last copy\n"
-    "  --groups FILE                   write the groups, one path per line, a blank line after each (- = stdout)\n";
+    "  --groups FILE                   write the groups, one path per line, a blank line after each (- = stdout)\n"
+    "  --model                         then time the results model: every group's caption, and a purge after\n"
+    "                                  one copy of each group is deleted (a second line)\n";
 
 int fail(const std::string& message) {
     std::cerr << "varnok-bench: " << message << "\n" << kUsage;
@@ -62,6 +64,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> folders;
     std::set<std::string> seen;
     std::string groupsFile;
+    bool model = false;
     bool unix = false;
     int treeLeftOut = 0;  // subfolders no name of theirs reaches
     for (int k = 1; k < argc; ++k) {
@@ -87,6 +90,8 @@ int main(int argc, char** argv) {
                 return fail(arg + " needs a number from 1 to 2048");
         } else if (arg == "--delete-all") {
             bNotDeleteLastCopy = false;
+        } else if (arg == "--model") {
+            model = true;
         } else if (arg == "--groups") {
             if (!value(groupsFile)) return fail("--groups needs a file name");
         } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
@@ -115,11 +120,13 @@ int main(int argc, char** argv) {
 
     const int groups = results->Count() > 0 ? (*results)[results->Count() - 1]->Group : 0;
     std::printf(
-        "files=%d pruned=%d groups=%d duplicates=%d freeable=%lld bytes_read=%lld opens=%lld skipped=%d collect_ms=%lld "
+        "files=%d pruned=%d groups=%d duplicates=%d freeable=%lld bytes_read=%lld read_again=%lld opens=%lld skipped=%d "
+        "collect_ms=%lld "
         "ms=%lld\n",
                 catalogued, files->Count(), groups, results->Count() - groups,
                 static_cast<long long>(FreeableSpace(*results, *files)),
-                static_cast<long long>(TFILEINFO::BytesRead), static_cast<long long>(TFILEINFO::Opens), files->FilesLeftOut + files->FoldersLeftOut + treeLeftOut,
+                static_cast<long long>(TFILEINFO::BytesRead), static_cast<long long>(BytesReadAgain),
+                static_cast<long long>(TFILEINFO::Opens), files->FilesLeftOut + files->FoldersLeftOut + treeLeftOut,
                 millis(collected - started), millis(finished - started));
 
     if (!groupsFile.empty()) {
@@ -135,6 +142,24 @@ int main(int argc, char** argv) {
         }
         out.flush();
         if (!out) return fail("cannot write " + groupsFile);
+    }
+
+    if (model) {
+        // What the results window does on opening, and after a deletion that
+        // took the first copy of every group (each group then keeps n - 1).
+        const auto start = std::chrono::steady_clock::now();
+        size_t captions = 0;
+        for (int k = 0; k < results->Count(); ++k)
+            if (k == 0 || (*results)[k]->Group != (*results)[k - 1]->Group)
+                captions += results->GroupLabel((*results)[k]->Group, *files).size();
+        const auto captioned = std::chrono::steady_clock::now();
+        for (int k = 0; k < results->Count(); ++k)
+            if (k == 0 || (*results)[k]->Group != (*results)[k - 1]->Group)
+                (*files)[(*results)[k]->FileIndex]->Deleted = true;
+        results->Purge(*files);
+        const auto purged = std::chrono::steady_clock::now();
+        std::printf("groups=%d captions_ms=%lld purge_ms=%lld entries_left=%d caption_bytes=%zu\n", groups,
+                    millis(captioned - start), millis(purged - captioned), results->Count(), captions);
     }
     return 0;
 }

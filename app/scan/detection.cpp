@@ -150,10 +150,14 @@ int32_t CollectGroup(TFILELIST& FileList, int i, TRESULTS& Results, uint8_t* buf
 // reference is read again for every candidate.
 
 TDETECTIONLIMITS DetectionLimits;
+int64_t BytesReadAgain = 0;
 
 namespace {
 
-constexpr int32_t kSmallestBlock = 512;
+// A round of a large class reads this little of each file first: most files
+// part there, and blocks so small are always kept, however many differ.
+constexpr int32_t kSmallestBlock = 32;
+constexpr int32_t kAlwaysKept = 64;
 
 uint64_t blockHash(const uint8_t* data, size_t count) {
     uint64_t h = 0x9E3779B97F4A7C15ull ^ count;
@@ -260,17 +264,20 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
     for (int k = first; k < end; ++k) work.back().members.push_back(k);
 
     while (!work.empty()) {
+        // Stop answers within a class too: its sets are then given up whole.
+        if (!ScanRunning) return {};
         Subset subset = std::move(work.back());
         work.pop_back();
         const int64_t left = size - subset.position;
         const int64_t members = static_cast<int64_t>(subset.members.size());
         const int64_t roundMemory = DetectionLimits.RoundMemory;
-        // Files that all stay open are read a buffer at a time, as a pair
-        // would be. Past the open-file budget every round opens each file
-        // again, so rounds read more at once: once a round found all alike,
-        // as much as the round's memory holds.
+        // Files that all stay open are read at most a buffer at a time, and
+        // no more than the round's memory holds if every block differs, so
+        // every block stays at hand and none is read twice. Past the
+        // open-file budget every round opens each file again, so once a round
+        // found all alike the next reads as much as the round's memory holds.
         const bool allOpen = static_cast<size_t>(members) <= std::max<size_t>(1, DetectionLimits.OpenFiles);
-        const int64_t expectedParts = subset.growth > 0 ? 1 : members;
+        const int64_t expectedParts = allOpen || subset.growth == 0 ? members : 1;
         const int64_t window = std::max<int64_t>(kSmallestBlock, roundMemory / expectedParts);
         const int32_t count =
             static_cast<int32_t>(std::min({left, allOpen ? std::min<int64_t>(bufferSize, window) : window}));
@@ -316,6 +323,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
                         arena.resize(at);
                         continue;
                     }
+                    BytesReadAgain += count;
                     part.kept = static_cast<int64_t>(at);
                 }
                 if (sameAs(part)) break;
@@ -326,7 +334,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
                 continue;
             }
             Part part{h, index, 1, -1};
-            if (static_cast<int64_t>(arena.size()) < roundMemory) {
+            if (static_cast<int64_t>(arena.size()) < roundMemory || count <= kAlwaysKept) {
                 part.kept = static_cast<int64_t>(arena.size());
                 arena.insert(arena.end(), block.begin(), block.begin() + count);
             }

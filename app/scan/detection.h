@@ -46,6 +46,8 @@ struct TDETECTIONLIMITS {
     int64_t RoundMemory = 256 << 10;
 };
 extern TDETECTIONLIMITS DetectionLimits;
+// Bytes read a second time that way since the program started (for benchmarks).
+extern int64_t BytesReadAgain;
 
 // The whole detection; progress may be null (no window, no estimates).
 std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* progress = nullptr);
