@@ -86,6 +86,10 @@ public:
     bool Alias = false;
     // The file could not be opened or read while detection needed it.
     bool Unreadable = false;
+    // In advanced mode: equal numbers for files of one size whose first
+    // blocks, read by the checksum pass, are equal byte for byte; -1 when
+    // the pass kept no block of it.
+    int32_t FirstBlockPart = -1;
 
 private:
     FolderList folders_;

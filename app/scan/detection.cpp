@@ -4,6 +4,7 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -260,8 +261,27 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
     ClassReader reader(files, first, end);
     auto& [block, arena, parts, partOf, hashSlots] = scratch;
     std::vector<Subset> work;
-    work.push_back({{}, 0, 0});
-    for (int k = first; k < end; ++k) work.back().members.push_back(k);
+    // In advanced mode the checksum pass may already have told the first
+    // blocks apart: the comparison starts behind them.
+    bool told = bEnableAdvanced;
+    for (int k = first; k < end && told; ++k) told = files[k]->FirstBlockPart >= 0;
+    // Otherwise, in advanced mode, what the pass read is read again.
+    const int64_t readBefore = bEnableAdvanced && !told ? std::min<int64_t>(size, BufferBytes(lAdvancedBufferSize)) : 0;
+    if (told) {
+        const int64_t behind = std::min<int64_t>(size, BufferBytes(lAdvancedBufferSize));
+        std::map<int32_t, std::vector<int>> byPart;
+        for (int k = first; k < end; ++k) byPart[files[k]->FirstBlockPart].push_back(k);
+        for (auto part = byPart.rbegin(); part != byPart.rend(); ++part) {
+            if (part->second.size() < 2) continue;
+            if (behind == size)
+                sets.push_back(std::move(part->second));  // read whole by the pass
+            else
+                work.push_back({std::move(part->second), behind, 0});
+        }
+    } else {
+        work.push_back({{}, 0, 0});
+        for (int k = first; k < end; ++k) work.back().members.push_back(k);
+    }
 
     while (!work.empty()) {
         // Stop answers within a class too: its sets are then given up whole.
@@ -300,6 +320,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
             // At its end the file says which file it is while it is open, for
             // the second names of one file among the copies.
             if (count == left) files[index]->LearnIdentity();
+            if (subset.position < readBefore) BytesReadAgain += std::min<int64_t>(count, readBefore - subset.position);
             // Most rounds find all alike: the first part is tried before any hash is made.
             const auto sameAs = [&](const Part& part) {
                 return count == 0 || std::memcmp(arena.data() + part.kept, block.data(), static_cast<size_t>(count)) == 0;
@@ -366,6 +387,79 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
     }
     return sets;
 }
+
+// The checksum pass of advanced mode. Its first blocks are kept for a size
+// whose files' blocks fit the round's memory together, so that files of that
+// size are told apart by them at once and the comparison starts behind them
+// instead of reading them again.
+class FirstBlockPass {
+public:
+    FirstBlockPass(TFILELIST& files, int32_t blockSize)
+        : files_(files), blockSize_(blockSize), block_(static_cast<size_t>(blockSize)) {}
+
+    void read(int i) {
+        if (i >= sizeEnd_) startSize(i);
+        TFILEINFO& f = *files_[i];
+        if (!keeping_) {
+            f.ReadFirstBlock(block_.data(), blockSize_);
+            return;
+        }
+        const int32_t expected = static_cast<int32_t>(std::min<int64_t>(f.Size, blockSize_));
+        if (!f.Open()) return;
+        // A file whose length changed reads otherwise than listed; the
+        // comparison then reads it from the start and finds that out.
+        if (f.ReadBlock(block_.data(), blockSize_) == expected) {
+            if (f.Size <= blockSize_) f.LearnIdentity();  // its whole length: no later round opens it
+            kept_.insert(kept_.end(), block_.begin(), block_.begin() + expected);
+            keptFiles_.push_back(i);
+        }
+        f.Close();
+    }
+
+    // Numbers the different first blocks of the size read last.
+    void finishSize() {
+        const int32_t length = static_cast<int32_t>(std::min<int64_t>(sizeLength_, blockSize_));
+        std::unordered_multimap<uint64_t, std::pair<size_t, int32_t>> seen;  // hash -> (kept block, part)
+        for (size_t k = 0; k < keptFiles_.size(); ++k) {
+            const uint8_t* bytes = kept_.data() + k * static_cast<size_t>(length);
+            const uint64_t h = blockHash(bytes, static_cast<size_t>(length));
+            int32_t part = -1;
+            for (auto [at, stop] = seen.equal_range(h); at != stop && part < 0; ++at)
+                if (length == 0 ||
+                    std::memcmp(kept_.data() + at->second.first * static_cast<size_t>(length), bytes,
+                                static_cast<size_t>(length)) == 0)
+                    part = at->second.second;
+            if (part < 0) {
+                part = nextPart_++;
+                seen.emplace(h, std::make_pair(k, part));
+            }
+            files_[keptFiles_[k]]->FirstBlockPart = part;
+        }
+        kept_.clear();
+        keptFiles_.clear();
+    }
+
+private:
+    void startSize(int i) {
+        finishSize();
+        sizeEnd_ = i + 1;
+        while (sizeEnd_ < files_.Count() && files_[sizeEnd_]->Size == files_[i]->Size) ++sizeEnd_;
+        sizeLength_ = files_[i]->Size;
+        const int64_t blocks = static_cast<int64_t>(sizeEnd_ - i) * std::min<int64_t>(sizeLength_, blockSize_);
+        keeping_ = sizeEnd_ - i >= 2 &&
+                   blocks <= std::max<int64_t>(DetectionLimits.RoundMemory, int64_t{kAlwaysKept} * (sizeEnd_ - i));
+    }
+
+    TFILELIST& files_;
+    int32_t blockSize_;
+    std::vector<uint8_t> block_;
+    std::vector<uint8_t> kept_;
+    std::vector<int> keptFiles_;
+    int sizeEnd_ = 0;
+    int64_t sizeLength_ = 0;
+    bool keeping_ = false;
+    int32_t nextPart_ = 0;
+};
 
 // The end of the run of files that a reference at first could be compared
 // with: the same size, and in advanced mode the same checksum.
@@ -437,11 +531,12 @@ std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* prog
     if (progress) progress->Create(static_cast<int64_t>(count - 1) * 2);
 
     if (bEnableAdvanced) {
-        std::vector<uint8_t> block(static_cast<size_t>(BufferBytes(lAdvancedBufferSize)));
+        FirstBlockPass pass(FileList, BufferBytes(lAdvancedBufferSize));
         for (int i = 0; i < count && ScanRunning; ++i) {
-            FileList[i]->ReadFirstBlock(block.data(), static_cast<int32_t>(block.size()));
+            pass.read(i);
             if (progress) progress->Step(folders, i, 0, 0, 0);
         }
+        pass.finishSize();
         FileList.Sort(AdvancedOrder);
         PruneCatalogue(FileList);
         count = FileList.Count();
