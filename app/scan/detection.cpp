@@ -147,8 +147,9 @@ int32_t CollectGroup(TFILELIST& FileList, int i, TRESULTS& Results, uint8_t* buf
 // file of its size would give, but reads the files of one size (of one size
 // and checksum in advanced mode) together: block by block, in lockstep, a set
 // of files is split wherever their contents part, and a file left alone is
-// read no further. Each byte of each file is read at most once and no
-// reference is read again for every candidate.
+// read no further. No reference is read again for every candidate, and a
+// byte is read twice only where a set outgrows the open-file budget and its
+// blocks the round's memory (see TDETECTIONLIMITS).
 
 TDETECTIONLIMITS DetectionLimits;
 int64_t BytesReadAgain = 0;
@@ -230,7 +231,7 @@ private:
 struct Subset {
     std::vector<int> members;  // catalogue indices, ascending
     int64_t position;
-    int growth;  // rounds in a row that did not split it: blocks grow
+    int growth;  // rounds in a row that found all its files alike
 };
 
 // The contents one round tells apart: the first member of each, its block
