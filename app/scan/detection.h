@@ -1,5 +1,6 @@
 // Duplicate detection: the catalogue sorted by size, files compared byte by
-// byte against later files of the same size, identical ones grouped.
+// byte with the other files of their size, identical ones grouped, as if each
+// were compared with every later one.
 #pragma once
 
 #include <cstdint>
@@ -9,11 +10,6 @@
 #include "app/scan/progress.h"
 #include "app/scan/results.h"
 
-// CompareFiles answers.
-inline constexpr int kNotIdentical = 0;
-inline constexpr int kNoLaterMatch = 1;
-inline constexpr int kIdentical = 2;
-
 // Standard order: larger size, name descending, larger attributes, later
 // created/written/accessed, larger folder index first.
 int StandardOrder(const TLISTITEM* a, const TLISTITEM* b);
@@ -22,13 +18,6 @@ int AdvancedOrder(const TLISTITEM* a, const TLISTITEM* b);
 
 // Drops files that have no neighbour of equal size (or equal checksum, once known).
 void PruneCatalogue(TFILELIST& FileList);
-
-// Compares reference a with candidate b (a stays open for the next candidate).
-int CompareFiles(TFILEINFO& a, TFILEINFO& b, uint8_t* buffer1, uint8_t* buffer2, int32_t bufferSize);
-
-// Groups the files after i that are identical to it; returns how many it found.
-int32_t CollectGroup(TFILELIST& FileList, int i, TRESULTS& Results, uint8_t* buffer1, uint8_t* buffer2,
-                     int32_t bufferSize);
 
 // Bytes that deleting the groups' copies would free (all of every group when
 // bNotDeleteLastCopy is off).
