@@ -333,6 +333,7 @@ public:
     void read(int i) {
         if (i >= sizeEnd_) startSize(i);
         TFILEINFO& f = *files_[i];
+        f.FirstBlockPart = -1;
         if (!keeping_) {
             f.ReadFirstBlock(block_.data(), blockSize_);
             return;
