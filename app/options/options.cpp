@@ -1,5 +1,7 @@
 #include "app/options/options.h"
 
+#include <cstdio>
+
 std::vector<std::string> slFoldersToScan;
 MaskList slIncludedFiles;
 MaskList slExcludedFiles;
@@ -17,6 +19,28 @@ int32_t CorrectedBufferUnits(int32_t stored, int32_t defaultUnits) {
     // Such a value can only have been put there by hand or by damage, so it
     // says nothing reliable about what the user wants.
     return stored >= kMinBufferUnits && stored <= kMaxBufferUnits ? stored : defaultUnits;
+}
+
+std::string BufferSizeText(int32_t units) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%5.1f Kb", units / 2.0);
+    return text;
+}
+
+OptionValues CurrentOptions() {
+    return {bEnableAdvanced, bNotDeleteLastCopy, bUnixWildCard,       bCreateUndo,
+            bEnhancedUndo,   bWarnInternet,      lAdvancedBufferSize, lStandartBufferSize};
+}
+
+void RestoreOptions(const OptionValues& v) {
+    bEnableAdvanced = v.enableAdvanced;
+    bNotDeleteLastCopy = v.notDeleteLastCopy;
+    bUnixWildCard = v.unixWildCard;
+    bCreateUndo = v.createUndo;
+    bEnhancedUndo = v.enhancedUndo;
+    bWarnInternet = v.warnInternet;
+    lAdvancedBufferSize = v.advancedBufferSize;
+    lStandartBufferSize = v.standartBufferSize;
 }
 
 void SetDefaultSettings() {

@@ -36,3 +36,15 @@ int32_t CorrectedBufferUnits(int32_t stored, int32_t defaultUnits);
 
 // The options as a fresh installation has them (the lists are left alone).
 void SetDefaultSettings();
+
+// A buffer size in 512-byte units as the options dialog shows it: the
+// kilobytes in a field of five with one decimal, then " Kb" (128 gives " 64.0 Kb").
+std::string BufferSizeText(int32_t units);
+
+// The eight option values together, to put back what a dialog changed.
+struct OptionValues {
+    bool enableAdvanced, notDeleteLastCopy, unixWildCard, createUndo, enhancedUndo, warnInternet;
+    int32_t advancedBufferSize, standartBufferSize;
+};
+OptionValues CurrentOptions();
+void RestoreOptions(const OptionValues& values);
