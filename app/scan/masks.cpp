@@ -1,5 +1,6 @@
 #include "masks.h"
 
+#include <algorithm>
 #include <bitset>
 #include <cstdint>
 
@@ -140,4 +141,25 @@ MaskList SplitMaskText(std::string_view text) {
         while (!text.empty() && isSeparator(text.front())) text.remove_prefix(1);
     }
     return masks;
+}
+
+namespace {
+
+MaskList::iterator findMask(MaskList& list, const std::string& mask) {
+    const std::string upper = UpperStr(mask);
+    return std::find_if(list.begin(), list.end(), [&](const std::string& m) { return UpperStr(m) == upper; });
+}
+
+}  // namespace
+
+void AddMaskText(std::string_view text, MaskList& thisList, MaskList& otherList,
+                 const std::function<bool(const std::string& mask)>& moveFromOther) {
+    for (const std::string& mask : SplitMaskText(text)) {
+        if (findMask(thisList, mask) != thisList.end()) continue;
+        if (auto other = findMask(otherList, mask); other != otherList.end()) {
+            if (!moveFromOther(mask)) continue;
+            otherList.erase(other);
+        }
+        thisList.push_back(mask);
+    }
 }

@@ -2,6 +2,7 @@
 // wildcard style. Masks see the file name alone, never its folder.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,3 +28,9 @@ bool AcceptFileName(std::string_view name);
 
 // Splits typed text such as " *.txt, ,*.doc ," into masks.
 MaskList SplitMaskText(std::string_view text);
+
+// Adds the masks of a typed or predefined text to thisList in order: one
+// thisList already holds (letter case aside) is skipped; one otherList holds
+// moves over only when moveFromOther(mask) agrees, else it is skipped.
+void AddMaskText(std::string_view text, MaskList& thisList, MaskList& otherList,
+                 const std::function<bool(const std::string& mask)>& moveFromOther);

@@ -10,6 +10,7 @@
 #include "app/scan/progress_window_win32.h"
 #include "common/ui/folder_browser.h"
 #include "app/shell/folders_dialog_win32.h"
+#include "app/shell/masks_dialog_win32.h"
 #include "app/shell/options_dialog_win32.h"
 #include "app/options/options.h"
 #include "app/shell/settings_win32.h"
@@ -98,6 +99,9 @@ LRESULT onCommand(HWND window, int id) {
     case IDM_OPTIONS:
         OptionsDialog(window);
         return 0;
+    case IDM_MASKS:
+        MasksDialog(window);
+        return 0;
     case IDM_HELP_INDEX:
         winHelp(HELP_CONTENTS, 0);
         return 0;
@@ -108,7 +112,7 @@ LRESULT onCommand(HWND window, int id) {
         winHelp(HELP_HELPONHELP, 0);
         return 0;
     }
-    // Masks (151), feedback (156), update (158), about (163) and
+    // Feedback (156), update (158), about (163) and
     // tips (235) arrive with their dialogs; Context (1998) and Previous help
     // (161) have no action of their own here.
     return 0;

@@ -109,6 +109,22 @@
 #define IDS_TIP_SHORTCUT_HELP 64
 #define IDS_ACTION_FIRST 600
 
+// Masks dialog "LISTBOX" and the input dialog
+#define IDC_MASK_INCLUDE_COMBO 140
+#define IDC_MASK_EXCLUDE_COMBO 141
+#define IDC_MASK_INCLUDE_LIST 142
+#define IDC_MASK_EXCLUDE_LIST 143
+#define IDC_ADD_MASK 144
+#define IDC_EDIT_MASK 145
+#define IDC_DELETE_MASK 146
+#define IDC_MASK_INCLUDE_GROUP 203
+#define IDC_MASK_EXCLUDE_GROUP 204
+#define IDS_MASK_GROUP_FIRST 1    // "Archives" ...
+#define IDS_MASK_TEXT_FIRST 21    // the masks of each group
+#define IDD_INPUT 137
+#define IDC_INPUT_EDIT 164
+#define IDC_INPUT_PROMPT 165
+
 // Other options dialog
 #define IDD_OPTIONS 134
 #define IDC_OPT_KEEP_LAST 172
@@ -131,3 +147,5 @@
 #define IDH_SHORTCUTS 126
 #define IDH_EDIT_SHORTCUT 127
 #define IDH_OPTIONS 1243
+#define IDH_MASKS 1239
+#define IDH_EDIT_MASK 1235

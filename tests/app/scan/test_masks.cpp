@@ -188,3 +188,29 @@ TEST(SplitMaskText, Table) {
 }
 
 }  // namespace
+
+TEST(AddMaskText, SkipsWhatTheListHoldsAndMovesOnlyWhenAllowed) {
+    struct Case {
+        const char* text;
+        MaskList include, exclude;
+        bool allowMove;
+        MaskList wantInclude, wantExclude;
+        std::vector<std::string> asked;
+    } cases[] = {
+        {"*.txt, *.TXT", {}, {}, false, {"*.txt"}, {}, {}},
+        {"*.jpg,*.jpeg,*.bmp", {"*.BMP"}, {}, false, {"*.BMP", "*.jpg", "*.jpeg"}, {}, {}},
+        {"*.tmp, *.log", {}, {"*.TMP"}, false, {"*.log"}, {"*.TMP"}, {"*.tmp"}},
+        {"*.tmp, *.log", {}, {"*.TMP", "*.x"}, true, {"*.tmp", "*.log"}, {"*.x"}, {"*.tmp"}},
+        {" , ,", {"a"}, {}, true, {"a"}, {}, {}},
+    };
+    for (Case& c : cases) {
+        std::vector<std::string> asked;
+        AddMaskText(c.text, c.include, c.exclude, [&](const std::string& mask) {
+            asked.push_back(mask);
+            return c.allowMove;
+        });
+        EXPECT_EQ(c.include, c.wantInclude) << c.text;
+        EXPECT_EQ(c.exclude, c.wantExclude) << c.text;
+        EXPECT_EQ(asked, c.asked) << c.text;
+    }
+}
