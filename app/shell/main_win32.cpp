@@ -4,6 +4,8 @@
 
 #include "app/shell/main_window_win32.h"
 #include "app/shell/shortcuts_win32.h"
+#include "app/shell/tips_win32.h"
+#include "resources/VarnokScan/resource.h"
 #include "common/win32/registry.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
@@ -18,6 +20,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     if (window) {
         ShowWindow(window, show);
         UpdateWindow(window);
+        if (ShowTipsAtStart()) PostMessageA(window, WM_COMMAND, IDM_TIPS, 0);
     }
     return RunMessageLoop();
 }

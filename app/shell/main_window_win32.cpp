@@ -15,6 +15,7 @@
 #include "app/options/options.h"
 #include "app/shell/settings_win32.h"
 #include "app/shell/shortcuts_win32.h"
+#include "app/shell/tips_win32.h"
 #include "common/ui/dialog_helpers.h"
 #include "common/ui/help.h"
 #include "common/messagebox.h"
@@ -102,6 +103,9 @@ LRESULT onCommand(HWND window, int id) {
     case IDM_MASKS:
         MasksDialog(window);
         return 0;
+    case IDM_TIPS:
+        ShowTips(window, -1);
+        return 0;
     case IDM_HELP_INDEX:
         winHelp(HELP_CONTENTS, 0);
         return 0;
@@ -112,8 +116,7 @@ LRESULT onCommand(HWND window, int id) {
         winHelp(HELP_HELPONHELP, 0);
         return 0;
     }
-    // Feedback (156), update (158), about (163) and
-    // tips (235) arrive with their dialogs; Context (1998) and Previous help
+    // Feedback (156), update (158) and about (163) arrive with their dialogs; Context (1998) and Previous help
     // (161) have no action of their own here.
     return 0;
 }

@@ -125,6 +125,13 @@
 #define IDC_INPUT_EDIT 164
 #define IDC_INPUT_PROMPT 165
 
+// Tips and tricks
+#define IDD_TIPS 231
+#define IDC_TIP_NEXT 232
+#define IDC_TIP_PREVIOUS 233
+#define IDC_TIP_TEXT 234
+#define IDC_TIP_AT_START 236
+
 // Other options dialog
 #define IDD_OPTIONS 134
 #define IDC_OPT_KEEP_LAST 172

@@ -64,7 +64,7 @@ void RegistryFixture::SetRawDword(const std::string& name, DWORD value) {
 void RegistryFixture::InstallDefaults() {
     for (auto [name, value] : {std::pair{"bEnableAdvanced", 0u}, {"lAdvancedBufferSize", 32u},
                                {"lStandartBufferSize", 128u}, {"bNotDeleteLastCopy", 1u}, {"bCreateUndo", 1u},
-                               {"bEnhancedUndo", 1u}, {"bWarnInternet", 0u}, {"bUnixWildCard", 0u}})
+                               {"bEnhancedUndo", 1u}, {"bWarnInternet", 0u}, {"bUnixWildCard", 0u}, {"bShowTips", 1u}})
         SetRawDword(name, value);
     for (const char* list : {"slFoldersToScan", "slIncludedFiles", "slExcludedFiles"})
         SetRaw(list, REG_MULTI_SZ, std::string(2, '\0'));

@@ -25,7 +25,7 @@ protected:
     static DWORD RawDword(const std::string& name);
     static void SetRaw(const std::string& name, DWORD type, const std::string& data);
     static void SetRawDword(const std::string& name, DWORD value);
-    // The eleven values an installation leaves, with their defaults.
+    // The twelve values an installation leaves, with their defaults.
     static void InstallDefaults();
     static std::string DatFile(const std::string& name);
     static void RemoveDatFile(const std::string& name);
