@@ -1,6 +1,7 @@
 #include "text.h"
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 
 #include "messagebox.h"
@@ -129,6 +130,7 @@ namespace {
 constexpr int64_t kTicksPerSecond = 10000000;
 constexpr int64_t kTicksPerDay = 86400 * kTicksPerSecond;
 constexpr int64_t kDaysFrom1601To1970 = 134774;
+constexpr int64_t kDaysFrom1601To1899 = 109205;  // to 30 December 1899, day 0 of OLE dates
 
 // Days since 1 January 1970 of a date of the proleptic Gregorian calendar.
 int64_t daysFromCivil(int64_t y, unsigned m, unsigned d) {
@@ -190,4 +192,18 @@ bool DeleteFileForced(const std::string& path, WindowHandle owner) {
     ShowMessageBox(owner, "Can not delete file " + path + " Error code : " + std::to_string(error),
                    "This is error message! I am sorry...", mb::kIconHand);
     return false;
+}
+
+platform::TimeStamp OleDateToTimeStamp(double date) {
+    // Before 1601 (and NaN) there is no file time; past 31 December 9999 no calendar.
+    if (!(date > -static_cast<double>(kDaysFrom1601To1899))) return FileTimeToTimeStamp(0);
+    if (date > 2958465.0) date = 2958465.0;
+    double whole = std::trunc(date);
+    auto milliseconds = static_cast<int64_t>(std::llround(std::fabs(date - whole) * 86400000.0));
+    auto days = static_cast<int64_t>(whole);
+    if (milliseconds >= 86400000) {  // rounded up to the next midnight
+        milliseconds -= 86400000;
+        ++days;
+    }
+    return FileTimeToTimeStamp((days + kDaysFrom1601To1899) * kTicksPerDay + milliseconds * 10000);
 }

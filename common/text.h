@@ -43,6 +43,10 @@ std::string DurationText(int64_t fileTime);
 // convert them; no time zone is applied. Negative values give 1 January 1601.
 int64_t TimeStampToFileTime(const platform::TimeStamp& t);
 platform::TimeStamp FileTimeToTimeStamp(int64_t fileTime);
+// An OLE date: days since 30 December 1899, the fraction the time of day,
+// counted forward from midnight also on days before that one (-1.25 is
+// 29 December 1899, 06:00). Dates before 1601 give 1 January 1601.
+platform::TimeStamp OleDateToTimeStamp(double date);
 
 // Deletes a file, clearing read-only, hidden and system once if access is
 // denied. On failure tells the user (in a box owned by owner) and returns false.

@@ -2,16 +2,25 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/shell/about_win32.h"
 #include "app/shell/main_window_win32.h"
 #include "app/shell/shortcuts_win32.h"
 #include "app/shell/tips_win32.h"
 #include "resources/VarnokScan/resource.h"
+#include "common/messagebox.h"
+#include "common/ui/link_control.h"
+#include "common/win32/module.h"
 #include "common/win32/registry.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     // A broken installation ends the program: nothing sensible can follow.
     SetProgramEndHandler([](unsigned code) { ExitProcess(code); });
     InitializeProgram();
+    if (!RegisterLinkControl(instance)) {
+        ShowMessageBox(nullptr, "LinkControl class not registered!", "Error", mb::kOk);
+        return 1;
+    }
+    ReadVersionInfo(ModuleFileName());
     FileList.reset();
     RegisterMainWindowClass(instance);
     HWND window = CreateMainWindow(instance);

@@ -9,6 +9,8 @@
 #include "app/scan/masks.h"
 #include "app/scan/progress_window_win32.h"
 #include "common/ui/folder_browser.h"
+#include "app/shell/about_win32.h"
+#include "app/shell/feedback_win32.h"
 #include "app/shell/folders_dialog_win32.h"
 #include "app/shell/masks_dialog_win32.h"
 #include "app/shell/options_dialog_win32.h"
@@ -106,6 +108,12 @@ LRESULT onCommand(HWND window, int id) {
     case IDM_TIPS:
         ShowTips(window, -1);
         return 0;
+    case IDM_FEEDBACK:
+        FeedbackForm(window);
+        return 0;
+    case IDM_ABOUT:
+        AboutBox(window);
+        return 0;
     case IDM_HELP_INDEX:
         winHelp(HELP_CONTENTS, 0);
         return 0;
@@ -116,8 +124,8 @@ LRESULT onCommand(HWND window, int id) {
         winHelp(HELP_HELPONHELP, 0);
         return 0;
     }
-    // Feedback (156), update (158) and about (163) arrive with their dialogs; Context (1998) and Previous help
-    // (161) have no action of their own here.
+    // Update (158) arrives with the update library; Context (1998) and Previous help (161) have no action of
+    // their own here.
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "common/win32/module.h"
 
+#include <cstring>
 #include <vector>
 
 std::string ModuleFileName(HMODULE module) {
@@ -22,17 +23,34 @@ std::string ProgramFolder() {
     return folder;
 }
 
-std::optional<FileVersion> ReadFileVersion(HMODULE module) {
-    const std::string path = ModuleFileName(module);
+VersionResource::VersionResource(const std::string& path) {
     DWORD handle = 0;
     const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
-    if (size == 0) return std::nullopt;
-    std::vector<char> data(size);
-    VS_FIXEDFILEINFO* info = nullptr;
+    if (size == 0) return;
+    data_.resize(size);
+    if (!GetFileVersionInfoA(path.c_str(), 0, size, data_.data())) data_.clear();
+}
+
+const VS_FIXEDFILEINFO* VersionResource::Fixed() const {
+    void* info = nullptr;
     UINT length = 0;
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data()) ||
-        !VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info)
-        return std::nullopt;
+    if (data_.empty() || !VerQueryValueA(data_.data(), "\\", &info, &length) || length < sizeof(VS_FIXEDFILEINFO))
+        return nullptr;
+    return static_cast<const VS_FIXEDFILEINFO*>(info);
+}
+
+std::optional<std::string> VersionResource::Value(const std::string& name) const {
+    void* text = nullptr;
+    UINT length = 0;
+    if (data_.empty() || !VerQueryValueA(data_.data(), name.c_str(), &text, &length) || !text) return std::nullopt;
+    const char* chars = static_cast<const char*>(text);
+    return std::string(chars, strnlen(chars, length));
+}
+
+std::optional<FileVersion> ReadFileVersion(HMODULE module) {
+    const VersionResource resource(ModuleFileName(module));
+    const VS_FIXEDFILEINFO* info = resource.Fixed();
+    if (!info) return std::nullopt;
     return FileVersion{HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS), HIWORD(info->dwFileVersionLS),
                        LOWORD(info->dwFileVersionLS)};
 }

@@ -147,6 +147,21 @@
 #define IDC_OPT_WARN_INTERNET 182
 #define IDC_OPT_UNIX 183
 
+// About box
+#define IDD_ABOUT 135
+#define IDB_ABOUT 110
+#define IDC_ABOUT_PICTURE 111
+#define IDC_ABOUT_VERSION 126
+#define IDC_ABOUT_RELEASED 127
+#define IDC_ABOUT_UPDATES 128
+
+// Feedback form (its send and cancel buttons are IDOK and IDCANCEL)
+#define IDD_FEEDBACK 101
+#define IDC_FEEDBACK_MAIL 1011
+#define IDC_FEEDBACK_MESSAGE 1012
+#define IDC_FEEDBACK_MESSAGE_GROUP 1013
+#define IDC_FEEDBACK_NAME 1014
+
 // Context help identifiers
 #define IDH_PROGRESS 1240
 #define IDH_FOLDERS 1241
@@ -156,3 +171,5 @@
 #define IDH_OPTIONS 1243
 #define IDH_MASKS 1239
 #define IDH_EDIT_MASK 1235
+#define IDH_ABOUT 1245
+#define IDH_FEEDBACK 101

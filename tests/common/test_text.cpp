@@ -160,6 +160,22 @@ TEST_F(DateTimeTextTest, FileTimesConvertBothWays) {
     }
 }
 
+TEST_F(DateTimeTextTest, OleDatesCountDaysFrom30December1899) {
+    struct Case {
+        double date;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0, "30.12.1899 00:00:00"},
+        {2.5, "01.01.1900 12:00:00"},
+        {-1.25, "29.12.1899 06:00:00"},  // the fraction counts forward on days before day 0 too
+        {38553.86081255787, "20.07.2005 20:39:34"},
+        {0.99999999999, "31.12.1899 00:00:00"},  // rounds to the next midnight, not to 24:00
+        {-1e9, "01.01.1601 00:00:00"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(DateTimeText(OleDateToTimeStamp(c.date)), c.text) << c.date;
+}
+
 TEST_F(DateTimeTextTest, LoadedFormatsAreNeverEmpty) {
     LoadDateTimeFormats();
     const DateTimeFormats& f = CurrentDateTimeFormats();

@@ -308,6 +308,10 @@ def dib(grid, with_mask_height=False):
     return header + palette + data
 
 
+def scaled(grid, factor):
+    return [[value for value in line for _ in range(factor)] for line in grid for _ in range(factor)]
+
+
 def write_bmp(name, grid):
     body = dib(grid)
     with open(name, "wb") as f:
@@ -341,3 +345,6 @@ if __name__ == "__main__":
     write_bmp("../results_toolbar.bmp", strip(RESULTS_TOOLBAR, 16, 15, 7))
     write_bmp("../shortcuts_toolbar.bmp", strip(SHORTCUT_TOOLBAR, 16, 15, 7))
     write_ico("../VarnokScan.ico", ICON, 32)
+    # The About box's picture: the icon three times over, larger than its
+    # frame so the frame never shows past its edge.
+    write_bmp("../about.bmp", scaled(pixels(ICON, 7), 3))

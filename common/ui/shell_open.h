@@ -1,0 +1,19 @@
+// Opening an address or a file with whatever the system has for it
+// (ShellExecuteA with the verb "open"), behind one replaceable function so
+// that tests can see what would be opened and answer for the shell.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// The shell's result: above 32 on success, else its error code.
+INT_PTR ShellOpen(HWND owner, const std::string& address, int show);
+
+// The text that tells the user why the shell could not open something.
+std::string ShellOpenErrorText(INT_PTR result);
+
+using ShellOpener = std::function<INT_PTR(HWND owner, const std::string& address, int show)>;
+// Replaces the shell (empty: the shell again); returns the previous one.
+ShellOpener SetShellOpener(ShellOpener opener);
