@@ -1,10 +1,13 @@
 #include "registry_fixture_win32.h"
 
+#include <sstream>
+
 #include "app/options/options.h"
 #include "common/product.h"
 #include "common/win32/module.h"
 #include "common/win32/registry.h"
 #include "common/win32/unique_handle.h"
+#include "tests/support/process.h"
 #include "tests/support/program_state.h"
 
 namespace {
@@ -49,6 +52,18 @@ DWORD RegistryFixture::RawDword(const std::string& name) {
     DWORD n = 0;
     if (value.type == REG_DWORD && value.data.size() == 4) memcpy(&n, value.data.data(), 4);
     return n;
+}
+
+std::string RegistryFixture::RegQueryLine(const std::string& name) {
+    const ProcessResult run = RunProcess(std::string("reg.exe query \"HKCU\\") + product::kRegistryKey + "\"");
+    std::istringstream lines(run.output);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string squeezed, word;
+        while (words >> word) squeezed += (squeezed.empty() ? "" : " ") + word;
+        if (squeezed.rfind(name + " ", 0) == 0) return squeezed;
+    }
+    return {};
 }
 
 void RegistryFixture::SetRaw(const std::string& name, DWORD type, const std::string& data) {

@@ -25,6 +25,9 @@ protected:
     static DWORD RawDword(const std::string& name);
     static void SetRaw(const std::string& name, DWORD type, const std::string& data);
     static void SetRawDword(const std::string& name, DWORD value);
+    // The line "name  TYPE  data" of the key as the system's reg.exe lists it,
+    // its blanks squeezed to one; empty when reg.exe does not list the value.
+    static std::string RegQueryLine(const std::string& name);
     // The twelve values an installation leaves, with their defaults.
     static void InstallDefaults();
     static std::string DatFile(const std::string& name);

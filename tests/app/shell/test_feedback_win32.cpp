@@ -51,7 +51,7 @@ RECT rectOf(HWND form, int id) {
 
 }  // namespace
 
-TEST_F(FeedbackFormTest, RefusedFieldsKeepTheFormOpenAndTheTextAsTyped) {
+TEST_F(FeedbackFormTest, RefusedFieldsKeepTheFormOpenAndTheTextAsTypedAndFourThousandNinetySixIsSent) {
     MessageRecorder boxes;
     const std::string tooLong(4097, 'm');
     ModalDriver driver(kCaption, [&](HWND form) {
@@ -64,7 +64,8 @@ TEST_F(FeedbackFormTest, RefusedFieldsKeepTheFormOpenAndTheTextAsTyped) {
         press(form, IDOK);
         EXPECT_EQ(GetItemText(form, IDC_FEEDBACK_MESSAGE), tooLong);
         EXPECT_TRUE(IsWindow(form));
-        press(form, IDCANCEL);
+        SetItemText(form, IDC_FEEDBACK_MESSAGE, tooLong.substr(1));
+        press(form, IDOK);  // 4096 is within the limit
     });
     FeedbackForm(nullptr);
     EXPECT_TRUE(driver.found());
@@ -77,7 +78,9 @@ TEST_F(FeedbackFormTest, RefusedFieldsKeepTheFormOpenAndTheTextAsTyped) {
         EXPECT_EQ(box.style, mb::kOk);
         EXPECT_NE(box.owner, nullptr);
     }
-    EXPECT_TRUE(opened.empty());
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].size(),
+              std::string("http://www.varnok.com/cgi-bin/support_add.pl?name=%61%62%00&mail=&text=").size() + 4097 * 3);
 }
 
 TEST_F(FeedbackFormTest, SendingHandsTheAddressToTheShellAfterTheWarning) {

@@ -131,6 +131,7 @@ TEST_F(MasksDialogTest, EditThroughTheInputDialogAndDelete) {
     });
     EXPECT_TRUE(result);
     EXPECT_EQ(slIncludedFiles, (MaskList{"*.a", "*.b"}));
+    EXPECT_EQ(RegQueryLine("slIncludedFiles"), "slIncludedFiles REG_MULTI_SZ *.a\\0*.b");
     ASSERT_EQ(boxes.shown.size(), 3u);
     EXPECT_EQ(boxes.shown[0].text,
               "Noting to edit! Please select mask in one of the list and click \"Edit\" button again.");

@@ -101,6 +101,10 @@ TEST_F(OptionsDialogTest, OkAppliesAndStoresAllEight) {
                  {"bNotDeleteLastCopy", 0}, {"bCreateUndo", 0},          {"bEnhancedUndo", 0},
                  {"bWarnInternet", 1},      {"bUnixWildCard", 1}};
     for (const Case& c : cases) EXPECT_EQ(RawDword(c.name), c.stored) << c.name;
+    // As the system's own tool lists them: double words, not strings.
+    EXPECT_EQ(RegQueryLine("lAdvancedBufferSize"), "lAdvancedBufferSize REG_DWORD 0x800");
+    EXPECT_EQ(RegQueryLine("bWarnInternet"), "bWarnInternet REG_DWORD 0x1");
+    EXPECT_EQ(RegQueryLine("bEnableAdvanced"), "bEnableAdvanced REG_DWORD 0x0");
     EXPECT_EQ(lStandartBufferSize, 1);
     EXPECT_EQ(lAdvancedBufferSize, 2048);
     EXPECT_FALSE(bNotDeleteLastCopy);
