@@ -1,0 +1,60 @@
+// The hand-over stream the applier reads: whole, or not at all.
+#include <gtest/gtest.h>
+
+#include "update/handover.h"
+
+namespace {
+
+std::string stream(const std::vector<std::pair<std::string, std::string>>& files, const std::string& restart,
+                   uint32_t processId) {
+    std::string out;
+    for (const auto& [path, content] : files) {
+        AppendShortString(out, path);
+        AppendNumber(out, static_cast<uint32_t>(content.size()));
+        out += content;
+    }
+    out += '\0';
+    AppendShortString(out, restart);
+    AppendNumber(out, processId);
+    return out;
+}
+
+}  // namespace
+
+TEST(HandOver, AWholeStreamReadsBack) {
+    const std::string bytes = stream({{"C:\\App\\a.txt", "alpha"}, {"C:\\App\\empty.txt", ""}},
+                                     "C:\\App\\VarnokScan.exe /update:15-03-2004", 0x01020304);
+    MemorySource source(bytes);
+    auto read = ReadHandOver(source);
+    ASSERT_TRUE(read);
+    ASSERT_EQ(read->files.size(), 2u);
+    EXPECT_EQ(read->files[0]->path, "C:\\App\\a.txt");
+    EXPECT_EQ(std::string(read->files[0]->data.begin(), read->files[0]->data.end()), "alpha");
+    EXPECT_TRUE(read->files[1]->data.empty());
+    EXPECT_EQ(read->restart, "C:\\App\\VarnokScan.exe /update:15-03-2004");
+    EXPECT_EQ(read->processId, 0x01020304u);
+
+    const std::string empty = stream({}, "C:\\App\\VarnokScan.exe /update:15-03-2004", 7);
+    MemorySource none(empty);
+    auto nothing = ReadHandOver(none);
+    ASSERT_TRUE(nothing);
+    EXPECT_TRUE(nothing->files.empty());
+}
+
+TEST(HandOver, AStreamCutAnywhereOrLyingAboutSizesGivesNothing) {
+    const std::string bytes = stream({{"C:\\App\\a.txt", "alpha"}}, "C:\\App\\VarnokScan.exe /update:15-03-2004", 9);
+    for (size_t cut = 0; cut < bytes.size(); ++cut) {
+        MemorySource source(std::string_view(bytes).substr(0, cut));
+        EXPECT_FALSE(ReadHandOver(source)) << cut;
+    }
+    // Four gigabytes announced, five bytes sent: refused without reserving the memory.
+    std::string lying;
+    AppendShortString(lying, "C:\\App\\a.txt");
+    AppendNumber(lying, 0xFFFFFFF0u);
+    lying += "alpha";
+    MemorySource source(lying);
+    EXPECT_FALSE(ReadHandOver(source));
+    std::string longName;
+    EXPECT_FALSE(AppendShortString(longName, std::string(256, 'x')));
+    EXPECT_TRUE(longName.empty());
+}

@@ -1,0 +1,39 @@
+// Names an update may write.
+#include <gtest/gtest.h>
+
+#include "update/names.h"
+
+TEST(UpdateNames, OnlyPathsInsideTheFolder) {
+    struct Case {
+        const char* name;
+        bool safe;
+    };
+    const Case cases[] = {
+        {"VarnokScan.exe", true},
+        {"docs\\read me.txt", true},
+        {"..\\evil.exe", false},
+        {"docs\\..\\..\\evil.exe", false},
+        {"docs/../evil.exe", false},
+        {"..", false},
+        {"C:\\Windows\\evil.exe", false},
+        {"C:evil.exe", false},
+        {"\\\\server\\share\\evil.exe", false},
+        {"\\evil.exe", false},
+        {"/evil.exe", false},
+        {"file.txt:stream", false},
+        {"docs\\\\twice.txt", false},
+        {"docs\\", false},
+        {"", false},
+        {"tab\there", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsSafeEntryName(c.name), c.safe) << c.name;
+    EXPECT_FALSE(IsSafeEntryName(std::string(256, 'a')));
+
+    const char folder[] = "C:\\Program Files\\Varnok Scan\\";
+    EXPECT_TRUE(IsInsideFolder("C:\\Program Files\\Varnok Scan\\tips.dat", folder));
+    EXPECT_TRUE(IsInsideFolder("c:\\program files\\varnok scan\\docs\\a.txt", folder));
+    EXPECT_FALSE(IsInsideFolder("C:\\Program Files\\Varnok Scan\\..\\evil.exe", folder));
+    EXPECT_FALSE(IsInsideFolder("C:\\Program Files\\Varnok Scanner\\a.exe", folder));
+    EXPECT_FALSE(IsInsideFolder("C:\\Program Files\\Varnok Scan\\", folder));
+    EXPECT_FALSE(IsInsideFolder("C:\\evil.exe", "C:\\Program Files\\Varnok Scan"));  // a folder without its backslash
+}

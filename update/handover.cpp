@@ -1,0 +1,72 @@
+#include "update/handover.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "update/package.h"
+
+bool AppendShortString(std::string& out, std::string_view text) {
+    if (text.size() > 255) return false;
+    out += static_cast<char>(text.size());
+    out += text;
+    return true;
+}
+
+void AppendNumber(std::string& out, uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((value >> shift) & 0xFF);
+}
+
+namespace {
+
+bool readNumber(ByteSource& source, uint32_t& value) {
+    unsigned char bytes[4];
+    if (source.Read(bytes, 4) != 4) return false;
+    value = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+    return true;
+}
+
+}  // namespace
+
+std::string ReadShortString(ByteSource& source) {
+    unsigned char length = 0;
+    if (source.Read(&length, 1) != 1 || length == 0) return {};
+    std::string text(length, '\0');
+    if (source.Read(text.data(), length) != length) return {};
+    return text;
+}
+
+std::unique_ptr<TNEWFILEDATA> TNEWFILEDATA::Create(ByteSource& source) {
+    auto record = std::make_unique<TNEWFILEDATA>();
+    record->path = ReadShortString(source);
+    if (record->path.empty()) return record;
+    uint32_t size = 0;
+    if (!readNumber(source, size) || size > kMaxPackageBytes) return nullptr;
+    constexpr size_t kPiece = 1 << 16;
+    while (record->data.size() < size) {
+        const size_t have = record->data.size();
+        const size_t piece = std::min<size_t>(kPiece, size - have);
+        record->data.resize(have + piece);
+        if (source.Read(record->data.data() + have, piece) != piece) return nullptr;
+    }
+    return record;
+}
+
+std::optional<HandOverStream> ReadHandOver(ByteSource& source) {
+    HandOverStream stream;
+    for (;;) {
+        std::unique_ptr<TNEWFILEDATA> record = TNEWFILEDATA::Create(source);
+        if (!record) return std::nullopt;
+        if (record->path.empty()) break;
+        stream.files.push_back(std::move(record));
+    }
+    stream.restart = ReadShortString(source);
+    if (!readNumber(source, stream.processId)) return std::nullopt;
+    return stream;
+}
+
+size_t MemorySource::Read(void* buffer, size_t size) {
+    const size_t n = std::min(size, bytes_.size());
+    if (n) std::memcpy(buffer, bytes_.data(), n);
+    bytes_.remove_prefix(n);
+    return n;
+}
