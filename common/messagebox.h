@@ -9,6 +9,8 @@
 // MessageBoxA styles and answers the program uses (same values as Win32).
 namespace mb {
 inline constexpr uint32_t kOk = 0x0000;
+inline constexpr uint32_t kOkCancel = 0x0001;
+inline constexpr uint32_t kRetryCancel = 0x0005;
 inline constexpr uint32_t kYesNoCancel = 0x0003;
 inline constexpr uint32_t kYesNo = 0x0004;
 inline constexpr uint32_t kIconHand = 0x0010;
@@ -17,9 +19,12 @@ inline constexpr uint32_t kIconExclamation = 0x0030;
 inline constexpr uint32_t kIconInformation = 0x0040;
 inline constexpr uint32_t kTaskModal = 0x2000;
 inline constexpr uint32_t kHelp = 0x4000;
+inline constexpr uint32_t kSetForeground = 0x10000;
+inline constexpr uint32_t kTopMost = 0x40000;
 
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
+inline constexpr int kIdRetry = 4;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 }  // namespace mb

@@ -54,6 +54,8 @@ int64_t PackageNumber(std::string_view field) {
     bool negative = false;
     if (at < field.size() && (field[at] == '-' || field[at] == '+')) negative = field[at++] == '-';
     if (at == field.size()) return -1;
+    // No field of a package is longer than ten digits; an id of more is no number.
+    if (field.size() - at > 12) return -1;
     int64_t value = 0;
     for (; at < field.size(); ++at) {
         if (field[at] < '0' || field[at] > '9') return -1;

@@ -11,11 +11,13 @@ Dialog::~Dialog() {
 }
 
 INT_PTR Dialog::Run(HWND owner, const char* name) {
-    return DialogBoxParamA(GetModuleHandleA(nullptr), name, owner, procedure, reinterpret_cast<LPARAM>(this));
+    return DialogBoxParamA(module_ ? module_ : GetModuleHandleA(nullptr), name, owner, procedure,
+                           reinterpret_cast<LPARAM>(this));
 }
 
 HWND Dialog::Create(HWND owner, const char* name) {
-    return CreateDialogParamA(GetModuleHandleA(nullptr), name, owner, procedure, reinterpret_cast<LPARAM>(this));
+    return CreateDialogParamA(module_ ? module_ : GetModuleHandleA(nullptr), name, owner, procedure,
+                              reinterpret_cast<LPARAM>(this));
 }
 
 bool Dialog::OnCommand(int id, int, HWND) {

@@ -18,6 +18,9 @@ public:
     Dialog& operator=(const Dialog&) = delete;
 
     HWND handle() const { return handle_; }
+    // Where the templates come from: the program's own file unless a DLL
+    // shows dialogs of its own.
+    void SetResourceModule(HINSTANCE module) { module_ = module; }
     HWND item(int id) const { return GetDlgItem(handle_, id); }
 
 protected:
@@ -47,4 +50,5 @@ protected:
 private:
     static INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     HWND handle_ = nullptr;
+    HINSTANCE module_ = nullptr;
 };

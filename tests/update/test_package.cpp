@@ -95,6 +95,11 @@ TEST(UpdatePackage, RecordsThatDoNotMatchTheirFilesAreRefused) {
              l.files[0].name = "";
          }),
          false, ""},
+        {"an id of twenty digits", with([](PackageLayout& l) {
+             l.indexHeading = "Varnok Com. update index\r\n99999999999999999999##b.txt##";
+             l.files[0].name = "";
+         }),
+         false, ""},
     };
     for (const Case& c : cases) {
         auto update = indexed(BuildPackage(c.layout));

@@ -1,0 +1,161 @@
+// Swaplet.exe: started by the update library with the read end of a pipe. It
+// reads the new files, waits for the program to end, writes them and starts
+// the program again with "/update:" and the update's date.
+#include <windows.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "common/messagebox.h"
+#include "common/win32/syserror.h"
+#include "common/win32/unique_handle.h"
+#include "resources/Swaplet/resource.h"
+#include "update/handover.h"
+#include "update/names.h"
+
+namespace {
+
+class PipeSource : public ByteSource {
+public:
+    explicit PipeSource(HANDLE pipe) : pipe_(pipe) {}
+    size_t Read(void* buffer, size_t size) override {
+        size_t done = 0;
+        while (done < size) {
+            DWORD got = 0;
+            if (!ReadFile(pipe_, static_cast<char*>(buffer) + done, static_cast<DWORD>(size - done), &got, nullptr) ||
+                got == 0)
+                break;
+            done += got;
+        }
+        return done;
+    }
+
+private:
+    HANDLE pipe_;
+};
+
+void say(const std::string& text) {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+// A string of the applier's table in a box; -1 (no box) when it is missing.
+int ShowTextBox(UINT id, const char* caption, uint32_t flags) {
+    char text[1025] = {};
+    if (LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text) <= 0) return -1;
+    return ShowMessageBox(nullptr, text, caption, flags);
+}
+
+bool AskToClose() {
+    if (ShowTextBox(IDS_CLOSE_PROGRAM, "Please...", mb::kRetryCancel | mb::kIconInformation) == mb::kIdCancel &&
+        ShowTextBox(IDS_CANCEL_UPDATE, "Please...", mb::kYesNo | mb::kIconInformation) == mb::kIdNo)
+        return false;
+    return true;
+}
+
+bool WaitForProcess(DWORD id, bool (*ask)()) {
+    unique_kernel_handle process(OpenProcess(PROCESS_QUERY_INFORMATION, TRUE, id));
+    if (!process) return true;
+    int count = 0;
+    DWORD status = 0;
+    while (GetExitCodeProcess(process.get(), &status) && status == STILL_ACTIVE) {
+        Sleep(100);
+        if (++count > 50) {
+            if (!ask()) return false;
+            count = 0;
+        }
+    }
+    return true;
+}
+
+// The folders an update brings along (all inside the program's folder, as
+// checked before anything is written).
+void makeFolders(const std::string& path) {
+    for (size_t slash = path.find('\\', 3); slash != std::string::npos; slash = path.find('\\', slash + 1))
+        CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
+}
+
+// Written beside the old file and then put in its place, so a failed or short
+// write leaves the old content as it was.
+bool Write(const TNEWFILEDATA& file) {
+    makeFolders(file.path);
+    const std::string beside = file.path + ".swaplet-new";
+    {
+        unique_file out(
+            CreateFileA(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!out) return false;
+        DWORD written = 0;
+        const bool whole = file.data.empty() || (WriteFile(out.get(), file.data.data(),
+                                                           static_cast<DWORD>(file.data.size()), &written, nullptr) &&
+                                                 written == file.data.size());
+        if (!whole || !out.reset()) {
+            DeleteFileA(beside.c_str());
+            return false;
+        }
+    }
+    if (MoveFileExA(beside.c_str(), file.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    DeleteFileA(beside.c_str());
+    return false;
+}
+
+// The program's folder, from the restart command "<program> /update:<date>".
+std::string programFolder(const std::string& restart) {
+    const size_t argument = restart.rfind(" /update:");
+    const std::string program = restart.substr(0, argument);
+    const size_t slash = program.rfind('\\');
+    return slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
+}
+
+bool handleNumber(const char* text, HANDLE& handle) {
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text, &end, 10);
+    if (!*text || *end) return false;
+    handle = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value & 0xFFFF));
+    return true;
+}
+
+}  // namespace
+
+// A windows program without a window: no console opens when the library starts
+// it; what it has to say goes to the output it was given, if any.
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    HANDLE pipe = nullptr;
+    if (__argc != 2 || !handleNumber(__argv[1], pipe)) {
+        ShowTextBox(IDS_NOT_BY_HAND, "Sorry...", mb::kIconHand);
+        return 1;
+    }
+    std::optional<HandOverStream> stream;
+    {
+        unique_kernel_handle reader(pipe);
+        PipeSource source(reader.get());
+        stream = ReadHandOver(source);
+    }
+    if (!stream) return 0;
+    // Every file goes into the program's own folder, or none does.
+    const std::string folder = programFolder(stream->restart);
+    for (const auto& file : stream->files) {
+        if (!IsInsideFolder(file->path, folder)) {
+            say("Update refused: " + file->path + " is outside " + folder + "\r\n");
+            return 0;
+        }
+    }
+    if (!WaitForProcess(stream->processId, AskToClose)) return 0;
+    for (const auto& file : stream->files) {
+        if (!Write(*file)) {
+            say("Error on updating file!\r\n");
+            break;
+        }
+    }
+    std::string command = stream->restart;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+        // "Error! " in the code page of the console the applier was written for (866).
+        say("\x8E\xE8\xA8\xA1\xAA\xA0! " + SysErrorText(GetLastError()) + "\r\n");
+        return 0;
+    }
+    unique_kernel_handle started(process.hProcess), thread(process.hThread);
+    return 0;
+}

@@ -1,0 +1,214 @@
+// Swaplet as a program: started by hand, and fed hand-over streams through a
+// real inherited pipe.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+#include "common/win32/unique_handle.h"
+#include "tests/support/build_paths_win32.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_folder.h"
+#include "update/handover.h"
+
+namespace {
+
+// Answers the message boxes another process shows, by caption, in order.
+class BoxAnswerer {
+public:
+    struct Step {
+        const char* caption;
+        int button;
+    };
+    explicit BoxAnswerer(std::vector<Step> steps) : steps_(std::move(steps)) {
+        thread_ = std::thread([this] {
+            for (int tick = 0; tick < 300 && next_ < steps_.size(); ++tick) {
+                if (HWND box = FindWindowA(nullptr, steps_[next_].caption)) {
+                    char text[2048] = {};
+                    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                    texts.push_back(text);
+                    PostMessageA(box, WM_COMMAND, steps_[next_].button, 0);
+                    ++next_;
+                    Sleep(300);  // the box is gone before the next one is looked for
+                }
+                Sleep(100);
+            }
+        });
+    }
+    ~BoxAnswerer() { join(); }
+    // The texts of the boxes answered, once every step was taken or given up.
+    std::vector<std::string> join() {
+        if (thread_.joinable()) thread_.join();
+        return texts;
+    }
+    std::vector<std::string> texts;
+
+private:
+    std::vector<Step> steps_;
+    std::atomic<size_t> next_{0};
+    std::thread thread_;
+};
+
+struct Record {
+    std::string path, content;
+};
+
+std::string stream(const std::vector<Record>& files, const std::string& restart, uint32_t processId) {
+    std::string out;
+    for (const Record& file : files) {
+        AppendShortString(out, file.path);
+        AppendNumber(out, static_cast<uint32_t>(file.content.size()));
+        out += file.content;
+    }
+    out += '\0';
+    AppendShortString(out, restart);
+    AppendNumber(out, processId);
+    return out;
+}
+
+// A process that has already ended: the program the applier waits for.
+DWORD endedProcess() {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string command = "\"" + BuildFile("tests/update_test_host.exe") + "\"";
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return 0;
+    WaitForSingleObject(process.hProcess, 20000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return process.dwProcessId;
+}
+
+// Starts Swaplet on a pipe holding bytes (written by a thread, as the library
+// writes while the applier reads) and waits for it.
+ProcessResult runSwaplet(const std::string& bytes) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    CreatePipe(&readEnd, &writeEnd, &inherit, 1024);
+    unique_kernel_handle reader(readEnd), writer(writeEnd);
+    SetHandleInformation(writer.get(), HANDLE_FLAG_INHERIT, 0);
+    std::thread feed([&] {
+        DWORD written = 0;
+        for (size_t at = 0; at < bytes.size(); at += written)
+            if (!WriteFile(writer.get(), bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &written, nullptr))
+                break;
+        writer.reset();
+    });
+    const ProcessResult result = RunProcess("\"" + BuildFile("applier/Swaplet.exe") + "\" " +
+                                            std::to_string(reinterpret_cast<uintptr_t>(reader.get())));
+    reader.reset();
+    feed.join();
+    return result;
+}
+
+class SwapletTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The stand-in program, restarted by the applier, notes how it was started.
+        CopyFileA(BuildFile("tests/update_test_host.exe").c_str(), folder.path("host.exe").c_str(), FALSE);
+        CopyFileA(BuildFile("tests/update.dll").c_str(), folder.path("update.dll").c_str(), FALSE);
+    }
+    std::string restart() const { return folder.path("host.exe") + " /update:15-03-2004"; }
+    // The restarted program's note, waited for a while (it runs after the applier ends).
+    // A restart that must not happen is given a second and a half to show itself.
+    std::string restarted(int tenths = 100) const {
+        for (int tick = 0; tick < tenths && !FileExists(folder.path("restarted.txt")); ++tick) Sleep(100);
+        Sleep(100);
+        return FileExists(folder.path("restarted.txt")) ? ReadWholeFile(folder.path("restarted.txt")) : "";
+    }
+    TempFolder folder;
+};
+
+}  // namespace
+
+TEST(Swaplet, StartedByHandItRefusesWithItsTextAndCode1) {
+    for (const char* arguments : {"", " 12 13", " twelve"}) {
+        BoxAnswerer boxes({{"Sorry...", IDOK}});
+        const ProcessResult run = RunProcess("\"" + BuildFile("applier/Swaplet.exe") + "\"" + arguments);
+        EXPECT_EQ(run.exitCode, 1) << arguments;
+        const std::vector<std::string> texts = boxes.join();
+        ASSERT_EQ(texts.size(), 1u) << arguments;
+        EXPECT_EQ(texts[0].substr(0, 60), "This executable file is a part of system of updating of prog");
+    }
+}
+
+TEST_F(SwapletTest, WritesTheFilesAfterTheProgramEndedAndRestartsIt) {
+    folder.write("old.txt", "old content that is longer");
+    const DWORD program = endedProcess();
+    const ProcessResult run = runSwaplet(
+        stream({{folder.path("old.txt"), "new"}, {folder.path("empty.txt"), ""}, {folder.path("sub.txt"), "sub"}},
+               restart(), program));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(ReadWholeFile(folder.path("old.txt")), "new");
+    EXPECT_TRUE(FileExists(folder.path("empty.txt")));
+    EXPECT_EQ(ReadWholeFile(folder.path("empty.txt")), "");
+    EXPECT_EQ(restarted(), "15-03-2004 1");
+}
+
+TEST_F(SwapletTest, ABrokenOrHostileStreamWritesNothingAndRestartsNothing) {
+    folder.write("old.txt", "old");
+    const DWORD program = endedProcess();
+    const std::string whole = stream({{folder.path("old.txt"), "new"}}, restart(), program);
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"cut in the data", whole.substr(0, whole.size() / 3)},
+        {"cut before the process id", whole.substr(0, whole.size() - 2)},
+        {"a file outside the program's folder",
+         stream({{folder.path("old.txt"), "new"}, {folder.path("..\\evil.txt"), "evil"}}, restart(), program)},
+        {"a file in another folder", stream({{"C:\\windows\\evil.txt", "evil"}}, restart(), program)},
+    };
+    for (const Case& c : cases) {
+        const ProcessResult run = runSwaplet(c.bytes);
+        EXPECT_EQ(run.exitCode, 0) << c.what;
+        EXPECT_EQ(ReadWholeFile(folder.path("old.txt")), "old") << c.what;
+        EXPECT_EQ(restarted(15), "") << c.what;
+    }
+    EXPECT_FALSE(FileExists("C:\\windows\\evil.txt"));
+}
+
+TEST_F(SwapletTest, AFailedWriteKeepsTheOldContentAndStopsTheRest) {
+    const char* volume = std::getenv("VARNOK_SMALL_VOLUME");
+    if (!volume) GTEST_SKIP() << "no small volume on this machine";
+    const std::string small = std::string(volume) + "\\";
+    const std::string kept = small + "kept.txt", later = small + "later.txt";
+    { std::ofstream(kept) << "old"; }
+    const DWORD program = endedProcess();
+    // The program named in the restart command is not there: its start fails too.
+    const ProcessResult run = runSwaplet(stream({{kept, std::string(400000, 'x')}, {later, "later"}},
+                                                small + "VarnokScan.exe /update:15-03-2004", program));
+    EXPECT_EQ(ReadWholeFile(kept), "old");
+    EXPECT_FALSE(FileExists(later));
+    EXPECT_EQ(run.output.substr(0, 25), "Error on updating file!\r\n");
+    EXPECT_NE(run.output.find("\x8E\xE8\xA8\xA1\xAA\xA0! "), std::string::npos);
+    DeleteFileA(kept.c_str());
+}
+
+TEST_F(SwapletTest, AProgramThatStaysOpenIsAskedToCloseAndTheUserMayGiveUp) {
+    folder.write("old.txt", "old");
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string command = "\"" + BuildFile("tests/update_test_host.exe") + "\" sleep 30000";
+    ASSERT_TRUE(
+        CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    unique_kernel_handle running(process.hProcess), thread(process.hThread);
+    BoxAnswerer boxes({{"Please...", IDRETRY}, {"Please...", IDCANCEL}, {"Please...", IDNO}});
+    const ProcessResult run = runSwaplet(stream({{folder.path("old.txt"), "new"}}, restart(), process.dwProcessId));
+    TerminateProcess(running.get(), 0);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(ReadWholeFile(folder.path("old.txt")), "old");
+    EXPECT_EQ(restarted(15), "");
+    const std::vector<std::string> texts = boxes.join();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0], "Please close program Varnok scan for her correct updating.");
+    EXPECT_EQ(texts[2].substr(0, 60), "You really want to cancel updating of program Varnok scan? (");
+}

@@ -1,0 +1,277 @@
+// update.dll through its exports, bound by ordinal as the program binds them,
+// talking to a local server on 127.0.0.1; its boxes are the real ones,
+// answered as a user would.
+#include <winsock2.h>
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "tests/support/build_paths_win32.h"
+#include "tests/support/modal_driver_win32.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/update_server_win32.h"
+#include "update/update_api.h"
+
+namespace {
+
+const char kProductKey[] = "Software\\Varnok Com.\\Varnok scan";
+const char kAutoUpdateKey[] = "Software\\Varnok Com.\\AutoUpdate";
+
+const char kList[] =
+    "UpdateID:##Varnok scan 1.1\r\n"
+    "TotalSize:##150000\r\n"
+    "Last:##15-03-2004\r\n"
+    "Version:##1.1##build 7\r\n"
+    "15-03-2004##Fixed<p>more\r\n";
+
+std::string fixture(const char* name) { return ReadWholeFile(BuildFile(std::string("tests/update-fixtures/") + name)); }
+
+std::string sized(const std::string& package) {
+    char head[16];
+    std::snprintf(head, sizeof head, "%010u", static_cast<unsigned>(package.size()));
+    return head + package;
+}
+
+// A date in the user's short date format, as the library shows it.
+std::string shown(double date) {
+    ShortString text{};
+    DateToUpDate(text, date);
+    return FromShort(text);
+}
+
+void pressOk(HWND window) { PostMessageA(window, WM_COMMAND, IDOK, 0); }
+
+class UpdateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Varnok Com.");
+        setFolder(install.entry());
+    }
+    void TearDown() override { SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Varnok Com."); }
+
+    static void setFolder(const std::string& folder) {
+        HKEY key = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        RegSetValueExA(key, "PathToApp", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                       static_cast<DWORD>(folder.size() + 1));
+        RegCloseKey(key);
+    }
+    // The stored 8 bytes of a date value, as reg.exe lists them.
+    static std::string regLine(const char* key) {
+        const ProcessResult run = RunProcess(std::string("reg.exe query \"HKCU\\") + key + "\" /v LastAppliedUpdate");
+        const size_t at = run.output.find("LastAppliedUpdate");
+        return at == std::string::npos ? "" : run.output.substr(at, run.output.find('\n', at) - at);
+    }
+    static bool getUpdate(int32_t& size) {
+        void* data = reinterpret_cast<void*>(1);
+        const bool handed = GetUpdate(Short("Varnok scan"), 1, &data, &size) != 0;
+        EXPECT_EQ(data, nullptr) << "the package is released before the call returns";
+        return handed;
+    }
+
+    TempFolder install;
+};
+
+}  // namespace
+
+TEST_F(UpdateTest, DatesAreStoredAsEightBytesPerProductAndInCommon) {
+    EXPECT_EQ(GetLastUpdate(Short("Varnok scan")), 0.0);
+    EXPECT_EQ(GetLastCommonUpdate(), 0.0);
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Varnok Com.\\AutoUpdate\\Varnok scan", 0, KEY_READ, &key),
+              ERROR_SUCCESS)
+        << "reading creates the key";
+    RegCloseKey(key);
+
+    EXPECT_EQ(SecondStage(Short("Varnok scan"), Short("15-03-2004")), 1);
+    EXPECT_EQ(GetLastUpdate(Short("Varnok scan")), 38061.0);
+    EXPECT_EQ(GetLastCommonUpdate(), 38061.0);
+    EXPECT_EQ(regLine("Software\\Varnok Com.\\AutoUpdate\\Varnok scan"), regLine(kAutoUpdateKey));
+    EXPECT_NE(regLine(kAutoUpdateKey).find("REG_BINARY"), std::string::npos);
+    EXPECT_NE(regLine(kAutoUpdateKey).find("00000000A095E240"), std::string::npos) << regLine(kAutoUpdateKey);
+
+    EXPECT_EQ(SetLastUpdate(Short("Varnok scan"), 38000.75), 1);
+    EXPECT_EQ(GetLastUpdate(Short("Varnok scan")), 38000.0);
+    EXPECT_EQ(SecondStage(Short("Varnok scan"), Short("31-02-2004")), 0) << "no such day: nothing recorded";
+    EXPECT_EQ(GetLastUpdate(Short("Varnok scan")), 38000.0);
+
+    EXPECT_EQ(UpDateToDate(Short("abc15x03y2004")), 38061.0);
+    unsigned char result[260];
+    std::memset(result, 0x5A, sizeof result);
+    DateToUpDate(result, 38061.0);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(result) + 1, result[0]), shown(38061.0));
+    EXPECT_EQ(result[256], 0x5A) << "nothing written past the caller's 256 bytes";
+}
+
+TEST_F(UpdateTest, TheOfferShowsTheListAndLaterDownloadsNothing) {
+    LocalUpdateServer server([](const std::string&) { return LocalUpdateServer::Answer{{kList}, {}}; });
+    UpdateServerSetting setting(server.address());
+    ModalDriver driver("Update", [](HWND offer) {
+        EXPECT_EQ(ModalDriver::ControlText(offer, 1005), shown(0));
+        EXPECT_EQ(ModalDriver::ControlText(offer, 1006), shown(38061));
+        EXPECT_EQ(ModalDriver::ControlText(offer, 1007), "146Kbytes");
+        const std::string history = ModalDriver::ControlText(offer, 1000);
+        EXPECT_NE(history.find("Recent changes on Varnok scan 1.1"), std::string::npos) << history;
+        EXPECT_NE(history.find("Version:\t1.1\tbuild 7"), std::string::npos) << history;
+        EXPECT_NE(history.find(shown(38061) + "\tFixed"), std::string::npos) << history;
+        PostMessageA(offer, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(ShowReadMe(nullptr), 0);
+    EXPECT_TRUE(driver.found());
+    ASSERT_EQ(server.requests().size(), 1u);
+    EXPECT_EQ(server.requests()[0],
+              "GET http://127.0.0.1/cgi-bin/update_dir.pl?prog=1&date=30-12-1899&common=30-12-1899");
+}
+
+TEST_F(UpdateTest, ListAnswersThatMakeNoOffer) {
+    struct Case {
+        const char* what;
+        std::string answer;
+        const char* box;  // caption of the box shown, none: no box
+    };
+    const Case cases[] = {
+        {"the latest version", "EMPTY", "Congratulation"},
+        {"no answer at all", "", "Error"},
+        {"no size", "Last:##15-03-2004\r\n", nullptr},
+    };
+    for (const Case& c : cases) {
+        LocalUpdateServer server([&](const std::string&) { return LocalUpdateServer::Answer{{c.answer}, {}}; });
+        UpdateServerSetting setting(server.address());
+        std::string text;
+        ModalDriver driver(
+            c.box ? c.box : "no box expected",
+            [&](HWND box) {
+                text = ModalDriver::ControlText(box, 0xFFFF);
+                pressOk(box);
+            },
+            30);
+        EXPECT_EQ(ShowReadMe(nullptr), 0) << c.what;
+        EXPECT_EQ(driver.found(), c.box != nullptr) << c.what;
+        if (c.box && std::string(c.box) == "Congratulation") {
+            EXPECT_EQ(text, "You already have latest version of Varnok scan!");
+        }
+    }
+}
+
+TEST_F(UpdateTest, PackagesThatCannotBeAppliedWriteNothing) {
+    const std::string good = fixture("full.upd");
+    std::string altered = good;
+    altered[altered.size() / 2] ^= 0x01;
+    struct Case {
+        const char* what;
+        std::vector<std::string> pieces;
+        std::vector<const char*> boxes;
+    };
+    const Case cases[] = {
+        {"a length of 0", {"0000000000"}, {"Error"}},
+        {"ten blanks", {"          " + good}, {"Error...", "Error"}},
+        {"gigabytes announced", {"9000000000" + good}, {"Error...", "Error"}},
+        {"closed early", {sized(good).substr(0, 2000)}, {"Error"}},
+        {"altered on the way", {sized(altered)}, {"Error"}},
+        {"not signed", {sized(fixture("unsigned.upd"))}, {"Error"}},
+    };
+    for (const Case& c : cases) {
+        LocalUpdateServer server([&](const std::string&) { return LocalUpdateServer::Answer{c.pieces, {}}; });
+        UpdateServerSetting setting(server.address());
+        std::vector<ModalStep> steps;
+        std::vector<std::string> texts;
+        for (const char* caption : c.boxes)
+            steps.push_back({caption, [&](HWND box) {
+                                 texts.push_back(ModalDriver::ControlText(box, 0xFFFF));
+                                 pressOk(box);
+                             }});
+        ModalDriver driver(steps);
+        int32_t size = -1;
+        EXPECT_FALSE(getUpdate(size)) << c.what;
+        EXPECT_TRUE(driver.found()) << c.what << ": " << driver.stepsDone();
+        EXPECT_FALSE(FileExists(install.path("Swaplet.exe"))) << c.what;
+        EXPECT_FALSE(FileExists(install.path("docs\\news.txt"))) << c.what;
+        for (const std::string& text : texts) EXPECT_FALSE(text.empty()) << c.what;
+    }
+}
+
+TEST_F(UpdateTest, AStopDuringTheDownloadEndsItSilently) {
+    const std::string package = sized(fixture("full.upd"));
+    LocalUpdateServer server([&](const std::string&) {
+        return LocalUpdateServer::Answer{
+            {package.substr(0, 1500), package.substr(1500, 1500), package.substr(3000)}, [](size_t k) {
+                if (k != 1) return;
+                // The user presses "Stop!" while the package is on its way.
+                for (int tick = 0; tick < 100; ++tick) {
+                    if (HWND progress = FindWindowA(nullptr, "Please wait while update proccessing...")) {
+                        SendMessageA(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
+                        break;
+                    }
+                    Sleep(50);
+                }
+                Sleep(200);
+            }};
+    });
+    UpdateServerSetting setting(server.address());
+    ModalDriver driver(
+        "any box", [](HWND box) { pressOk(box); }, 30);
+    int32_t size = -1;
+    EXPECT_FALSE(getUpdate(size));
+    EXPECT_FALSE(driver.found()) << "a stop is no error";
+    EXPECT_FALSE(FileExists(install.path("Swaplet.exe")));
+}
+
+TEST_F(UpdateTest, FromOfferToRestartThroughTheApplier) {
+    const std::string package = sized(fixture("full.upd"));
+    LocalUpdateServer server([&](const std::string& request) {
+        return LocalUpdateServer::Answer{{request.find("update_dir.pl") != std::string::npos ? kList : package}, {}};
+    });
+    UpdateServerSetting setting(server.address());
+    // The program as installed: the stand-in, the library and an older applier.
+    CopyFileA(BuildFile("tests/update_test_host.exe").c_str(), install.path("host.exe").c_str(), FALSE);
+    CopyFileA(BuildFile("tests/update.dll").c_str(), install.path("update.dll").c_str(), FALSE);
+    install.write("Swaplet.exe", "the applier before this update");
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const size_t backupsBefore = [&] {
+        size_t n = 0;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((std::string(temp) + "upd*.tmp").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do ++n;
+            while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        return n;
+    }();
+
+    const ProcessResult first = RunProcess("\"" + install.path("host.exe") + "\" offer", 60000);
+    EXPECT_EQ(ReadWholeFile(install.path("first-stage.txt")), "1 1 " + std::to_string(package.size() - 10));
+    for (int tick = 0; tick < 300 && !FileExists(install.path("restarted.txt")); ++tick) Sleep(100);
+    Sleep(300);
+    EXPECT_EQ(ReadWholeFile(install.path("restarted.txt")), "15-03-2004 1");
+    EXPECT_EQ(ReadWholeFile(install.path("docs\\news.txt")),
+              ReadWholeFile(BuildFile("tests/update-fixtures/full/docs/news.txt")));
+    EXPECT_EQ(ReadWholeFile(install.path("Swaplet.exe")), ReadWholeFile(BuildFile("applier/Swaplet.exe")));
+    EXPECT_FALSE(FileExists(install.path("update.sig")));
+    EXPECT_EQ(GetLastUpdate(Short("Varnok scan")), 38061.0);
+    EXPECT_EQ(GetLastCommonUpdate(), 38061.0);
+    EXPECT_NE(regLine("Software\\Varnok Com.\\AutoUpdate\\Varnok scan").find("REG_BINARY"), std::string::npos);
+
+    size_t backupsAfter = 0;
+    bool oldApplierKept = false;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((std::string(temp) + "upd*.tmp").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            ++backupsAfter;
+            if (ReadWholeFile(std::string(temp) + found.cFileName) == "the applier before this update")
+                oldApplierKept = true;
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    EXPECT_EQ(backupsAfter, backupsBefore + 1);
+    EXPECT_TRUE(oldApplierKept) << "the applier's old file is kept in the temporary folder";
+    const std::vector<std::string> requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1], "GET http://127.0.0.1/cgi-bin/update_run.pl?prog=1&date=30-12-1899&common=30-12-1899");
+}

@@ -1,0 +1,218 @@
+#include "update/win32/get_update_win32.h"
+
+#include <windows.h>
+
+#include "common/messagebox.h"
+#include "common/text.h"
+#include "common/win32/module.h"
+#include "common/win32/unique_handle.h"
+#include "update/dates.h"
+#include "update/handover.h"
+#include "update/names.h"
+#include "update/package.h"
+#include "update/win32/last_update_win32.h"
+#include "update/win32/offer_win32.h"
+#include "update/win32/signature_win32.h"
+#include "update/win32/transport_win32.h"
+
+namespace {
+
+const char kApplier[] = "swaplet.exe";
+
+void unpackFailed() {
+    ShowMessageBox(nullptr,
+                   "I can not unpack the received data! Probably the data has been damaged or the program of reception "
+                   "updates has been damaged. Please establish the program anew from yours a distributive copy and try "
+                   "will update her again...",
+                   "Error", mb::kIconExclamation);
+}
+
+// The applier cannot replace its own running file, so the library writes it.
+// Windows names know no case: "Swaplet.exe" is the applier as much as "swaplet.exe".
+bool isApplierFile(const std::string& name) { return LowerStr(name).find(kApplier) != std::string::npos; }
+
+bool isSignature(const std::string& name) { return name == kSignatureEntryName; }
+
+// Everything that can be known before a byte is written: the maker's
+// signature, names inside the folder, paths that fit the hand-over, and every
+// file unpacking to its recorded size.
+bool checkWhole(const std::string& folder, const TUPDATEDATA& package) {
+    const auto signature = package.SignatureEntry();
+    std::vector<uint8_t> bytes;
+    if (!signature || !package.Unpack(*signature, bytes) ||
+        !VerifyUpdateSignature(package.SignedMessage(),
+                               std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
+        ShowMessageBox(nullptr,
+                       "The received update is not signed by Varnok Com. or has been changed on its way. It was not "
+                       "applied; nothing was changed on your computer.",
+                       "Error", mb::kIconHand);
+        return false;
+    }
+    for (size_t i = 0; i < package.Count(); ++i) {
+        const std::string& name = package.Entry(i).name;
+        if (isSignature(name)) continue;
+        if (!IsSafeEntryName(name) || (folder + name).size() > 255) {
+            ShowMessageBox(nullptr,
+                           "The received update names a file outside the folder of the program (" + name +
+                               "). It was not applied; nothing was changed on your computer.",
+                           "Error", mb::kIconHand);
+            return false;
+        }
+        if (!package.Unpack(i, bytes)) {
+            unpackFailed();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool writeAll(HANDLE pipe, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        const DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+        if (!WriteFile(pipe, bytes.data() + done, piece, &written, nullptr) || written == 0) return false;
+        done += written;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string MakeBackup(const std::string& path) {
+    char folder[MAX_PATH] = {};
+    char backup[MAX_PATH] = {};
+    if (!GetTempPathA(MAX_PATH, folder) || !GetTempFileNameA(folder, "upd", 0, backup)) return {};
+    if (!CopyFileA(path.c_str(), backup, FALSE)) return {};
+    return backup;
+}
+
+int WriteWithBackup(const std::string& path, const std::vector<uint8_t>& data) {
+    const std::string backup = MakeBackup(path);
+    if (backup.empty() &&
+        ShowMessageBox(nullptr,
+                       "There was an error at creation of a backup copy. Are you sure to continue updating without an "
+                       "opportunity of a restore?",
+                       "Question", mb::kOkCancel | mb::kIconQuestion) == mb::kIdCancel)
+        return -1;
+    unique_file file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return -1;
+    DWORD written = 0;
+    const bool whole = WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+                       written == data.size();
+    file.reset();
+    if (whole) return 0;
+    if (!backup.empty()) CopyFileA(backup.c_str(), path.c_str(), FALSE);
+    return -1;
+}
+
+bool HandOver(const std::string& installation, const TUPDATEDATA& package, const std::string& restart) {
+    std::string folder = installation;
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    std::vector<uint8_t> bytes;
+    std::string applier;
+    for (size_t i = 0; i < package.Count(); ++i) {
+        const std::string& name = package.Entry(i).name;
+        if (!isApplierFile(name) || isSignature(name)) continue;
+        if (!package.Unpack(i, bytes)) {
+            unpackFailed();
+            return false;
+        }
+        if (WriteWithBackup(folder + name, bytes) == -1) {
+            ShowMessageBox(nullptr, "Error on special update!", "Error", mb::kIconExclamation);
+            return false;
+        }
+        if (LowerStr(name) == kApplier) applier = folder + name;
+    }
+
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 1024)) return false;
+    unique_kernel_handle reader(readEnd), writer(writeEnd);
+    // Only the read end goes to the applier: it must see the stream end when we are done.
+    SetHandleInformation(writer.get(), HANDLE_FLAG_INHERIT, 0);
+
+    // Started from the installation folder by its full name, never found
+    // through the search path, where another swaplet.exe could stand first.
+    if (applier.empty()) applier = folder + kApplier;
+    std::string command = "\"" + applier + "\" " + std::to_string(reinterpret_cast<uintptr_t>(reader.get()));
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
+                        &process)) {
+        ShowMessageBox(nullptr,
+                       "There was a error at attempt of start of the module of updating of files of programs Varnok "
+                       "Com.\rPlease reinstall the program updated by you and repeat updating...",
+                       "Error...", mb::kIconHand);
+        return false;
+    }
+    unique_kernel_handle started(process.hProcess), thread(process.hThread);
+    reader.reset();
+
+    for (size_t i = 0; i < package.Count(); ++i) {
+        const std::string& name = package.Entry(i).name;
+        if (isApplierFile(name) || isSignature(name)) continue;
+        if (!package.Unpack(i, bytes)) {
+            unpackFailed();
+            return false;
+        }
+        std::string record;
+        AppendShortString(record, folder + name);
+        AppendNumber(record, static_cast<uint32_t>(bytes.size()));
+        record.append(bytes.begin(), bytes.end());
+        // An applier that stopped reading gets nothing more, and nothing is restarted.
+        if (!writeAll(writer.get(), record)) return false;
+    }
+    std::string tail(1, '\0');
+    if (!AppendShortString(tail, restart)) return false;
+    AppendNumber(tail, GetCurrentProcessId());
+    return writeAll(writer.get(), tail);
+}
+
+bool DownloadUpdate(const std::string& product, int32_t number, void** data, int32_t* size) {
+    if (size) *size = 0;
+    // The package is released before the return, whichever way it goes.
+    struct Released {
+        void** data;
+        ~Released() {
+            if (data) *data = nullptr;
+        }
+    } released{data};
+    // Without a recorded folder every path would start at the root of the drive.
+    const std::string folder = InstallationFolder(product);
+    if (folder.size() < 2) {
+        ShowMessageBox(nullptr,
+                       "The folder of " + product +
+                           " is not recorded on this computer, so it cannot be updated. Please install the program "
+                           "anew.",
+                       "Error", mb::kIconExclamation);
+        return false;
+    }
+    const std::string request = UpdatePackageRequest(UpdateServer().host, number, WireDate(ReadLastUpdate(product)),
+                                                     WireDate(ReadLastCommonUpdate()));
+    std::vector<uint8_t> package;
+    int64_t announced = 0;
+    const bool fetched = FetchPackageWithProgress(request, package, announced);
+    if (StoppedByUser) return false;
+    if (data) *data = package.empty() ? nullptr : package.data();
+    if (size) *size = static_cast<int32_t>(announced);
+    if (!fetched || announced < 1) {
+        ShowMessageBox(nullptr, CannotReceiveText(), "Error", mb::kIconExclamation | mb::kSetForeground);
+        return false;
+    }
+    // A server that closed before the whole package arrived sent no package.
+    if (static_cast<int64_t>(package.size()) != announced) {
+        unpackFailed();
+        return false;
+    }
+    auto update = TUPDATEDATA::Create(std::move(package));
+    if (!update || !update->Index() || UpDateToDate(update->Date()) == 0) {
+        unpackFailed();
+        return false;
+    }
+    if (!checkWhole(folder, *update)) return false;
+    const std::string restart = ModuleFileName() + " /update:" + update->Date();
+    return HandOver(folder, *update, restart);
+}

@@ -1,0 +1,8 @@
+// Whether a package comes from the maker: its signature entry checked with
+// the public key built into the library, by the system's own cryptography.
+#pragma once
+
+#include <string_view>
+
+// signature: the RSA signature as the maker's builder writes it (big-endian).
+bool VerifyUpdateSignature(std::string_view message, std::string_view signature);

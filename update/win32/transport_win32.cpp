@@ -1,0 +1,343 @@
+#include "update/win32/transport_win32.h"
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <cstdlib>
+
+#include "common/messagebox.h"
+#include "common/text.h"
+#include "common/ui/help.h"
+#include "common/win32/unique_handle.h"
+#include "resources/update/resource.h"
+#include "update/package.h"
+#include "update/win32/module_win32.h"
+
+bool StoppedByUser = false;
+
+namespace {
+
+// Written by the progress window's thread, read by the transfer's callbacks.
+std::atomic<bool> continueTransfer{false};
+
+constexpr int kPiece = 1024;
+constexpr uint32_t kErrorStyle = mb::kIconHand | mb::kSetForeground | mb::kTopMost;
+
+void report(const std::string& text) { ShowMessageBox(nullptr, text, "Error", kErrorStyle); }
+
+// Receives into buffer until capacity, the server's close, a failure or a stop.
+int64_t receiveInto(TSIMPLESOCKET& socket, uint8_t* buffer, size_t capacity, int64_t total,
+                    const TransferCallback& callback, bool& failed) {
+    size_t have = 0;
+    failed = false;
+    while (have < capacity) {
+        const int wanted = static_cast<int>(std::min<size_t>(kPiece, capacity - have));
+        const int got = socket.Receive(buffer + have, wanted);
+        if (got < 0) {
+            failed = true;
+            break;
+        }
+        if (got == 0) break;
+        have += static_cast<size_t>(got);
+        if (callback && !callback(static_cast<int64_t>(have), total)) {
+            StoppedByUser = true;
+            break;
+        }
+    }
+    return static_cast<int64_t>(have);
+}
+
+// Connects and sends the request; none (the failure already told) when it cannot.
+std::unique_ptr<TSIMPLESOCKET> ask(const std::string& request) {
+    auto socket = TSIMPLESOCKET::Create();
+    if (!socket) return nullptr;
+    const UpdateServerAddress server = UpdateServer();
+    if (!socket->Connect(server.host, server.port)) return nullptr;
+    if (!socket->SendText(request)) {
+        socket->Close();
+        return nullptr;
+    }
+    return socket;
+}
+
+// A signed decimal, leading blanks allowed, nothing after the digits.
+bool packageSize(const char* text, size_t length, int64_t& size) {
+    size_t at = 0;
+    while (at < length && text[at] == ' ') ++at;
+    bool negative = false;
+    if (at < length && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
+    if (at == length) return false;
+    int64_t value = 0;
+    for (; at < length; ++at) {
+        if (text[at] < '0' || text[at] > '9') return false;
+        value = value * 10 + (text[at] - '0');
+    }
+    size = negative ? -value : value;
+    return true;
+}
+
+// The progress window in a thread of its own: the transfer blocks the
+// caller's thread in the socket calls, and "Stop!" must still be pressed.
+class ProgressWindow {
+public:
+    ProgressWindow(int dialogId, std::string hostName) : dialogId_(dialogId), hostName_(std::move(hostName)) {
+        continueTransfer = true;
+        ready_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        start_ = localNow();
+        thread_.reset(CreateThread(nullptr, 0, run, this, 0, nullptr));
+        if (thread_) WaitForSingleObject(ready_.get(), 10000);
+    }
+    ~ProgressWindow() {
+        if (HWND window = window_) PostMessageA(window, WM_APP, 0, 0);
+        if (thread_) WaitForSingleObject(thread_.get(), 10000);
+        continueTransfer = false;
+    }
+    ProgressWindow(const ProgressWindow&) = delete;
+    ProgressWindow& operator=(const ProgressWindow&) = delete;
+
+    bool listProgress(int64_t received) {
+        if (HWND window = window_) SendMessageA(window, WM_COMMAND, IDC_PROGRESS_NUMBER, static_cast<LPARAM>(received));
+        return continueTransfer;
+    }
+
+    bool packageProgress(int64_t received, int64_t total) {
+        HWND window = window_;
+        if (!window) return continueTransfer;
+        const int64_t position = total > 0 ? 1000 * received / total : 0;
+        SendMessageA(window, WM_COMMAND, IDC_PROGRESS_NUMBER, static_cast<LPARAM>(position));
+        const double elapsed = static_cast<double>(localNow() - start_) / 10000000.0;
+        // Nothing measurable has passed yet: no speed to tell.
+        const int64_t speed = elapsed > 0 ? static_cast<int64_t>(static_cast<double>(received) / elapsed) : 0;
+        const std::string text = "Is downloaded " + SizeText(received) + "b from " + SizeText(total) +
+                                 "b with average speed " + SizeText(speed) + "bps.";
+        SendMessageA(window, WM_COMMAND, IDC_PROGRESS_TEXT, reinterpret_cast<LPARAM>(text.c_str()));
+        return continueTransfer;
+    }
+
+private:
+    static int64_t localNow() {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        FILETIME time;
+        SystemTimeToFileTime(&now, &time);
+        return (static_cast<int64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    }
+
+    static DWORD WINAPI run(void* self) {
+        auto* window = static_cast<ProgressWindow*>(self);
+        window->window_ = CreateDialogParamA(UpdateModule(), MAKEINTRESOURCEA(window->dialogId_), nullptr, procedure,
+                                             reinterpret_cast<LPARAM>(window));
+        SetEvent(window->ready_.get());
+        MSG message;
+        while (HWND dialog = window->window_) {
+            if (GetMessageA(&message, nullptr, 0, 0) <= 0) break;
+            if (!IsDialogMessageA(dialog, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+        }
+        return 0;
+    }
+
+    static INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrA(dialog, DWLP_USER));
+        switch (message) {
+        case WM_INITDIALOG:
+            SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+            self = reinterpret_cast<ProgressWindow*>(lParam);
+            SetWindowContextHelpId(dialog, IDH_UPDATE_PROGRESS);
+            if (self->dialogId_ == IDD_LIST_PROGRESS) {
+                SetDlgItemTextA(dialog, IDC_PROGRESS_HOST, self->hostName_.c_str());
+                SetDlgItemTextA(dialog, IDC_PROGRESS_BYTES, "0 byte(s)");
+            } else {
+                SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, 1000);
+                SetDlgItemTextA(dialog, IDC_PROGRESS_SPEED, "n/d");
+            }
+            return TRUE;
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+            case IDC_PROGRESS_NUMBER:
+                if (self->dialogId_ == IDD_LIST_PROGRESS)
+                    SetDlgItemTextA(dialog, IDC_PROGRESS_BYTES, (SizeText(lParam) + " byte(s)").c_str());
+                else
+                    SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(lParam), 0);
+                return TRUE;
+            case IDC_PROGRESS_TEXT:
+                SetDlgItemTextA(dialog, IDC_PROGRESS_SPEED, reinterpret_cast<const char*>(lParam));
+                return TRUE;
+            case IDCANCEL:  // "Stop!"
+                continueTransfer = false;
+                close(dialog, self);
+                return TRUE;
+            case IDC_UPDATE_HELP:
+                ShowContextHelp(dialog, IDH_UPDATE_PROGRESS);
+                return TRUE;
+            }
+            break;
+        case WM_HELP:
+            ShowContextHelp(dialog, reinterpret_cast<HELPINFO*>(lParam)->dwContextId);
+            return TRUE;
+        case WM_CLOSE:
+            continueTransfer = false;
+            close(dialog, self);
+            return TRUE;
+        case WM_APP:  // the transfer is over
+            close(dialog, self);
+            return TRUE;
+        }
+        return FALSE;
+    }
+
+    static void close(HWND dialog, ProgressWindow* self) {
+        DestroyWindow(dialog);
+        if (self) self->window_ = nullptr;
+        PostQuitMessage(0);
+    }
+
+    int dialogId_;
+    std::string hostName_;
+    std::atomic<HWND> window_{nullptr};  // set and cleared by the window's thread
+    int64_t start_ = 0;
+    unique_kernel_handle ready_;
+    unique_kernel_handle thread_;
+};
+
+}  // namespace
+
+std::unique_ptr<TSIMPLESOCKET> TSIMPLESOCKET::Create() {
+    WSADATA data;
+    if (const int error = WSAStartup(MAKEWORD(1, 1), &data)) {
+        report(SocketStartupErrorText(error));
+        return nullptr;
+    }
+    return std::unique_ptr<TSIMPLESOCKET>(new TSIMPLESOCKET);
+}
+
+TSIMPLESOCKET::~TSIMPLESOCKET() {
+    if (socket_ != INVALID_SOCKET) closesocket(socket_);
+    WSACleanup();
+}
+
+bool TSIMPLESOCKET::Connect(const std::string& host, uint16_t port) {
+    host_ = gethostbyname(host.c_str());
+    if (!host_ || !host_->h_addr_list || !host_->h_addr_list[0]) {
+        ReportSocketError(WSAGetLastError());
+        return false;
+    }
+    socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (socket_ == INVALID_SOCKET) {
+        ReportSocketError(WSAGetLastError());
+        return false;
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    memcpy(&address.sin_addr, host_->h_addr_list[0], sizeof address.sin_addr);
+    if (connect(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ReportSocketError(WSAGetLastError());
+        return false;
+    }
+    return true;
+}
+
+bool TSIMPLESOCKET::SendText(const std::string& text) {
+    const std::string line = text + "\n";
+    return Send(line.data(), static_cast<int>(line.size())) == static_cast<int>(line.size());
+}
+
+int TSIMPLESOCKET::Send(const void* buffer, int length) {
+    const int sent = send(socket_, static_cast<const char*>(buffer), length, 0);
+    if (sent == SOCKET_ERROR) {
+        ReportSocketError(WSAGetLastError());
+        return -1;
+    }
+    return sent;
+}
+
+int TSIMPLESOCKET::Receive(void* buffer, int length) {
+    const int got = recv(socket_, static_cast<char*>(buffer), length, 0);
+    if (got == SOCKET_ERROR) {
+        ReportSocketError(WSAGetLastError());
+        return -1;
+    }
+    return got;
+}
+
+bool TSIMPLESOCKET::Close() {
+    const SOCKET s = socket_;
+    socket_ = INVALID_SOCKET;
+    if (closesocket(s) != 0) {
+        ReportSocketError(WSAGetLastError());
+        return false;
+    }
+    return true;
+}
+
+void ReportSocketError(int code) { report(SocketErrorText(code)); }
+
+UpdateServerAddress UpdateServer() {
+    const char* setting = std::getenv("VARNOK_UPDATE_SERVER");
+    return UpdateServerFrom(setting ? setting : "");
+}
+
+int FetchText(const std::string& request, std::string& buffer, size_t capacity, const TransferCallback& callback) {
+    StoppedByUser = false;
+    buffer.assign(capacity, '\0');
+    auto socket = ask(request);
+    if (!socket) return -1;
+    bool failed = false;
+    const int64_t total = receiveInto(*socket, reinterpret_cast<uint8_t*>(buffer.data()), capacity,
+                                      static_cast<int64_t>(capacity), callback, failed);
+    socket->Close();
+    if (failed) return -1;
+    buffer.resize(static_cast<size_t>(total));
+    return static_cast<int>(total);
+}
+
+bool FetchPackage(const std::string& request, std::vector<uint8_t>& data, int64_t& announced,
+                  const TransferCallback& callback) {
+    StoppedByUser = false;
+    data.clear();
+    announced = 0;
+    auto socket = ask(request);
+    if (!socket) return false;
+    char head[10];
+    const int got = socket->Receive(head, sizeof head);
+    if (got < 0) {
+        socket->Close();
+        return false;
+    }
+    // A size of gigabytes is no package of ours: refused before any memory is taken for it.
+    if (got != sizeof head || !packageSize(head, sizeof head, announced) || announced < 0 ||
+        announced > kMaxPackageBytes) {
+        ShowMessageBox(nullptr,
+                       "Received incorrect answer from the server. Probably the server is busy (for example processing "
+                       "a updating of contents). Please repeat attempt later...",
+                       "Error...", mb::kIconInformation);
+        socket->Close();
+        announced = 0;
+        return false;
+    }
+    if (announced == 0) {
+        socket->Close();
+        return true;
+    }
+    data.resize(static_cast<size_t>(announced));
+    bool failed = false;
+    const int64_t total = receiveInto(*socket, data.data(), data.size(), announced, callback, failed);
+    socket->Close();
+    data.resize(static_cast<size_t>(total));
+    return !failed;
+}
+
+int FetchTextWithProgress(const std::string& request, std::string& buffer, size_t capacity) {
+    ProgressWindow window(IDD_LIST_PROGRESS, UpdateServer().host);
+    return FetchText(request, buffer, capacity,
+                     [&](int64_t received, int64_t) { return window.listProgress(received); });
+}
+
+bool FetchPackageWithProgress(const std::string& request, std::vector<uint8_t>& data, int64_t& announced) {
+    ProgressWindow window(IDD_PACKAGE_PROGRESS, UpdateServer().host);
+    return FetchPackage(request, data, announced,
+                        [&](int64_t received, int64_t total) { return window.packageProgress(received, total); });
+}
