@@ -1,5 +1,6 @@
 #include "app/shell/about_win32.h"
 
+#include "app/shell/update_command_win32.h"
 #include "app/shell/version_info.h"
 #include "common/product.h"
 #include "common/ui/dialog.h"
@@ -35,6 +36,7 @@ private:
     bool OnInit() override {
         SetItemText(handle(), IDC_ABOUT_VERSION, VersionText());
         SetItemText(handle(), IDC_ABOUT_RELEASED, "Released " + ReleaseDateText());
+        SetItemText(handle(), IDC_ABOUT_UPDATES, UpdatesEstablishedText());
         SetWindowContextHelpId(handle(), IDH_ABOUT);
         addLink("Web:", 23, product::kMakerWebAddress, product::kMakerWebAddress);
         addLink("E-mail:", 42, product::kSupportMail, std::string("mailto:") + product::kSupportMail);

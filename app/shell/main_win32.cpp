@@ -4,6 +4,7 @@
 
 #include "app/shell/about_win32.h"
 #include "app/shell/main_window_win32.h"
+#include "app/shell/update_command_win32.h"
 #include "app/shell/shortcuts_win32.h"
 #include "app/shell/tips_win32.h"
 #include "resources/VarnokScan/resource.h"
@@ -30,6 +31,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         ShowWindow(window, show);
         UpdateWindow(window);
         if (ShowTipsAtStart()) PostMessageA(window, WM_COMMAND, IDM_TIPS, 0);
+    }
+    // Restarted by the applier: record the update, then show what it brought.
+    if (__argc > 1 && SecondStageAtStart(__argv[1])) {
+        PostMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
+        ShowWindow(window, SW_SHOWDEFAULT);
     }
     return RunMessageLoop();
 }

@@ -18,6 +18,7 @@
 #include "app/shell/settings_win32.h"
 #include "app/shell/shortcuts_win32.h"
 #include "app/shell/tips_win32.h"
+#include "app/shell/update_command_win32.h"
 #include "common/ui/dialog_helpers.h"
 #include "common/ui/help.h"
 #include "common/messagebox.h"
@@ -114,6 +115,10 @@ LRESULT onCommand(HWND window, int id) {
     case IDM_ABOUT:
         AboutBox(window);
         return 0;
+    case IDM_UPDATE:
+        // The applier waits for this process to end before it replaces its files.
+        if (UpdateCommand(window)) ExitProgram(false);
+        return 0;
     case IDM_HELP_INDEX:
         winHelp(HELP_CONTENTS, 0);
         return 0;
@@ -124,8 +129,7 @@ LRESULT onCommand(HWND window, int id) {
         winHelp(HELP_HELPONHELP, 0);
         return 0;
     }
-    // Update (158) arrives with the update library; Context (1998) and Previous help (161) have no action of
-    // their own here.
+    // Context (1998) and Previous help (161) have no action of their own here.
     return 0;
 }
 

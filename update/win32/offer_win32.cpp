@@ -49,7 +49,9 @@ private:
         }
         SetItemText(handle(), IDC_OFFER_INSTALLED, DateToUpDate(ReadLastUpdate(product)));
         SetWindowContextHelpId(handle(), IDH_OFFER);
-        return true;
+        // The list is read, not selected: the focus starts on the offer's answer.
+        SetFocus(item(IDOK));
+        return false;
     }
 
     void OnCancel() override { End(IDCANCEL); }

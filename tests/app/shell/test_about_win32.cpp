@@ -69,7 +69,9 @@ TEST(AboutBox, ShowsTheVersionAndTwoLinksBelowThePicture) {
     ModalDriver driver("About Varnok Scan", [&](HWND dialog) {
         EXPECT_EQ(GetItemText(dialog, IDC_ABOUT_VERSION), "Version 1.00 Build 1");
         EXPECT_EQ(GetItemText(dialog, IDC_ABOUT_RELEASED), "Released " + ReleaseDateText());
-        EXPECT_EQ(GetItemText(dialog, IDC_ABOUT_UPDATES), "");
+        const std::string updates = GetItemText(dialog, IDC_ABOUT_UPDATES);
+        EXPECT_EQ(updates.substr(0, 27), "Updates are established to ");
+        EXPECT_EQ(updates.back(), '.');
         EXPECT_EQ(GetWindowContextHelpId(dialog), static_cast<DWORD>(IDH_ABOUT));
         const ItemRect frame = GetItemRect(dialog, IDC_ABOUT_PICTURE);
         const std::vector<Child> children = addedChildren(dialog);
