@@ -127,6 +127,10 @@ bool TREGISTRY::DeleteKey(const std::string& path) {
     return RegDeleteKeyA(base, StripLeadingBackslash(path)) == ERROR_SUCCESS;
 }
 
+bool TREGISTRY::DeleteValue(const std::string& name) {
+    return key_ && RegDeleteValueA(key_.get(), StripLeadingBackslash(name)) == ERROR_SUCCESS;
+}
+
 // --- TMYREGISTRY -------------------------------------------------------------
 
 std::unique_ptr<TMYREGISTRY> TMYREGISTRY::Create(HKEY root, const std::string& path) {

@@ -55,6 +55,8 @@ public:
     void WriteBinaryData(const std::string& name, const void* buffer, DWORD size);
     // Deletes a subkey of the open key; false when the system refuses.
     bool DeleteKey(const std::string& path);
+    // Deletes a value of the open key; false when it is not there or the system refuses.
+    bool DeleteValue(const std::string& name);
 
     HKEY RootKey;
 

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #endif
 
-ProcessResult RunProcess(const std::string& commandLine, unsigned timeoutMs) {
+ProcessResult RunProcess(const std::string& commandLine, unsigned timeoutMs, const std::string& folder) {
     ProcessResult result;
     TempFolder out;
     const std::string outputFile = out.path("output.txt");
@@ -30,7 +30,8 @@ ProcessResult RunProcess(const std::string& commandLine, unsigned timeoutMs) {
         si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
         PROCESS_INFORMATION pi{};
         std::string command = commandLine;
-        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                            folder.empty() ? nullptr : folder.c_str(), &si, &pi))
             return result;
         unique_kernel_handle process(pi.hProcess), thread(pi.hThread);
         result.started = true;
@@ -45,7 +46,8 @@ ProcessResult RunProcess(const std::string& commandLine, unsigned timeoutMs) {
 #else
     // ctest's own time-out bounds the native run; the time-out here is Wine's concern.
     (void)timeoutMs;
-    const int status = std::system((commandLine + " >\"" + outputFile + "\" 2>&1").c_str());
+    const std::string in = folder.empty() ? "" : "cd \"" + folder + "\" && ";
+    const int status = std::system((in + commandLine + " >\"" + outputFile + "\" 2>&1").c_str());
     result.started = status != -1;
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
 #endif

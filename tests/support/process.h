@@ -11,5 +11,6 @@ struct ProcessResult {
     std::string output;
 };
 
-// commandLine as the system's command line takes it (the program quoted by the caller).
-ProcessResult RunProcess(const std::string& commandLine, unsigned timeoutMs = 60000);
+// commandLine as the system's command line takes it (the program quoted by the
+// caller); folder: its current folder (empty: the caller's).
+ProcessResult RunProcess(const std::string& commandLine, unsigned timeoutMs = 60000, const std::string& folder = "");

@@ -1,0 +1,210 @@
+// The uninstaller: removes the product's settings, its entry among the
+// installed programs, its Start menu group and its files, then leaves a batch
+// file to remove itself and its folder once it has ended.
+#include <windows.h>
+#include <ddeml.h>
+
+#include <string>
+#include <vector>
+
+#include "common/messagebox.h"
+#include "common/product.h"
+#include "common/text.h"
+#include "common/win32/module.h"
+#include "common/win32/registry.h"
+#include "common/win32/unique_handle.h"
+#include "uninstall/self_deleter.h"
+
+namespace {
+
+const char kByeCaption[] = "Bye...";
+const char* const kValues[] = {"bEnableAdvanced", "lAdvancedBufferSize", "lStandartBufferSize", "bNotDeleteLastCopy",
+                               "bCreateUndo",     "bEnhancedUndo",       "slIncludedFiles",     "slExcludedFiles",
+                               "slFoldersToScan", "PathToApp",           "ShortCuts",           "bShowTips"};
+const char* const kFiles[] = {"\\VarnokScan.exe",      "\\VarnokScan.htm",      "\\VarnokScan.css",
+                              "\\VarnokScan.txt",      "\\VarnokScan.hlp",      "\\VarnokScan.gid",
+                              "\\slIncludedFiles.dat", "\\slExcludedFiles.dat", "\\slFoldersToScan.dat",
+                              "\\Swaplet.exe",         "\\update.dll",          "\\tips.dat"};
+// The group's four items ("Varnok Scan (Trellane)", "Varnok Scan
+// Documentation", "Varnok Scan license agreement", "Uninstall Varnok Scan") go
+// with the group. DeleteItem acts on the group last shown or created in the
+// conversation; sent first, with no such group, it brings Wine's shell down
+// and the group stays.
+const char* const kProgramManagerCommands[] = {"[DeleteGroup(\"Varnok Scan\")]"};
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+HDDEDATA CALLBACK ignoreDde(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
+
+// A conversation with the shell's Program Manager service, which keeps the
+// Start menu's groups.
+class TPROGMAN {
+public:
+    static std::unique_ptr<TPROGMAN> Create() {
+        std::unique_ptr<TPROGMAN> progman(new TPROGMAN);
+        if (DdeInitializeA(&progman->instance_, ignoreDde, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
+            progman->instance_ = 0;
+            ShowMessageBox(nullptr, "DDEInitialize fail...", "Error!", mb::kOk);
+            return nullptr;
+        }
+        progman->service_ = DdeCreateStringHandleA(progman->instance_, "PROGMAN", CP_WINANSI);
+        progman->topic_ = DdeCreateStringHandleA(progman->instance_, "PROGMAN", CP_WINANSI);
+        if (!progman->service_ || !progman->topic_) {
+            ShowMessageBox(nullptr, "DDECreateStringHandle fail...", "Error!", mb::kOk);
+            return nullptr;
+        }
+        progman->conversation_ = DdeConnect(progman->instance_, progman->service_, progman->topic_, nullptr);
+        if (!progman->conversation_) {
+            ShowMessageBox(nullptr, "DDEConnect fail...", "Error!", mb::kOk);
+            return nullptr;
+        }
+        return progman;
+    }
+    ~TPROGMAN() {
+        if (conversation_) DdeDisconnect(conversation_);
+        if (service_) DdeFreeStringHandle(instance_, service_);
+        if (topic_) DdeFreeStringHandle(instance_, topic_);
+        if (instance_) DdeUninitialize(instance_);
+    }
+    TPROGMAN(const TPROGMAN&) = delete;
+    TPROGMAN& operator=(const TPROGMAN&) = delete;
+
+    void Execute(const std::string& command) {
+        std::string text = command;
+        DdeClientTransaction(reinterpret_cast<BYTE*>(text.data()), static_cast<DWORD>(text.size() + 1), conversation_,
+                             nullptr, CF_TEXT, XTYP_EXECUTE, 1000, nullptr);
+    }
+
+private:
+    TPROGMAN() = default;
+    DWORD instance_ = 0;
+    HSZ service_ = nullptr;
+    HSZ topic_ = nullptr;
+    HCONV conversation_ = nullptr;
+};
+
+// The recorded installation folder, without a trailing backslash; empty when
+// there is none.
+std::string installationFolder() {
+    try {
+        TREGISTRY registry;
+        if (!registry.OpenKey(product::kRegistryKey, false)) return {};
+        std::string folder = registry.ReadString("PathToApp");
+        while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+        return folder;
+    } catch (const RegistryError&) {
+        return {};
+    }
+}
+
+void removeSettings() {
+    try {
+        TREGISTRY product;
+        if (product.OpenKey(product::kRegistryKey, false))
+            for (const char* name : kValues) product.DeleteValue(name);
+        product.CloseKey();
+        TREGISTRY maker;
+        if (maker.OpenKey("Software\\Varnok Com.", false)) maker.DeleteKey("Varnok Scan");
+        TREGISTRY entry(HKEY_LOCAL_MACHINE);
+        if (entry.OpenKey(std::string(kUninstallKey) + "\\Varnok scan", false)) {
+            entry.DeleteValue("UninstallString");
+            entry.DeleteValue("DisplayName");
+        }
+        entry.CloseKey();
+        TREGISTRY entries(HKEY_LOCAL_MACHINE);
+        if (entries.OpenKey(kUninstallKey, false)) entries.DeleteKey("Varnok Scan");
+    } catch (const RegistryError&) {
+        // What cannot be removed stays; the files still go.
+    }
+}
+
+void removeGroup() {
+    auto progman = TPROGMAN::Create();
+    if (!progman) {
+        ShowMessageBox(nullptr, "Can not delete the Varnok scan group.", "Attention!", mb::kIconHand);
+        return;
+    }
+    for (const char* command : kProgramManagerCommands) progman->Execute(command);
+}
+
+void RemoveFile(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    unique_find search(FindFirstFileA(path.c_str(), &found));
+    if (search) DeleteFileForced(path);
+}
+
+// cmd.exe reads a batch file in the OEM code page: a path it cannot spell
+// there is written in its short form.
+std::string spelledForBatch(const std::string& path) {
+    std::string oem(path.size(), '\0'), back(path.size(), '\0');
+    CharToOemBuffA(path.c_str(), oem.data(), static_cast<DWORD>(path.size()));
+    OemToCharBuffA(oem.c_str(), back.data(), static_cast<DWORD>(oem.size()));
+    if (back == path) return path;
+    char shortPath[MAX_PATH] = {};
+    const DWORD n = GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(shortPath, n) : path;
+}
+
+bool WriteSelfDeleter() {
+    char buffer[MAX_PATH] = {};
+    const DWORD n = GetTempPathA(MAX_PATH, buffer);
+    if (n == 0 || n >= MAX_PATH) return false;
+    std::string temporary = spelledForBatch(std::string(buffer, n));
+    if (temporary.back() != '\\') temporary += '\\';
+    const std::string batch = temporary + kSelfDeleterName;
+    const std::string ansi = SelfDeleterText(spelledForBatch(ModuleFileName()), temporary);
+    std::string text(ansi.size(), '\0');
+    CharToOemBuffA(ansi.c_str(), text.data(), static_cast<DWORD>(ansi.size()));
+    {
+        unique_file file(
+            CreateFileA(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (!file || !WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+            written != text.size() || !file.reset())
+            return false;
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    // Quoted: the temporary folder may hold blanks.
+    std::string command = "\"" + batch + "\"";
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED | IDLE_PRIORITY_CLASS,
+                        nullptr, temporary.c_str(), &startup, &process))
+        return false;
+    unique_kernel_handle started(process.hProcess), thread(process.hThread);
+    // The uninstaller must be gone before the batch gets to run.
+    SetThreadPriority(thread.get(), THREAD_PRIORITY_IDLE);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
+    started.reset();
+    ResumeThread(thread.get());
+    return true;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Without a recorded folder every file name would start at the root of
+    // the current drive: nothing is touched then.
+    const std::string folder = installationFolder();
+    if (folder.size() < 3) {
+        ShowMessageBox(nullptr, "Varnok Scan (Trellane) not found on your computer!", "Error...", mb::kIconHand);
+        return 1;
+    }
+    if (ShowMessageBox(nullptr, "You want to uninstall the program Varnok Scan (Trellane)?", "Question...",
+                       mb::kYesNo | mb::kIconHand) != mb::kIdYes)
+        return 0;
+    removeSettings();
+    removeGroup();
+    for (const char* file : kFiles) RemoveFile(folder + file);
+    if (WriteSelfDeleter())
+        ShowMessageBox(nullptr, "Varnok Scan (Trellane) sucessfully removed from yours PC!", kByeCaption,
+                       mb::kIconHand);
+    else
+        ShowMessageBox(nullptr,
+                       "Varnok Scan (Trellane) sucessfully removed from yours PC! But some files and folder are keeped "
+                       "on hard disk...",
+                       kByeCaption, mb::kIconHand);
+    return 0;
+}
