@@ -120,6 +120,11 @@ TEST_F(InstallTest, ASilentInstallLeavesTheProgramItsSettingsItsEntryAndItsGroup
     EXPECT_EQ(stringValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Varnok Scan (Trellane)");
     EXPECT_EQ(stringValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"), "\"" + folder + "\\Uninstall.exe\"");
     for (const char* item : kGroupItems) EXPECT_TRUE(FileExists(group() + item)) << item;
+    // As the system's own tool lists them.
+    const std::string listed = RunProcess(std::string("reg.exe query \"HKCU\\") + kProductKey + "\"").output;
+    for (const char* line : {"PathToApp    REG_SZ    ", "slFoldersToScan    REG_MULTI_SZ",
+                             "bShowTips    REG_DWORD    0x1", "lStandartBufferSize    REG_DWORD    0x7"})
+        EXPECT_NE(listed.find(line), std::string::npos) << line << "\n" << listed;
 
     // The program starts from where it was installed.
     STARTUPINFOA startup{};
