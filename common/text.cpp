@@ -181,6 +181,15 @@ platform::TimeStamp FileTimeToTimeStamp(int64_t fileTime) {
     return t;
 }
 
+std::string BatchQuoted(const std::string& path) {
+    std::string out = "\"";
+    for (char c : path) {
+        out += c;
+        if (c == '%') out += '%';
+    }
+    return out + "\"";
+}
+
 bool DeleteFileForced(const std::string& path, WindowHandle owner) {
     if (platform::removeFile(path)) return true;
     uint32_t error = platform::lastError();

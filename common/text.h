@@ -48,6 +48,10 @@ platform::TimeStamp FileTimeToTimeStamp(int64_t fileTime);
 // 29 December 1899, 06:00). Dates before 1601 give 1 January 1601.
 platform::TimeStamp OleDateToTimeStamp(double date);
 
+// A path as a quoted argument of a batch file: "%" doubled so the batch
+// reads it back as itself; quotes keep "&", "^", "(" and ")" literal.
+std::string BatchQuoted(const std::string& path);
+
 // Deletes a file, clearing read-only, hidden and system once if access is
 // denied. On failure tells the user (in a box owned by owner) and returns false.
 bool DeleteFileForced(const std::string& path, WindowHandle owner = nullptr);

@@ -8,6 +8,8 @@ Usage: public_key_blob.py PUBLIC_KEY_FILE OUTPUT
 import struct
 import sys
 
+from generated_file import write_if_changed
+
 
 def read_key(path):
     values = {}
@@ -33,14 +35,7 @@ def main(key_path, output):
     text = ("// Made by tools/public_key_blob.py from " + key_path.replace("\\", "/").split("/")[-1] + ".\n"
             "#pragma once\n\nstatic const unsigned char kUpdatePublicKeyBlob[] = {\n    " + ",\n    ".join(rows) +
             "\n};\n")
-    try:
-        with open(output) as f:
-            if f.read() == text:
-                return
-    except OSError:
-        pass
-    with open(output, "w") as f:
-        f.write(text)
+    write_if_changed(output, text)
 
 
 if __name__ == "__main__":

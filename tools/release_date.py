@@ -14,6 +14,8 @@ import subprocess
 import sys
 import time
 
+from generated_file import write_if_changed
+
 SECONDS_PER_DAY = 86400
 DAYS_1899_TO_1970 = 25569
 
@@ -37,14 +39,7 @@ def release_text(seconds):
 
 def main(repository, output):
     text = f'#define VARNOK_RELEASE_DATE "{release_text(moment(repository))}"\n'
-    try:
-        with open(output) as f:
-            if f.read() == text:
-                return
-    except OSError:
-        pass
-    with open(output, "w") as f:
-        f.write(text)
+    write_if_changed(output, text)
 
 
 if __name__ == "__main__":

@@ -6,10 +6,6 @@
 
 inline constexpr const char* kSelfDeleterName = "UnInstalVarnokScan.bat";
 
-// How cmd.exe must be given a path to read it as it is: inside double quotes
-// (so "&", "(", "^" stay text) with every "%" doubled (so nothing is expanded).
-std::string BatchLiteral(const std::string& path);
-
 // The five lines, each ended by CR LF. uninstaller: the uninstaller's full
 // path; temporary: the temporary folder, ending with a backslash.
 std::string SelfDeleterText(const std::string& uninstaller, const std::string& temporary);

@@ -32,15 +32,6 @@ std::string EntryLabel(int32_t counter) {
     return label;
 }
 
-std::string BatchQuoted(const std::string& path) {
-    std::string out = "\"";
-    for (char c : path) {
-        out += c;
-        if (c == '%') out += '%';
-    }
-    return out + "\"";
-}
-
 namespace {
 
 const char* const kEol = "\r\n";

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/platform.h"
+#include "common/text.h"
 
 // When the program started; undo files and their default name carry it.
 extern platform::TimeStamp ProgramStartTime;
@@ -21,9 +22,6 @@ std::string UnusedUndoName(const std::string& folder);
 // "nf000001" for entry 1.
 std::string EntryLabel(int32_t counter);
 
-// A path as a quoted argument of a batch file: "%" doubled so the batch
-// reads it back as itself; quotes keep "&", "^", "(" and ")" literal.
-std::string BatchQuoted(const std::string& path);
 
 struct UndoTexts {
     std::string versionText;   // "Version 1.00 Build 1"
