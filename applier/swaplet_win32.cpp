@@ -76,38 +76,61 @@ void makeFolders(const std::string& path) {
         CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
 }
 
-// Written beside the old file and then put in its place, so a failed or short
-// write leaves the old content as it was.
-bool Write(const TNEWFILEDATA& file) {
+const char kStaged[] = ".swaplet-new";
+
+// Written beside the old file, to be put in its place once every file of the
+// update is written: a failed or short write replaces nothing.
+bool Stage(const TNEWFILEDATA& file) {
     makeFolders(file.path);
-    const std::string beside = file.path + ".swaplet-new";
-    {
-        unique_file out(
-            CreateFileA(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!out) return false;
-        DWORD written = 0;
-        const bool whole = file.data.empty() || (WriteFile(out.get(), file.data.data(),
-                                                           static_cast<DWORD>(file.data.size()), &written, nullptr) &&
-                                                 written == file.data.size());
-        if (!whole || !out.reset()) {
-            DeleteFileA(beside.c_str());
-            return false;
-        }
-    }
-    if (MoveFileExA(beside.c_str(), file.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    DeleteFileA(beside.c_str());
-    return false;
+    const std::string beside = file.path + kStaged;
+    unique_file out(
+        CreateFileA(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) return false;
+    DWORD written = 0;
+    const bool whole = file.data.empty() || (WriteFile(out.get(), file.data.data(),
+                                                       static_cast<DWORD>(file.data.size()), &written, nullptr) &&
+                                             written == file.data.size());
+    return out.reset() && whole;
 }
 
-// The program's folder, from the restart command "<program> /update:<date>".
+bool Place(const TNEWFILEDATA& file) {
+    return MoveFileExA((file.path + kStaged).c_str(), file.path.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+void Unstage(const TNEWFILEDATA& file) { DeleteFileA((file.path + kStaged).c_str()); }
+
+// The program as the restart command names it, quoted or not.
+std::string programPath(const std::string& restart) {
+    std::string program = restart.substr(0, restart.rfind(" /update:"));
+    if (program.size() >= 2 && program.front() == '"' && program.back() == '"')
+        program = program.substr(1, program.size() - 2);
+    return program;
+}
+
 std::string programFolder(const std::string& restart) {
-    const size_t argument = restart.rfind(" /update:");
-    const std::string program = restart.substr(0, argument);
+    const std::string program = programPath(restart);
     const size_t slash = program.rfind('\\');
     return slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
 }
 
+// Starts the program again: with "/update:" when the update is in place, so
+// it records it; without it when nothing was replaced, so it is offered again.
+void restart(const std::string& command, bool applied) {
+    std::string line = applied ? command : command.substr(0, command.rfind(" /update:"));
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+        // "Error! " in the code page of the console the applier was written for (866).
+        say("\x8E\xE8\xA8\xA1\xAA\xA0! " + SysErrorText(GetLastError()) + "\r\n");
+        return;
+    }
+    unique_kernel_handle started(process.hProcess), thread(process.hThread);
+}
+
 bool handleNumber(const char* text, HANDLE& handle) {
+    if (*text < '0' || *text > '9') return false;
     char* end = nullptr;
     const unsigned long value = std::strtoul(text, &end, 10);
     if (!*text || *end) return false;
@@ -132,30 +155,30 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         stream = ReadHandOver(source);
     }
     if (!stream) return 0;
-    // Every file goes into the program's own folder, or none does.
+    // Every file goes into the program's own folder, or none does. The
+    // program has ended for the update: it comes back either way.
     const std::string folder = programFolder(stream->restart);
     for (const auto& file : stream->files) {
         if (!IsInsideFolder(file->path, folder)) {
             say("Update refused: " + file->path + " is outside " + folder + "\r\n");
+            if (WaitForProcess(stream->processId, AskToClose)) restart(stream->restart, false);
             return 0;
         }
     }
     if (!WaitForProcess(stream->processId, AskToClose)) return 0;
+    bool staged = true;
     for (const auto& file : stream->files) {
-        if (!Write(*file)) {
-            say("Error on updating file!\r\n");
+        if (!Stage(*file)) {
+            staged = false;
             break;
         }
     }
-    std::string command = stream->restart;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-        // "Error! " in the code page of the console the applier was written for (866).
-        say("\x8E\xE8\xA8\xA1\xAA\xA0! " + SysErrorText(GetLastError()) + "\r\n");
-        return 0;
+    bool placed = staged;
+    for (const auto& file : stream->files) {
+        if (placed && !Place(*file)) placed = false;
+        Unstage(*file);
     }
-    unique_kernel_handle started(process.hProcess), thread(process.hThread);
+    if (!placed) say("Error on updating file!\r\n");
+    restart(stream->restart, placed);
     return 0;
 }

@@ -13,10 +13,11 @@ written as zero-padded ASCII decimal:
   N times   32 bytes: 3-char id, 10-char unpacked size, 19 spaces
   10 chars  the update date, dd-mm-yyyy
 Unless --unsigned, the last entry, update.sig, holds the RSASSA-PKCS1-v1_5
-SHA-256 signature over signed_message(), so the program can check that the
-maker built the package and nothing in it was changed.
+SHA-256 signature over signed_message(): the product number (--product, 1
+for Varnok scan), the date and every other entry, so the program can check
+that the maker built the package for it and nothing in it was changed.
 
-Usage: make_package.py FOLDER DATE OUTPUT --key PRIVATE_KEY_FILE [--unsigned]
+Usage: make_package.py FOLDER DATE OUTPUT --key PRIVATE_KEY_FILE [--unsigned] [--product N]
 """
 import argparse
 import datetime
@@ -29,9 +30,10 @@ import zlib
 
 INDEX_HEADER = "Varnok Com. update index"
 SIGNATURE_NAME = "update.sig"
-MESSAGE_PREFIX = b"VARNOK-UPDATE-1\n"
+MESSAGE_PREFIX = b"VARNOK-UPDATE-2\n"
 SHA256_DIGEST_INFO = bytes.fromhex("3031300d060960864801650304020105000420")
 MAX_ENTRIES = 999
+DEVICES = {"CON", "PRN", "AUX", "NUL"} | {f"{kind}{n}" for kind in ("COM", "LPT") for n in range(1, 10)}
 
 
 class PackageError(ValueError):
@@ -55,6 +57,11 @@ def check_name(name):
         raise PackageError(f"entry name {name!r} is not allowed")
     if "##" in name or any(ord(c) < 32 for c in name):
         raise PackageError(f"entry name {name!r} cannot be written in the index")
+    # Windows would write these under another name, or open a device.
+    for part in name.split("\\"):
+        stem = part.split(".")[0].upper()
+        if not part or part.endswith((".", " ")) or "/" in part or stem in DEVICES:
+            raise PackageError(f"entry name {name!r} is not a name Windows writes as it is")
     try:
         name.encode("cp1252")
     except UnicodeEncodeError:
@@ -74,9 +81,10 @@ def read_key(path):
     return key
 
 
-def signed_message(date, entries):
-    """The bytes the signature covers: `entries` are (name, unpacked size, stored block)."""
-    message = bytearray(MESSAGE_PREFIX + date.encode("ascii"))
+def signed_message(date, entries, product=1):
+    """The bytes the signature covers: the product the update is for, the date,
+    and `entries` as (name, unpacked size, stored block)."""
+    message = bytearray(MESSAGE_PREFIX + b"prog=%d\n" % product + date.encode("ascii"))
     for name, size, block in entries:
         raw_name = name.encode("cp1252")
         message += struct.pack("<I", len(raw_name)) + raw_name
@@ -95,17 +103,20 @@ def sign(message, key):
     return pow(int.from_bytes(encoded, "big"), d, n).to_bytes(k, "big")
 
 
-def build_package(entries, date, private_key=None):
+def build_package(entries, date, private_key=None, product=1):
     """Returns the package holding `entries`, a list of (name, bytes), signed when a key is given."""
     check_date(date)
     stored = []
     for name, data in entries:
         check_name(name)
+        # The program takes a file of no bytes for a damaged one.
+        if not data:
+            raise PackageError(f"{name} is empty; an update cannot carry an empty file")
         if name.lower() == SIGNATURE_NAME:
             raise PackageError(f"{SIGNATURE_NAME} is the signature's own name")
         stored.append((name, len(data), zlib.compress(data, 9)))
     if private_key is not None:
-        signature = sign(signed_message(date, stored), private_key)
+        signature = sign(signed_message(date, stored, product), private_key)
         stored.append((SIGNATURE_NAME, len(signature), zlib.compress(signature, 9)))
     if len(stored) > MAX_ENTRIES:
         raise PackageError(f"{len(stored)} entries do not fit the {MAX_ENTRIES} a package can hold")
@@ -151,6 +162,7 @@ def main():
     parser.add_argument("output")
     parser.add_argument("--key", help="the private key file that signs the package")
     parser.add_argument("--unsigned", action="store_true", help="build the package without a signature")
+    parser.add_argument("--product", type=int, default=1, help="the product number the update is for (1: Varnok scan)")
     args = parser.parse_args()
     if not args.unsigned and not args.key:
         parser.error("--key is needed unless --unsigned is given")
@@ -164,7 +176,7 @@ def main():
         key = None if args.unsigned else read_key(args.key)
         if key is not None and not {"n", "d"} <= key.keys():
             raise PackageError(f"{args.key} is not a private key")
-        package = build_package(entries, args.date, key)
+        package = build_package(entries, args.date, key, args.product)
     except (ValueError, OSError) as error:
         print(f"make_package: {error}", file=sys.stderr)
         return 2

@@ -57,11 +57,11 @@ def parse_package(package):
     return entries, date
 
 
-def signature_holds(package, key):
+def signature_holds(package, key, product=1):
     entries, date = parse_package(package)
     if entries[-1]["name"] != "update.sig":
         return False
-    message = b"VARNOK-UPDATE-1\n" + date.encode("ascii")
+    message = b"VARNOK-UPDATE-2\nprog=%d\n" % product + date.encode("ascii")
     for entry in entries[:-1]:
         name = entry["name"].encode("cp1252")
         message += struct.pack("<I", len(name)) + name
@@ -128,6 +128,7 @@ class PackageTest(unittest.TestCase):
     def test_signature_covers_every_block_and_the_date(self):
         package = self.build("--key", self.key_file)
         self.assertTrue(signature_holds(package, self.key))
+        self.assertFalse(signature_holds(package, self.key, product=2), "another product's package")
         entries, _ = parse_package(package)
         places = [("date", len(package) - 1)]
         for entry in entries[:-1]:
@@ -142,10 +143,10 @@ class PackageTest(unittest.TestCase):
                 self.assertFalse(signature_holds(bytes(tampered), self.key))
 
     def test_refusals_exit_with_2(self):
-        bad_names = ["a..b.txt", "c:d.txt", "\\root.txt", "UPDATE.SIG"]
-        for name in bad_names:
+        bad_names = ["a..b.txt", "c:d.txt", "\\root.txt", "UPDATE.SIG", "aux.txt", "COM1", "trailing.", "blank "]
+        for name, content in [(name, b"y") for name in bad_names] + [("empty.txt", b"")]:
             with self.subTest(name=name), tempfile.TemporaryDirectory() as folder:
-                write_files(folder, {"good.txt": b"x", name: b"y"})
+                write_files(folder, {"good.txt": b"x", name: content})
                 result = run_tool(os.path.join(TOOLS, "make_package.py"), folder, self.DATE,
                                   os.path.join(folder, "out.upd"), "--key", self.key_file)
                 self.assertEqual(result.returncode, 2, name)

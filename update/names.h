@@ -3,9 +3,9 @@
 
 #include <string_view>
 
-// A relative path of at most 255 characters, made of non-empty parts that are
-// not "." or "..", without a drive, a colon, a leading separator or control
-// characters.
+// A relative path of at most 255 characters, its parts parted by backslashes:
+// none empty, "." or "..", ending in a dot or a blank, or naming a device;
+// no drive, colon, slash, leading separator or control character.
 bool IsSafeEntryName(std::string_view name);
 
 // path is folder (which ends with a backslash; compared without regard to

@@ -145,8 +145,8 @@ std::optional<size_t> TUPDATEDATA::SignatureEntry() const {
     return std::nullopt;
 }
 
-std::string TUPDATEDATA::SignedMessage() const {
-    std::string message = "VARNOK-UPDATE-1\n" + date_;
+std::string TUPDATEDATA::SignedMessage(int32_t product) const {
+    std::string message = "VARNOK-UPDATE-2\nprog=" + std::to_string(product) + "\n" + date_;
     for (size_t i = 0; i < count_; ++i) {
         if (entries_[i].name == kSignatureEntryName) continue;
         appendNumber(message, static_cast<uint32_t>(entries_[i].name.size()));

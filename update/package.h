@@ -45,9 +45,9 @@ public:
 
     // The signature entry, if the package has one.
     std::optional<size_t> SignatureEntry() const;
-    // What the maker signed: the date, then every other entry's name,
-    // unpacked size and packed bytes, in table order.
-    std::string SignedMessage() const;
+    // What the maker signed: the product it is for, the date, then every
+    // other entry's name, unpacked size and packed bytes, in table order.
+    std::string SignedMessage(int32_t product) const;
 
 private:
     explicit TUPDATEDATA(std::vector<uint8_t> package) : data_(std::move(package)) {}

@@ -74,17 +74,20 @@ ProcessResult runSwaplet(const std::string& bytes) {
 class SwapletTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        folder.makeFolder("Varnok Scan");
         // The stand-in program, restarted by the applier, notes how it was started.
-        CopyFileA(BuildFile("tests/update_test_host.exe").c_str(), folder.path("host.exe").c_str(), FALSE);
-        CopyFileA(BuildFile("tests/update.dll").c_str(), folder.path("update.dll").c_str(), FALSE);
+        CopyFileA(BuildFile("tests/update_test_host.exe").c_str(), at("host.exe").c_str(), FALSE);
+        CopyFileA(BuildFile("tests/update.dll").c_str(), at("update.dll").c_str(), FALSE);
     }
-    std::string restart() const { return folder.path("host.exe") + " /update:15-03-2004"; }
+    // The program's path quoted, as the library writes it: its folder has a blank.
+    std::string restart() const { return "\"" + at("host.exe") + "\" /update:15-03-2004"; }
+    std::string at(const std::string& name) const { return folder.path("Varnok Scan\\" + name); }
     // The restarted program's note, waited for a while (it runs after the applier ends).
     // A restart that must not happen is given a second and a half to show itself.
     std::string restarted(int tenths = 100) const {
-        for (int tick = 0; tick < tenths && !FileExists(folder.path("restarted.txt")); ++tick) Sleep(100);
+        for (int tick = 0; tick < tenths && !FileExists(at("restarted.txt")); ++tick) Sleep(100);
         Sleep(100);
-        return FileExists(folder.path("restarted.txt")) ? ReadWholeFile(folder.path("restarted.txt")) : "";
+        return FileExists(at("restarted.txt")) ? ReadWholeFile(at("restarted.txt")) : "";
     }
     TempFolder folder;
 };
@@ -103,23 +106,22 @@ TEST(Swaplet, StartedByHandItRefusesWithItsTextAndCode1) {
 }
 
 TEST_F(SwapletTest, WritesTheFilesAfterTheProgramEndedAndRestartsIt) {
-    folder.write("old.txt", "old content that is longer");
+    folder.write("Varnok Scan/old.txt", "old content that is longer");
     const DWORD program = endedProcess();
-    const ProcessResult run = runSwaplet(
-        stream({{folder.path("old.txt"), "new"}, {folder.path("empty.txt"), ""}, {folder.path("sub.txt"), "sub"}},
-               restart(), program));
+    const ProcessResult run =
+        runSwaplet(stream({{at("old.txt"), "new"}, {at("empty.txt"), ""}, {at("sub.txt"), "sub"}}, restart(), program));
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.output, "");
-    EXPECT_EQ(ReadWholeFile(folder.path("old.txt")), "new");
-    EXPECT_TRUE(FileExists(folder.path("empty.txt")));
-    EXPECT_EQ(ReadWholeFile(folder.path("empty.txt")), "");
+    EXPECT_EQ(ReadWholeFile(at("old.txt")), "new");
+    EXPECT_TRUE(FileExists(at("empty.txt")));
+    EXPECT_EQ(ReadWholeFile(at("empty.txt")), "");
     EXPECT_EQ(restarted(), "15-03-2004 1");
 }
 
 TEST_F(SwapletTest, ABrokenOrHostileStreamWritesNothingAndRestartsNothing) {
-    folder.write("old.txt", "old");
+    folder.write("Varnok Scan/old.txt", "old");
     const DWORD program = endedProcess();
-    const std::string whole = stream({{folder.path("old.txt"), "new"}}, restart(), program);
+    const std::string whole = stream({{at("old.txt"), "new"}}, restart(), program);
     struct Case {
         const char* what;
         std::string bytes;
@@ -128,16 +130,30 @@ TEST_F(SwapletTest, ABrokenOrHostileStreamWritesNothingAndRestartsNothing) {
         {"cut in the data", whole.substr(0, whole.size() / 3)},
         {"cut before the process id", whole.substr(0, whole.size() - 2)},
         {"a file outside the program's folder",
-         stream({{folder.path("old.txt"), "new"}, {folder.path("..\\evil.txt"), "evil"}}, restart(), program)},
+         stream({{at("old.txt"), "new"}, {at("..\\evil.txt"), "evil"}}, restart(), program)},
         {"a file in another folder", stream({{"C:\\windows\\evil.txt", "evil"}}, restart(), program)},
     };
     for (const Case& c : cases) {
         const ProcessResult run = runSwaplet(c.bytes);
         EXPECT_EQ(run.exitCode, 0) << c.what;
-        EXPECT_EQ(ReadWholeFile(folder.path("old.txt")), "old") << c.what;
+        EXPECT_EQ(ReadWholeFile(at("old.txt")), "old") << c.what;
         EXPECT_EQ(restarted(15), "") << c.what;
     }
     EXPECT_FALSE(FileExists("C:\\windows\\evil.txt"));
+}
+
+TEST_F(SwapletTest, AFileThatCannotBeWrittenReplacesNothingAndTheUpdateIsNotRecorded) {
+    folder.write("Varnok Scan/first.txt", "old first");
+    // Where the second file would be written first stands a folder.
+    folder.makeFolder("Varnok Scan/second.txt.swaplet-new");
+    const DWORD program = endedProcess();
+    const ProcessResult run =
+        runSwaplet(stream({{at("first.txt"), "new first"}, {at("second.txt"), "new second"}}, restart(), program));
+    EXPECT_EQ(run.output, "Error on updating file!\r\n");
+    EXPECT_EQ(ReadWholeFile(at("first.txt")), "old first");
+    EXPECT_FALSE(FileExists(at("second.txt")));
+    EXPECT_FALSE(FileExists(at("first.txt.swaplet-new")));
+    EXPECT_EQ(restarted(15), "") << "restarted without /update:, so nothing is recorded";
 }
 
 TEST_F(SwapletTest, AFailedWriteKeepsTheOldContentAndStopsTheRest) {
@@ -158,7 +174,7 @@ TEST_F(SwapletTest, AFailedWriteKeepsTheOldContentAndStopsTheRest) {
 }
 
 TEST_F(SwapletTest, AProgramThatStaysOpenIsAskedToCloseAndTheUserMayGiveUp) {
-    folder.write("old.txt", "old");
+    folder.write("Varnok Scan/old.txt", "old");
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -167,10 +183,10 @@ TEST_F(SwapletTest, AProgramThatStaysOpenIsAskedToCloseAndTheUserMayGiveUp) {
         CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
     unique_kernel_handle running(process.hProcess), thread(process.hThread);
     BoxAnswerer boxes({{"Please...", IDRETRY}, {"Please...", IDCANCEL}, {"Please...", IDNO}});
-    const ProcessResult run = runSwaplet(stream({{folder.path("old.txt"), "new"}}, restart(), process.dwProcessId));
+    const ProcessResult run = runSwaplet(stream({{at("old.txt"), "new"}}, restart(), process.dwProcessId));
     TerminateProcess(running.get(), 0);
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(ReadWholeFile(folder.path("old.txt")), "old");
+    EXPECT_EQ(ReadWholeFile(at("old.txt")), "old");
     EXPECT_EQ(restarted(15), "");
     const std::vector<std::string> texts = boxes.join();
     ASSERT_EQ(texts.size(), 3u);

@@ -19,6 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (update->Unpack(i, out) && out.size() != update->Entry(i).unpackedSize) __builtin_trap();
     }
     update->SignatureEntry();
-    update->SignedMessage();
+    update->SignedMessage(1);
     return 0;
 }

@@ -14,6 +14,14 @@ TEST(UpdateNames, OnlyPathsInsideTheFolder) {
         {"..\\evil.exe", false},
         {"docs\\..\\..\\evil.exe", false},
         {"docs/../evil.exe", false},
+        {"docs/a.txt", false},  // only backslashes part a name
+        {"aux.txt", false},
+        {"docs\\COM1", false},
+        {"con", false},
+        {"console.txt", true},
+        {"COM10.txt", true},
+        {"VarnokScan.exe.", false},  // Windows would write VarnokScan.exe
+        {"blank ", false},
         {"..", false},
         {"C:\\Windows\\evil.exe", false},
         {"C:evil.exe", false},

@@ -116,11 +116,13 @@ TEST(UpdatePackage, TheSignedMessageCoversEverythingButTheSignature) {
     auto update = indexed(BuildPackage(layout));
     ASSERT_TRUE(update);
     EXPECT_EQ(update->SignatureEntry(), 1u);
-    const std::string message = update->SignedMessage();
-    EXPECT_EQ(message.substr(0, 26), "VARNOK-UPDATE-1\n15-03-2004");
+    const std::string message = update->SignedMessage(1);
+    const std::string head = "VARNOK-UPDATE-2\nprog=1\n15-03-2004";
+    EXPECT_EQ(message.substr(0, head.size()), head);
+    EXPECT_NE(update->SignedMessage(2), message) << "another product's package is another message";
     EXPECT_NE(message.find(std::string(update->Block(0))), std::string::npos);
     EXPECT_EQ(message.find("signature"), std::string::npos);
-    EXPECT_EQ(message.size(), 26 + 4 + 5 + 4 + 4 + update->Entry(0).length);
+    EXPECT_EQ(message.size(), head.size() + 4 + 5 + 4 + 4 + update->Entry(0).length);
 
     layout.files.pop_back();
     auto unsigned_ = indexed(BuildPackage(layout));

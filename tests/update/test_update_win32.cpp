@@ -49,7 +49,8 @@ class UpdateTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Varnok Com.");
-        setFolder(install.entry());
+        // Installed where its folder name has a blank, as under Program Files.
+        setFolder(install.makeFolder("Varnok Scan"));
     }
     void TearDown() override { SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Varnok Com."); }
 
@@ -73,6 +74,7 @@ protected:
         return handed;
     }
 
+    std::string at(const std::string& name) const { return install.path("Varnok Scan\\" + name); }
     TempFolder install;
 };
 
@@ -165,6 +167,7 @@ TEST_F(UpdateTest, PackagesThatCannotBeAppliedWriteNothing) {
         const char* what;
         std::vector<std::string> pieces;
         std::vector<const char*> boxes;
+        double installed = 0;  // the date of the update already applied
     };
     const Case cases[] = {
         {"a length of 0", {"0000000000"}, {"Error"}},
@@ -173,8 +176,11 @@ TEST_F(UpdateTest, PackagesThatCannotBeAppliedWriteNothing) {
         {"closed early", {sized(good).substr(0, 2000)}, {"Error"}},
         {"altered on the way", {sized(altered)}, {"Error"}},
         {"not signed", {sized(fixture("unsigned.upd"))}, {"Error"}},
+        {"not newer than the one installed", {sized(good)}, {"Error"}, 38061},
+        {"for a program not run from its folder", {sized(good)}, {"Error"}},
     };
     for (const Case& c : cases) {
+        SetLastUpdate(Short("Varnok scan"), c.installed);
         LocalUpdateServer server([&](const std::string&) { return LocalUpdateServer::Answer{c.pieces, {}}; });
         UpdateServerSetting setting(server.address());
         std::vector<ModalStep> steps;
@@ -188,9 +194,12 @@ TEST_F(UpdateTest, PackagesThatCannotBeAppliedWriteNothing) {
         int32_t size = -1;
         EXPECT_FALSE(getUpdate(size)) << c.what;
         EXPECT_TRUE(driver.found()) << c.what << ": " << driver.stepsDone();
-        EXPECT_FALSE(FileExists(install.path("Swaplet.exe"))) << c.what;
-        EXPECT_FALSE(FileExists(install.path("docs\\news.txt"))) << c.what;
+        EXPECT_FALSE(FileExists(at("Swaplet.exe"))) << c.what;
+        EXPECT_FALSE(FileExists(at("docs\\news.txt"))) << c.what;
         for (const std::string& text : texts) EXPECT_FALSE(text.empty()) << c.what;
+        if (c.installed != 0) {
+            EXPECT_NE(texts.back().find("not newer"), std::string::npos) << texts.back();
+        }
     }
 }
 
@@ -217,7 +226,7 @@ TEST_F(UpdateTest, AStopDuringTheDownloadEndsItSilently) {
     int32_t size = -1;
     EXPECT_FALSE(getUpdate(size));
     EXPECT_FALSE(driver.found()) << "a stop is no error";
-    EXPECT_FALSE(FileExists(install.path("Swaplet.exe")));
+    EXPECT_FALSE(FileExists(at("Swaplet.exe")));
 }
 
 TEST_F(UpdateTest, FromOfferToRestartThroughTheApplier) {
@@ -227,9 +236,9 @@ TEST_F(UpdateTest, FromOfferToRestartThroughTheApplier) {
     });
     UpdateServerSetting setting(server.address());
     // The program as installed: the stand-in, the library and an older applier.
-    CopyFileA(BuildFile("tests/update_test_host.exe").c_str(), install.path("host.exe").c_str(), FALSE);
-    CopyFileA(BuildFile("tests/update.dll").c_str(), install.path("update.dll").c_str(), FALSE);
-    install.write("Swaplet.exe", "the applier before this update");
+    CopyFileA(BuildFile("tests/update_test_host.exe").c_str(), at("host.exe").c_str(), FALSE);
+    CopyFileA(BuildFile("tests/update.dll").c_str(), at("update.dll").c_str(), FALSE);
+    install.write("Varnok Scan/Swaplet.exe", "the applier before this update");
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     const size_t backupsBefore = [&] {
@@ -244,15 +253,15 @@ TEST_F(UpdateTest, FromOfferToRestartThroughTheApplier) {
         return n;
     }();
 
-    const ProcessResult first = RunProcess("\"" + install.path("host.exe") + "\" offer", 60000);
-    EXPECT_EQ(ReadWholeFile(install.path("first-stage.txt")), "1 1 " + std::to_string(package.size() - 10));
-    for (int tick = 0; tick < 300 && !FileExists(install.path("restarted.txt")); ++tick) Sleep(100);
+    const ProcessResult first = RunProcess("\"" + at("host.exe") + "\" offer", 60000);
+    EXPECT_EQ(ReadWholeFile(at("first-stage.txt")), "1 1 " + std::to_string(package.size() - 10));
+    for (int tick = 0; tick < 300 && !FileExists(at("restarted.txt")); ++tick) Sleep(100);
     Sleep(300);
-    EXPECT_EQ(ReadWholeFile(install.path("restarted.txt")), "15-03-2004 1");
-    EXPECT_EQ(ReadWholeFile(install.path("docs\\news.txt")),
+    EXPECT_EQ(ReadWholeFile(at("restarted.txt")), "15-03-2004 1");
+    EXPECT_EQ(ReadWholeFile(at("docs\\news.txt")),
               ReadWholeFile(BuildFile("tests/update-fixtures/full/docs/news.txt")));
-    EXPECT_EQ(ReadWholeFile(install.path("Swaplet.exe")), ReadWholeFile(BuildFile("applier/Swaplet.exe")));
-    EXPECT_FALSE(FileExists(install.path("update.sig")));
+    EXPECT_EQ(ReadWholeFile(at("Swaplet.exe")), ReadWholeFile(BuildFile("applier/Swaplet.exe")));
+    EXPECT_FALSE(FileExists(at("update.sig")));
     EXPECT_EQ(GetLastUpdate(Short("Varnok scan")), 38061.0);
     EXPECT_EQ(GetLastCommonUpdate(), 38061.0);
     EXPECT_NE(regLine("Software\\Varnok Com.\\AutoUpdate\\Varnok scan").find("REG_BINARY"), std::string::npos);

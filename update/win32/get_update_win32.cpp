@@ -36,28 +36,44 @@ bool isSignature(const std::string& name) { return name == kSignatureEntryName; 
 // Everything that can be known before a byte is written: the maker's
 // signature, names inside the folder, paths that fit the hand-over, and every
 // file unpacking to its recorded size.
-bool checkWhole(const std::string& folder, const TUPDATEDATA& package) {
+bool refuse(const std::string& why) {
+    ShowMessageBox(nullptr, why + " It was not applied; nothing was changed on your computer.", "Error", mb::kIconHand);
+    return false;
+}
+
+// The longest target path: the applier writes each file beside its old one
+// under a name twelve characters longer, and a path must fit MAX_PATH.
+constexpr size_t kLongestTarget = MAX_PATH - 1 - 12;
+
+std::string longPath(const std::string& path) {
+    char full[MAX_PATH] = {};
+    const DWORD n = GetLongPathNameA(path.c_str(), full, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(full, n) : path;
+}
+
+bool checkWhole(const std::string& folder, const TUPDATEDATA& package, int32_t product, double installed,
+                const std::string& restart) {
     const auto signature = package.SignatureEntry();
     std::vector<uint8_t> bytes;
     if (!signature || !package.Unpack(*signature, bytes) ||
-        !VerifyUpdateSignature(package.SignedMessage(),
-                               std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
-        ShowMessageBox(nullptr,
-                       "The received update is not signed by Varnok Com. or has been changed on its way. It was not "
-                       "applied; nothing was changed on your computer.",
-                       "Error", mb::kIconHand);
-        return false;
-    }
+        !VerifyUpdateSignature(package.SignedMessage(product),
+                               std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
+        return refuse("The received update is not signed by Varnok Com. or has been changed on its way.");
+    // An older update signed by the maker is still older: served again, it
+    // would take back what a later one brought.
+    if (UpDateToDate(package.Date()) <= installed)
+        return refuse("The received update is not newer than the one already installed.");
+    // The applier writes into the folder the program runs from.
+    if (!IsInsideFolder(longPath(ModuleFileName()), longPath(folder)))
+        return refuse("Varnok scan runs from " + ModuleFileName() + ", not from the folder it was installed in (" +
+                      folder + "), so it cannot update itself there.");
+    std::string tail;
+    if (!AppendShortString(tail, restart)) return refuse("The folder of the program is too long for an update.");
     for (size_t i = 0; i < package.Count(); ++i) {
         const std::string& name = package.Entry(i).name;
         if (isSignature(name)) continue;
-        if (!IsSafeEntryName(name) || (folder + name).size() > 255) {
-            ShowMessageBox(nullptr,
-                           "The received update names a file outside the folder of the program (" + name +
-                               "). It was not applied; nothing was changed on your computer.",
-                           "Error", mb::kIconHand);
-            return false;
-        }
+        if (!IsSafeEntryName(name) || (folder + name).size() > kLongestTarget)
+            return refuse("The received update names a file outside the folder of the program (" + name + ").");
         if (!package.Unpack(i, bytes)) {
             unpackFailed();
             return false;
@@ -83,11 +99,17 @@ std::string MakeBackup(const std::string& path) {
     char folder[MAX_PATH] = {};
     char backup[MAX_PATH] = {};
     if (!GetTempPathA(MAX_PATH, folder) || !GetTempFileNameA(folder, "upd", 0, backup)) return {};
-    if (!CopyFileA(path.c_str(), backup, FALSE)) return {};
+    if (!CopyFileA(path.c_str(), backup, FALSE)) {
+        DeleteFileA(backup);  // the name reserved for it is no backup
+        return {};
+    }
     return backup;
 }
 
 int WriteWithBackup(const std::string& path, const std::vector<uint8_t>& data) {
+    // Folders the update brings along (all inside the installation folder).
+    for (size_t slash = path.find('\\', 3); slash != std::string::npos; slash = path.find('\\', slash + 1))
+        CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
     const std::string backup = MakeBackup(path);
     if (backup.empty() &&
         ShowMessageBox(nullptr,
@@ -212,7 +234,9 @@ bool DownloadUpdate(const std::string& product, int32_t number, void** data, int
         unpackFailed();
         return false;
     }
-    if (!checkWhole(folder, *update)) return false;
-    const std::string restart = ModuleFileName() + " /update:" + update->Date();
+    // Quoted: the installation folder holds blanks, and an unquoted name would
+    // let the system try "C:\Program.exe" first.
+    const std::string restart = "\"" + ModuleFileName() + "\" /update:" + update->Date();
+    if (!checkWhole(folder, *update, number, ReadLastUpdate(product), restart)) return false;
     return HandOver(folder, *update, restart);
 }

@@ -19,6 +19,11 @@ namespace {
 
 // Written by the progress window's thread, read by the transfer's callbacks.
 std::atomic<bool> continueTransfer{false};
+// Set when the user pressed "Stop!" (or closed the window) during this transfer.
+std::atomic<bool> userStopped{false};
+// The connection of the transfer under way: "Stop!" shuts it down, so a
+// server that sends nothing cannot keep the program waiting.
+std::atomic<SOCKET> transferSocket{INVALID_SOCKET};
 
 constexpr int kPiece = 1024;
 constexpr uint32_t kErrorStyle = mb::kIconHand | mb::kSetForeground | mb::kTopMost;
@@ -33,6 +38,10 @@ int64_t receiveInto(TSIMPLESOCKET& socket, uint8_t* buffer, size_t capacity, int
     while (have < capacity) {
         const int wanted = static_cast<int>(std::min<size_t>(kPiece, capacity - have));
         const int got = socket.Receive(buffer + have, wanted);
+        if (got <= 0 && userStopped) {
+            StoppedByUser = true;
+            break;
+        }
         if (got < 0) {
             failed = true;
             break;
@@ -82,6 +91,7 @@ class ProgressWindow {
 public:
     ProgressWindow(int dialogId, std::string hostName) : dialogId_(dialogId), hostName_(std::move(hostName)) {
         continueTransfer = true;
+        userStopped = false;
         ready_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
         start_ = localNow();
         thread_.reset(CreateThread(nullptr, 0, run, this, 0, nullptr));
@@ -89,7 +99,10 @@ public:
     }
     ~ProgressWindow() {
         if (HWND window = window_) PostMessageA(window, WM_APP, 0, 0);
-        if (thread_) WaitForSingleObject(thread_.get(), 10000);
+        // The thread uses this object until it ends.
+        if (thread_) WaitForSingleObject(thread_.get(), INFINITE);
+        // A stop pressed after the last piece still counts.
+        if (userStopped) StoppedByUser = true;
         continueTransfer = false;
     }
     ProgressWindow(const ProgressWindow&) = delete;
@@ -166,8 +179,7 @@ private:
                 SetDlgItemTextA(dialog, IDC_PROGRESS_SPEED, reinterpret_cast<const char*>(lParam));
                 return TRUE;
             case IDCANCEL:  // "Stop!"
-                continueTransfer = false;
-                close(dialog, self);
+                stop(dialog, self);
                 return TRUE;
             case IDC_UPDATE_HELP:
                 ShowContextHelp(dialog, IDH_UPDATE_PROGRESS);
@@ -178,14 +190,21 @@ private:
             ShowContextHelp(dialog, reinterpret_cast<HELPINFO*>(lParam)->dwContextId);
             return TRUE;
         case WM_CLOSE:
-            continueTransfer = false;
-            close(dialog, self);
+            stop(dialog, self);
             return TRUE;
         case WM_APP:  // the transfer is over
             close(dialog, self);
             return TRUE;
         }
         return FALSE;
+    }
+
+    static void stop(HWND dialog, ProgressWindow* self) {
+        continueTransfer = false;
+        userStopped = true;
+        const SOCKET connection = transferSocket;
+        if (connection != INVALID_SOCKET) shutdown(connection, SD_BOTH);
+        close(dialog, self);
     }
 
     static void close(HWND dialog, ProgressWindow* self) {
@@ -214,7 +233,10 @@ std::unique_ptr<TSIMPLESOCKET> TSIMPLESOCKET::Create() {
 }
 
 TSIMPLESOCKET::~TSIMPLESOCKET() {
-    if (socket_ != INVALID_SOCKET) closesocket(socket_);
+    if (socket_ != INVALID_SOCKET) {
+        transferSocket = INVALID_SOCKET;
+        closesocket(socket_);
+    }
     WSACleanup();
 }
 
@@ -237,6 +259,7 @@ bool TSIMPLESOCKET::Connect(const std::string& host, uint16_t port) {
         ReportSocketError(WSAGetLastError());
         return false;
     }
+    transferSocket = socket_;
     return true;
 }
 
@@ -257,7 +280,8 @@ int TSIMPLESOCKET::Send(const void* buffer, int length) {
 int TSIMPLESOCKET::Receive(void* buffer, int length) {
     const int got = recv(socket_, static_cast<char*>(buffer), length, 0);
     if (got == SOCKET_ERROR) {
-        ReportSocketError(WSAGetLastError());
+        // A connection the user's stop shut down is no error to tell about.
+        if (!userStopped) ReportSocketError(WSAGetLastError());
         return -1;
     }
     return got;
@@ -266,6 +290,7 @@ int TSIMPLESOCKET::Receive(void* buffer, int length) {
 bool TSIMPLESOCKET::Close() {
     const SOCKET s = socket_;
     socket_ = INVALID_SOCKET;
+    transferSocket = INVALID_SOCKET;
     if (closesocket(s) != 0) {
         ReportSocketError(WSAGetLastError());
         return false;
@@ -301,11 +326,22 @@ bool FetchPackage(const std::string& request, std::vector<uint8_t>& data, int64_
     announced = 0;
     auto socket = ask(request);
     if (!socket) return false;
+    // The size may come in more than one piece.
     char head[10];
-    const int got = socket->Receive(head, sizeof head);
-    if (got < 0) {
-        socket->Close();
-        return false;
+    int got = 0;
+    while (got < static_cast<int>(sizeof head)) {
+        const int piece = socket->Receive(head + got, static_cast<int>(sizeof head) - got);
+        if (piece <= 0 && userStopped) {
+            StoppedByUser = true;
+            socket->Close();
+            return true;
+        }
+        if (piece < 0) {
+            socket->Close();
+            return false;
+        }
+        if (piece == 0) break;
+        got += piece;
     }
     // A size of gigabytes is no package of ours: refused before any memory is taken for it.
     if (got != sizeof head || !packageSize(head, sizeof head, announced) || announced < 0 ||
