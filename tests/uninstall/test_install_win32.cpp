@@ -147,6 +147,7 @@ TEST_F(InstallTest, NoChangesNothingAndYesRemovesEverythingEvenWithPercentAndAmp
     useTemporaryFolder(root.path("temp 50%PATH% & more"));
     install(folder);
     SetFileAttributesA((folder + "\\tips.dat").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA((folder + "\\Uninstall.exe").c_str(), FILE_ATTRIBUTE_READONLY);
     SHSetValueA(HKEY_CURRENT_USER, kAutoUpdateKey, "LastAppliedUpdate", REG_BINARY, "\0\0\0\0\xA0\x95\xE2\x40", 8);
 
     std::vector<std::string> texts = uninstall(folder, {{"Question...", IDNO}});

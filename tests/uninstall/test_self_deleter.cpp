@@ -6,7 +6,7 @@
 TEST(SelfDeleter, FiveLinesWithEveryPathQuotedAndItsPercentSignsDoubled) {
     EXPECT_EQ(SelfDeleterText("C:\\Program Files\\Varnok 100% & Co\\Uninstall.exe", "C:\\temp 50%^(x)\\"),
               ":ContWait\r\n"
-              "del \"C:\\Program Files\\Varnok 100%% & Co\\Uninstall.exe\"\r\n"
+              "del /f \"C:\\Program Files\\Varnok 100%% & Co\\Uninstall.exe\"\r\n"
               "if exist \"C:\\Program Files\\Varnok 100%% & Co\\Uninstall.exe\" goto ContWait\r\n"
               "rmdir \"C:\\Program Files\\Varnok 100%% & Co\"\r\n"
               "del \"C:\\temp 50%%^(x)\\UnInstalVarnokScan.bat\"\r\n");
