@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/messagebox.h"
+#include "common/win32/folders.h"
 #include "common/win32/syserror.h"
 #include "common/win32/unique_handle.h"
 #include "resources/Swaplet/resource.h"
@@ -69,19 +70,13 @@ bool WaitForProcess(DWORD id, bool (*ask)()) {
     return true;
 }
 
-// The folders an update brings along (all inside the program's folder, as
-// checked before anything is written).
-void makeFolders(const std::string& path) {
-    for (size_t slash = path.find('\\', 3); slash != std::string::npos; slash = path.find('\\', slash + 1))
-        CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
-}
-
 const char kStaged[] = ".swaplet-new";
 
 // Written beside the old file, to be put in its place once every file of the
 // update is written: a failed or short write replaces nothing.
 bool Stage(const TNEWFILEDATA& file) {
-    makeFolders(file.path);
+    // Folders the update brings along: inside the program's folder, as checked.
+    MakeParentFolders(file.path);
     const std::string beside = file.path + kStaged;
     unique_file out(
         CreateFileA(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

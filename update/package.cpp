@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "update/handover.h"
+
 namespace {
 
 constexpr size_t kCountWidth = 3;
@@ -40,10 +42,6 @@ std::string findName(std::string_view index, int64_t id) {
         if (lineId == id) return std::string(rest);
     }
     return {};
-}
-
-void appendNumber(std::string& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((value >> shift) & 0xFF);
 }
 
 }  // namespace
@@ -149,10 +147,10 @@ std::string TUPDATEDATA::SignedMessage(int32_t product) const {
     std::string message = "VARNOK-UPDATE-2\nprog=" + std::to_string(product) + "\n" + date_;
     for (size_t i = 0; i < count_; ++i) {
         if (entries_[i].name == kSignatureEntryName) continue;
-        appendNumber(message, static_cast<uint32_t>(entries_[i].name.size()));
+        AppendNumber(message, static_cast<uint32_t>(entries_[i].name.size()));
         message += entries_[i].name;
-        appendNumber(message, entries_[i].unpackedSize);
-        appendNumber(message, entries_[i].length);
+        AppendNumber(message, entries_[i].unpackedSize);
+        AppendNumber(message, entries_[i].length);
         message += Block(i);
     }
     return message;

@@ -4,6 +4,7 @@
 
 #include "common/messagebox.h"
 #include "common/text.h"
+#include "common/win32/folders.h"
 #include "common/win32/module.h"
 #include "common/win32/unique_handle.h"
 #include "update/dates.h"
@@ -108,8 +109,7 @@ std::string MakeBackup(const std::string& path) {
 
 int WriteWithBackup(const std::string& path, const std::vector<uint8_t>& data) {
     // Folders the update brings along (all inside the installation folder).
-    for (size_t slash = path.find('\\', 3); slash != std::string::npos; slash = path.find('\\', slash + 1))
-        CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
+    MakeParentFolders(path);
     const std::string backup = MakeBackup(path);
     if (backup.empty() &&
         ShowMessageBox(nullptr,

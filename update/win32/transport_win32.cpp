@@ -69,22 +69,6 @@ std::unique_ptr<TSIMPLESOCKET> ask(const std::string& request) {
     return socket;
 }
 
-// A signed decimal, leading blanks allowed, nothing after the digits.
-bool packageSize(const char* text, size_t length, int64_t& size) {
-    size_t at = 0;
-    while (at < length && text[at] == ' ') ++at;
-    bool negative = false;
-    if (at < length && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
-    if (at == length) return false;
-    int64_t value = 0;
-    for (; at < length; ++at) {
-        if (text[at] < '0' || text[at] > '9') return false;
-        value = value * 10 + (text[at] - '0');
-    }
-    size = negative ? -value : value;
-    return true;
-}
-
 // The progress window in a thread of its own: the transfer blocks the
 // caller's thread in the socket calls, and "Stop!" must still be pressed.
 class ProgressWindow {
@@ -343,9 +327,11 @@ bool FetchPackage(const std::string& request, std::vector<uint8_t>& data, int64_
         if (piece == 0) break;
         got += piece;
     }
-    // A size of gigabytes is no package of ours: refused before any memory is taken for it.
-    if (got != sizeof head || !packageSize(head, sizeof head, announced) || announced < 0 ||
-        announced > kMaxPackageBytes) {
+    // The size is a field like the package's own (one that does not convert
+    // reads as -1); a size of gigabytes is no package of ours and is refused
+    // before any memory is taken for it.
+    if (got == sizeof head) announced = PackageNumber(std::string_view(head, sizeof head));
+    if (got != sizeof head || announced < 0 || announced > kMaxPackageBytes) {
         ShowMessageBox(nullptr,
                        "Received incorrect answer from the server. Probably the server is busy (for example processing "
                        "a updating of contents). Please repeat attempt later...",
