@@ -23,13 +23,15 @@ private:
     }
 
     // A label and, 50 pixels to its right, its link; top counts from the frame's height.
+    // The pixels are those of a 96-DPI screen, grown with the dialog on a finer one.
     void addLink(const char* label, int top, const std::string& text, const std::string& address) {
         const ItemRect frame = GetItemRect(handle(), IDC_ABOUT_PICTURE);
+        const int y = frame.height + ScaledPixels(top);
         // The label is wider than its word: it must not paint over the link beside it.
-        HWND caption =
-            child("STATIC", label, frame.left, frame.height + top, 150, 14, SS_LEFTNOWORDWRAP | WS_CLIPSIBLINGS);
+        HWND caption = child("STATIC", label, frame.left, y, ScaledPixels(150), ScaledPixels(14),
+                             SS_LEFTNOWORDWRAP | WS_CLIPSIBLINGS);
         SendMessageA(caption, WM_SETFONT, SendMessageA(handle(), WM_GETFONT, 0, 0), FALSE);
-        HWND link = child("LinkControl", text, frame.left + 50, frame.height + top, 280, 10, 0);
+        HWND link = child("LinkControl", text, frame.left + ScaledPixels(50), y, ScaledPixels(280), ScaledPixels(10), 0);
         SetLinkAddress(link, address);
     }
 

@@ -10,6 +10,16 @@ ItemRect GetItemRect(HWND dialog, int id) {
     return {topLeft.x, topLeft.y, r.right - r.left, r.bottom - r.top};
 }
 
+int ScaledPixels(int pixels) {
+    static const int dpi = [] {
+        HDC screen = GetDC(nullptr);
+        const int caps = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+        if (screen) ReleaseDC(nullptr, screen);
+        return caps > 0 ? caps : 96;
+    }();
+    return MulDiv(pixels, dpi, 96);
+}
+
 void SetItemText(HWND dialog, int id, const std::string& text) { SetWindowTextA(GetDlgItem(dialog, id), text.c_str()); }
 
 std::string GetItemText(HWND dialog, int id) {

@@ -28,6 +28,10 @@ struct ItemRect {
     int32_t left, top, width, height;
 };
 ItemRect GetItemRect(HWND dialog, int id);
+// A length in pixels of a screen of 96 DPI, on this screen: the program is
+// DPI-aware, so what it places by pixels beside dialog-unit controls must grow
+// with them.
+int ScaledPixels(int pixels);
 
 void SetItemText(HWND dialog, int id, const std::string& text);
 std::string GetItemText(HWND dialog, int id);
