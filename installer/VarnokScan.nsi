@@ -5,7 +5,7 @@
 ; chooses the folder.
 ;
 ; Defined on makensis's command line: OUTFILE, VARNOKSCAN_EXE, UPDATE_DLL,
-; SWAPLET_EXE, UNINSTALL_EXE, TIPS_DAT, DOCS.
+; SWAPLET_EXE, UNINSTALL_EXE, TIPS_DAT, DOCS, VERSION (the project's version).
 
 !include "LogicLib.nsh"
 
@@ -87,7 +87,7 @@ Section "Varnok Scan"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Varnok Scan (Trellane)"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Varnok Com."
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "1.0.1"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1

@@ -4,7 +4,8 @@
 The date is the moment of the commit the program is built from (or
 SOURCE_DATE_EPOCH when set, or now outside a checkout), as days since
 30 December 1899 with the time of day as the fraction, written the way the
-About box reads it: " 3.855386081255787E+004". The header is rewritten
+About box reads it: " 3.855386081255787E+004", and as the whole day alone,
+the oldest update date update.dll accepts. The header is rewritten
 only when the text changes, so an unchanged date rebuilds nothing.
 
 Usage: release_date.py REPOSITORY OUTPUT
@@ -38,7 +39,9 @@ def release_text(seconds):
 
 
 def main(repository, output):
-    text = f'#define VARNOK_RELEASE_DATE "{release_text(moment(repository))}"\n'
+    seconds = moment(repository)
+    text = (f'#define VARNOK_RELEASE_DATE "{release_text(seconds)}"\n'
+            f'#define VARNOK_RELEASE_DAY {DAYS_1899_TO_1970 + seconds // SECONDS_PER_DAY}\n')
     write_if_changed(output, text)
 
 

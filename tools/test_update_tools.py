@@ -156,13 +156,20 @@ class PackageTest(unittest.TestCase):
                                   os.path.join(self.temp.name, "bad.upd"), "--key", self.key_file)
                 self.assertEqual(result.returncode, 2, date)
 
-    def test_development_key_halves_match(self):
-        private = make_package.read_key(os.path.join(TOOLS, "keys", "development.key"))
-        public = make_package.read_key(os.path.join(TOOLS, "keys", "development.pub"))
+    def test_made_key_halves_match(self):
+        # A build makes its development key this way; a release refuses a key marked so.
+        private_file, public_file = (os.path.join(self.temp.name, name) for name in ("made.key", "made.pub"))
+        result = run_tool(os.path.join(TOOLS, "make_update_key.py"), "--development", private_file, public_file)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        private, public = make_package.read_key(private_file), make_package.read_key(public_file)
         self.assertEqual(public, {"n": private["n"], "e": private["e"]})
         self.assertEqual(private["n"].bit_length(), 2048)
         for m in (2, 0x5a5a5a, private["n"] - 2):
             self.assertEqual(pow(pow(m, public["e"], public["n"]), private["d"], private["n"]), m)
+        for path in (private_file, public_file):
+            with open(path) as f:
+                self.assertTrue(f.read().startswith("# Development update key"), path)
+        self.assertEqual(os.stat(private_file).st_mode & 0o077, 0, "the private half is its owner's alone")
 
 
 class ServerTest(unittest.TestCase):

@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "common/messagebox.h"
+#include "release_date.h"
 #include "common/text.h"
 #include "common/win32/folders.h"
 #include "common/win32/module.h"
@@ -81,6 +84,13 @@ bool checkWhole(const std::string& folder, const TUPDATEDATA& package, int32_t p
         }
     }
     return true;
+}
+
+// The update the installed files are at least as new as: the last one
+// applied, or, where none was, the day this build was made. A package from
+// before either would put older files back.
+double installedUpdate(const std::string& product) {
+    return std::max(ReadLastUpdate(product), static_cast<double>(VARNOK_RELEASE_DAY));
 }
 
 bool writeAll(HANDLE pipe, const std::string& bytes) {
@@ -237,6 +247,6 @@ bool DownloadUpdate(const std::string& product, int32_t number, void** data, int
     // Quoted: the installation folder holds blanks, and an unquoted name would
     // let the system try "C:\Program.exe" first.
     const std::string restart = "\"" + ModuleFileName() + "\" /update:" + update->Date();
-    if (!checkWhole(folder, *update, number, ReadLastUpdate(product), restart)) return false;
+    if (!checkWhole(folder, *update, number, installedUpdate(product), restart)) return false;
     return HandOver(folder, *update, restart);
 }

@@ -1,0 +1,53 @@
+# The check a release's update key must pass. Also runs as a script, for its
+# test: cmake -DKEY=file [-DDEVELOPMENT_KEY=file] -P cmake/release_key.cmake
+
+# The development key that once stood in the repository with its private
+# half: anyone may sign with it, so no build may ever trust it. This is the
+# SHA-256 of its modulus as the key file writes it (n=...).
+set(VARNOK_PUBLISHED_KEY_MODULUS_SHA256 916ea3eccd9cd650220503b2bde681f2fdd88b82c15c16cb03280b6df460c990)
+
+function(varnok_key_modulus_hash path out)
+  file(STRINGS ${path} lines REGEX "^n=[0-9a-fA-F]+$")
+  list(LENGTH lines count)
+  if(NOT count EQUAL 1)
+    set(${out} "" PARENT_SCOPE)
+    return()
+  endif()
+  string(SUBSTRING "${lines}" 2 -1 modulus)
+  string(TOLOWER "${modulus}" modulus)
+  string(SHA256 hash "${modulus}")
+  set(${out} ${hash} PARENT_SCOPE)
+endfunction()
+
+function(varnok_check_release_key key development_key)
+  set(how "Configure the release with the maker's public key: -DVARNOK_UPDATE_PUBLIC_KEY=/path/to/maker.pub (see README, Making a release).")
+  if(key STREQUAL "")
+    message(FATAL_ERROR "A release build needs the maker's public update key, and none was given. ${how}")
+  endif()
+  if(NOT EXISTS "${key}" OR IS_DIRECTORY "${key}")
+    message(FATAL_ERROR "The maker's public update key ${key} does not exist. ${how}")
+  endif()
+  varnok_key_modulus_hash("${key}" hash)
+  if(hash STREQUAL "")
+    message(FATAL_ERROR "${key} is not a public update key (one line n=<hex> is needed). ${how}")
+  endif()
+  file(STRINGS "${key}" private REGEX "^d=")
+  if(private)
+    message(FATAL_ERROR "${key} holds a private key (d=...): the build needs only the public half, and the private half must stay with the maker.")
+  endif()
+  file(READ "${key}" text)
+  if(text MATCHES "# Development update key" OR hash STREQUAL VARNOK_PUBLISHED_KEY_MODULUS_SHA256)
+    message(FATAL_ERROR "${key} is a development key: anyone can sign with it, so a release must never trust it. ${how}")
+  endif()
+  if(development_key AND EXISTS "${development_key}")
+    varnok_key_modulus_hash("${development_key}" development_hash)
+    if(hash STREQUAL development_hash)
+      message(FATAL_ERROR "${key} is this build's development key: a release must never trust it. ${how}")
+    endif()
+  endif()
+endfunction()
+
+if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+  varnok_check_release_key("${KEY}" "${DEVELOPMENT_KEY}")
+  message(STATUS "${KEY} may be trusted by a release")
+endif()

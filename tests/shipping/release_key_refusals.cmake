@@ -1,0 +1,57 @@
+cmake_minimum_required(VERSION 3.25)
+# A release configures only with a maker's public key: every other key file
+# is refused with a message that says why. Run by ctest:
+#   cmake -DSOURCE=... -DDEVELOPMENT_KEY=... -DPRIVATE_KEY=... -DPYTHON=... -P release_key_refusals.cmake
+set(work ${CMAKE_CURRENT_BINARY_DIR}/release-key-refusals)
+file(REMOVE_RECURSE ${work})
+file(MAKE_DIRECTORY ${work})
+
+# This build's development key without its comment lines, and its private half
+# likewise: neither may pass for a maker's key.
+file(STRINGS ${DEVELOPMENT_KEY} lines REGEX "^[a-z]=")
+list(JOIN lines "\n" text)
+file(WRITE ${work}/bare-development.pub "${text}\n")
+file(STRINGS ${PRIVATE_KEY} lines REGEX "^[a-z]=")
+list(JOIN lines "\n" text)
+file(WRITE ${work}/bare-private.key "${text}\n")
+execute_process(COMMAND ${PYTHON} ${SOURCE}/tools/make_update_key.py --bits 1024 ${work}/maker.key ${work}/maker.pub
+                RESULT_VARIABLE made)
+if(NOT made EQUAL 0)
+  message(FATAL_ERROR "could not make a key for the test")
+endif()
+
+set(cases
+  "none||needs the maker's public update key"
+  "a missing file|${work}/nothing.pub|does not exist"
+  "this build's development key|${DEVELOPMENT_KEY}|is a development key"
+  "the same without its comment|${work}/bare-development.pub|this build's development key"
+  "the key once published in the repository|${SOURCE}/tests/shipping/published-development.pub|is a development key"
+  "a private key|${work}/bare-private.key|holds a private key"
+  "a maker's key|${work}/maker.pub|may be trusted by a release")
+set(failures 0)
+foreach(case IN LISTS cases)
+  string(REPLACE "|" ";" fields "${case}")
+  list(GET fields 0 what)
+  list(GET fields 1 key)
+  list(GET fields 2 expected)
+  execute_process(COMMAND ${CMAKE_COMMAND} -DKEY=${key} -DDEVELOPMENT_KEY=${DEVELOPMENT_KEY}
+                          -P ${SOURCE}/cmake/release_key.cmake
+                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  string(REGEX REPLACE "[ \n]+" " " out "${out}")
+  set(accepted NO)
+  if(result EQUAL 0)
+    set(accepted YES)
+  endif()
+  set(should NO)
+  if(what STREQUAL "a maker's key")
+    set(should YES)
+  endif()
+  string(FIND "${out}" "${expected}" at)
+  if(NOT accepted STREQUAL should OR at EQUAL -1)
+    message(SEND_ERROR "${what}: accepted=${accepted}, expected \"${expected}\" in: ${out}")
+    math(EXPR failures "${failures} + 1")
+  endif()
+endforeach()
+if(failures GREATER 0)
+  message(FATAL_ERROR "${failures} release key case(s) wrong")
+endif()
