@@ -14,8 +14,8 @@
 namespace {
 
 // The browser shows before it has filled its tree and selected the start
-// folder (under load the driver can find it in between): OK is pressed once
-// a folder is selected.
+// folder (under load the driver can find it in between, and filling it can
+// take seconds): OK is pressed once a folder is selected.
 void CALLBACK pressOkWhenSelected(HWND browser, UINT, UINT_PTR id, DWORD) {
     HWND tree = FindWindowExA(browser, nullptr, "SysTreeView32", nullptr);
     if (!tree || !TreeView_GetSelection(tree)) return;
@@ -24,6 +24,8 @@ void CALLBACK pressOkWhenSelected(HWND browser, UINT, UINT_PTR id, DWORD) {
 }
 
 void pressOk(HWND browser) { SetTimer(browser, 1, 20, pressOkWhenSelected); }
+// Ticks of the driver's watchdog (50 ms each) left for the browser to select its start folder.
+constexpr int kFillingTicks = 400;
 
 TEST(RealFolderBrowser, OpensAtTheGivenFolderAndReturnsTheChoice) {
     TempFolder folder;
@@ -36,7 +38,7 @@ TEST(RealFolderBrowser, OpensAtTheGivenFolderAndReturnsTheChoice) {
             if (std::string(text).rfind("Select", 0) == 0) title = text;
         }
         pressOk(browser);
-    });
+    }, kFillingTicks);
     std::string path = start;
     EXPECT_TRUE(BrowseForFolder(nullptr, "Select folder for adding to scanning list.", path));
     EXPECT_TRUE(driver.found());
@@ -53,7 +55,7 @@ TEST(RealFolderBrowser, AFolderTheCodePageCannotNameComesBackByItsShortPath) {
     ASSERT_GT(GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH), 0u);
     char start[MAX_PATH] = {};
     WideCharToMultiByte(CP_ACP, 0, shortPath, -1, start, MAX_PATH, nullptr, nullptr);
-    ModalDriver driver("Browse for Folder", pressOk);
+    ModalDriver driver("Browse for Folder", pressOk, kFillingTicks);
     std::string path = start;
     ASSERT_TRUE(BrowseForFolder(nullptr, "Select folder for adding to scanning list.", path));
     EXPECT_EQ(path.find('?'), std::string::npos) << path;
