@@ -2,7 +2,6 @@
 
 #include <fstream>
 #include <random>
-#include <sstream>
 
 #include "app/shell/tips.h"
 #include "common/messagebox.h"
@@ -53,9 +52,18 @@ private:
         EnableWindow(item(IDC_TIP_NEXT), TipIndex < tipsCount - 1);
     }
 
+    // Closes whatever becomes of the choice: a key that cannot be opened is
+    // told, and the window still goes.
     void close(int id) {
-        if (auto registry = TMYREGISTRY::Create(HKEY_CURRENT_USER, product::kRegistryKey))
-            registry->WriteInteger("bShowTips", IsChecked(handle(), IDC_TIP_AT_START) ? 1 : 0);
+        try {
+            if (auto registry = TMYREGISTRY::Create(HKEY_CURRENT_USER, product::kRegistryKey))
+                registry->WriteInteger("bShowTips", IsChecked(handle(), IDC_TIP_AT_START) ? 1 : 0);
+        } catch (const RegistryError&) {
+            ShowMessageBox(handle(),
+                           "Can not save the choice of showing tips at startup: the program's registry key can not be "
+                           "opened.",
+                           "Error", mb::kIconHand);
+        }
         tipsBytes.clear();
         End(id);
     }
@@ -87,11 +95,14 @@ private:
 }  // namespace
 
 int32_t LoadTips(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
+    tipsBytes.clear();
+    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
     if (!in) return -1;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    tipsBytes = bytes.str();
+    const std::streamoff size = in.tellg();
+    if (size < 0 || static_cast<uint64_t>(size) > kMaxTipsFileBytes) return -1;
+    std::string bytes(static_cast<size_t>(size), '\0');
+    if (!in.seekg(0) || !in.read(bytes.data(), size)) return -1;
+    tipsBytes = std::move(bytes);
     return CountTips(tipsBytes);
 }
 

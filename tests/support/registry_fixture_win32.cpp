@@ -1,5 +1,7 @@
 #include "registry_fixture_win32.h"
 
+#include <sddl.h>
+
 #include <sstream>
 
 #include "app/options/options.h"
@@ -100,4 +102,14 @@ StringList RegistryFixture::ListOfEncodedSize(size_t size) {
     }
     list.push_back("D:\\" + std::string(size - used - 1 - 3, 'z'));
     return list;
+}
+
+void RegistryFixture::SetProductKeyAccess(const char* sddl) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, product::kRegistryKey, 0, READ_CONTROL | WRITE_DAC, &key), ERROR_SUCCESS);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr));
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
+    LocalFree(descriptor);
+    RegCloseKey(key);
 }

@@ -34,4 +34,9 @@ protected:
     static void RemoveDatFile(const std::string& name);
     // A folder list whose stored form has exactly this many bytes.
     static StringList ListOfEncodedSize(size_t size);
+    // Sets the product key's access list (SDDL); kNoWriting makes the key
+    // impossible to open as the program opens it, kFullAccess gives it back.
+    static void SetProductKeyAccess(const char* sddl);
+    static constexpr char kNoWriting[] = "D:(D;;0x0006;;;WD)(A;;KA;;;WD)";  // no values set, no subkeys
+    static constexpr char kFullAccess[] = "D:(A;;KA;;;WD)";
 };

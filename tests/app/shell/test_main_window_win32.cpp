@@ -487,20 +487,8 @@ TEST_F(ProgramTest, ApplyStoresTheTableAndANewStartReadsIt) {
     EXPECT_EQ(ShortcutText(Shortcuts[2]), "Ctrl+V");
 }
 
-// Sets the product key's access list (SDDL); a list that refuses writing
-// makes the key impossible to open as the program opens it.
-void SetProductKeyAccess(const char* sddl) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, product::kRegistryKey, 0, READ_CONTROL | WRITE_DAC, &key), ERROR_SUCCESS);
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr));
-    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
-    LocalFree(descriptor);
-    RegCloseKey(key);
-}
-
 TEST_F(ProgramTest, ApplyThatCannotStoreTheTableSaysSoAndStaysOpen) {
-    SetProductKeyAccess("D:(D;;0x0006;;;WD)(A;;KA;;;WD)");  // no setting values, no subkeys
+    SetProductKeyAccess(kNoWriting);
     MessageRecorder messages;
     bool stillOpen = false;
     ModalDriver driver("Keyboard shortcuts", [&](HWND dialog) {
@@ -509,7 +497,7 @@ TEST_F(ProgramTest, ApplyThatCannotStoreTheTableSaysSoAndStaysOpen) {
         SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_FALSE(ShortcutsDialog(MainWindow));
-    SetProductKeyAccess("D:(A;;KA;;;WD)");
+    SetProductKeyAccess(kFullAccess);
     EXPECT_TRUE(stillOpen);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text,

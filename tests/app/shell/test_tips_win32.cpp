@@ -6,6 +6,7 @@
 
 #include <fstream>
 
+#include "app/shell/tips.h"
 #include "app/shell/tips_win32.h"
 #include "common/ui/dialog_helpers.h"
 #include "common/win32/module.h"
@@ -73,16 +74,43 @@ TEST_F(TipsTest, OneTipDisablesBothButtonsAndARandomStartStaysInRange) {
     EXPECT_EQ(RawDword("bShowTips"), 1u);
 }
 
-TEST_F(TipsTest, WithoutTheFileTheErrorShowsAndTheWindowNoLongerOpensAtStart) {
+// A tips file that cannot be shown turns the tips off, so the next start is not held up by it again.
+TEST_F(TipsTest, WithoutAFileToShowTheErrorShowsAndTheWindowNoLongerOpensAtStart) {
+    const struct {
+        const char* what;
+        size_t emptyRecords;  // of 5 bytes each; 0: no file at all
+    } cases[] = {{"no file", 0}, {"a file past the largest a tips file can be", kMaxTipsFileBytes / 5 + 1}};
+    for (const auto& c : cases) {
+        if (c.emptyRecords) writeTips(std::vector<std::string>(c.emptyRecords));
+        SetRawDword("bShowTips", 1);
+        MessageRecorder boxes;
+        ModalDriver driver(kCaption, [&](HWND dialog) { press(dialog, IDCANCEL); }, 10);
+        ShowTips(nullptr, -1);
+        EXPECT_FALSE(driver.found()) << c.what;
+        ASSERT_EQ(boxes.shown.size(), 1u) << c.what;
+        EXPECT_EQ(boxes.shown[0].text, "Can not read tips and tricks base file!");
+        EXPECT_EQ(boxes.shown[0].caption, "Error");
+        EXPECT_EQ(boxes.shown[0].owner, nullptr);
+        EXPECT_EQ(RawDword("bShowTips"), 0u) << c.what;
+    }
+}
+
+TEST_F(TipsTest, CloseClosesEvenWhenTheChoiceCannotBeStored) {
+    writeTips({"only"});
     MessageRecorder boxes;
-    ModalDriver driver(kCaption, [&](HWND dialog) { press(dialog, IDCANCEL); }, 10);
-    ShowTips(nullptr, -1);
-    EXPECT_FALSE(driver.found());
+    bool closed = false;
+    ModalDriver driver(kCaption, [&](HWND dialog) {
+        SetProductKeyAccess(kNoWriting);
+        press(dialog, IDCANCEL);
+        closed = !IsWindow(dialog) || !IsWindowVisible(dialog);
+        if (!closed) EndDialog(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(ShowTips(nullptr, -1));
+    SetProductKeyAccess(kFullAccess);
+    EXPECT_TRUE(closed);
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Can not read tips and tricks base file!");
-    EXPECT_EQ(boxes.shown[0].caption, "Error");
-    EXPECT_EQ(boxes.shown[0].owner, nullptr);
-    EXPECT_EQ(RawDword("bShowTips"), 0u);
+    EXPECT_EQ(boxes.shown[0].text,
+              "Can not save the choice of showing tips at startup: the program's registry key can not be opened.");
 }
 
 TEST_F(TipsTest, OpensAtStartOnlyForExactlyOne) {
