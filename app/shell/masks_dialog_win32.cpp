@@ -134,9 +134,16 @@ private:
             try {
                 if (!SaveMasks()) throw std::runtime_error("Can not save the masks: the program's registry key can not be opened.");
             } catch (const std::exception& e) {
-                // Nothing was stored: the lists in use stay, and so does the dialog with the edits.
+                // Nothing stays stored: the lists in use stay, what was stored of the change
+                // (the include list, when the exclude list failed) is put back, and the dialog
+                // stays open with the edits.
                 slIncludedFiles = std::move(includedBefore);
                 slExcludedFiles = std::move(excludedBefore);
+                try {
+                    SaveMasks();
+                } catch (const std::exception&) {
+                    // The list that failed was never stored over: the old one is still there.
+                }
                 ShowMessageBox(handle(), e.what(), "This is error message! I am sorry...", mb::kIconHand);
                 return true;
             }

@@ -252,12 +252,20 @@ void TMYREGISTRY::WriteStrings(const std::string& name, const StringList& list) 
         if (LastError != 0) Error(kModuleID, 12);
         return;
     }
+    // Written beside the list's file and then put in its place: a write that
+    // fails half way (a full disk) leaves the stored list as it was.
     const std::string path = datFile(name);
-    unique_file file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string fresh = path + ".new";
+    unique_file file(CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (!file || !WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) ||
-        written != data.size() || !file.reset())
-        throw ListFileError(path, GetLastError() ? GetLastError() : ERROR_WRITE_FAULT);
+        written != data.size() || !file.reset() ||
+        !MoveFileExA(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD code = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+        file.reset();
+        DeleteFileA(fresh.c_str());
+        throw ListFileError(path, code);
+    }
     WriteInteger(name, static_cast<int32_t>(data.size()));
 }
 

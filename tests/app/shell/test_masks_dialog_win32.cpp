@@ -81,6 +81,34 @@ TEST_F(MasksDialogTest, AGroupOrTypedMasksGoToTheHalfInUseOnceEach) {
     EXPECT_EQ(slExcludedFiles, (MaskList{"*.txt"}));
 }
 
+// OK stores both lists or neither: when the exclude list (too large for the
+// key) cannot be written to its file, the stored include list stays as it was too.
+TEST_F(MasksDialogTest, OkThatCannotStoreOneListStoresNeither) {
+    slIncludedFiles = {"*.old"};
+    slExcludedFiles = ListOfEncodedSize(16001);
+    SaveMasks();
+    // Another program reading the file lets no one write it meanwhile.
+    HANDLE reader = CreateFileA(DatFile("slExcludedFiles").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    MessageRecorder messages;
+    bool stillOpen = false;
+    run([&](HWND dialog) {
+        type(dialog, IDC_MASK_INCLUDE_COMBO, "*.new");
+        press(dialog, IDC_ADD_MASK);
+        press(dialog, IDC_OK_BUTTON);
+        stillOpen = IsWindowVisible(dialog) != FALSE;
+        press(dialog, IDC_CANCEL_BUTTON);
+    });
+    CloseHandle(reader);
+    RemoveDatFile("slExcludedFiles");
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text.rfind("Can not write file ", 0), 0u) << messages.shown[0].text;
+    EXPECT_EQ(slIncludedFiles, (MaskList{"*.old"})) << "the lists in use";
+    EXPECT_EQ(RegQueryLine("slIncludedFiles"), "slIncludedFiles REG_MULTI_SZ *.old") << "the stored list";
+}
+
 TEST_F(MasksDialogTest, AMaskOfTheOtherListMovesOnlyOnYes) {
     slIncludedFiles = {"*.tmp", "*.log"};
     SaveMasks();
