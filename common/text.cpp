@@ -181,6 +181,11 @@ platform::TimeStamp FileTimeToTimeStamp(int64_t fileTime) {
     return t;
 }
 
+std::string QuotedInMessage(std::string_view text, size_t limit) {
+    if (text.size() <= limit || limit == 0) return std::string(text);
+    return std::string(text.substr(0, limit - 1)) + '\x85';
+}
+
 std::string BatchQuoted(const std::string& path) {
     std::string out = "\"";
     for (char c : path) {

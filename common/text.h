@@ -48,6 +48,11 @@ platform::TimeStamp FileTimeToTimeStamp(int64_t fileTime);
 // 29 December 1899, 06:00). Dates before 1601 give 1 January 1601.
 platform::TimeStamp OleDateToTimeStamp(double date);
 
+// A text quoted inside a message: at most `limit` characters, a longer one cut
+// and ended with an ellipsis (the ANSI "\x85"), so the message around it is
+// never cut and its box never grows wider than the screen.
+std::string QuotedInMessage(std::string_view text, size_t limit = 60);
+
 // A path as a quoted argument of a batch file: "%" doubled so the batch
 // reads it back as itself; quotes keep "&", "^", "(" and ")" literal.
 std::string BatchQuoted(const std::string& path);

@@ -7,6 +7,7 @@
 #include "app/scan/masks.h"
 #include "app/shell/settings_win32.h"
 #include "common/messagebox.h"
+#include "common/text.h"
 #include "common/ui/dialog.h"
 #include "common/ui/dialog_helpers.h"
 #include "common/win32/registry.h"
@@ -66,7 +67,9 @@ private:
 
     void add(const std::string& text) {
         AddMaskText(text, active(), other(), [this](const std::string& mask) {
-            return ShowMessageBox(handle(), "Sorry, but mask " + mask + " present in anower list. Delete from anower list?",
+            return ShowMessageBox(handle(),
+                                  "Sorry, but mask " + QuotedInMessage(mask) +
+                                      " present in anower list. Delete from anower list?",
                                   "Please confirm...", mb::kYesNo | mb::kIconQuestion) == mb::kIdYes;
         });
         showLists();
@@ -121,7 +124,7 @@ private:
                                "Message", mb::kIconHand);
                 return true;
             }
-            if (ShowMessageBox(handle(), "Delete mask " + active()[static_cast<size_t>(at)] + " from the list?",
+            if (ShowMessageBox(handle(), "Delete mask " + QuotedInMessage(active()[static_cast<size_t>(at)]) + " from the list?",
                                "Please confirm...", mb::kYesNo | mb::kIconQuestion) == mb::kIdYes) {
                 active().erase(active().begin() + at);
                 showLists();

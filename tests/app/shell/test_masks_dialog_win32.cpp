@@ -109,6 +109,28 @@ TEST_F(MasksDialogTest, OkThatCannotStoreOneListStoresNeither) {
     EXPECT_EQ(RegQueryLine("slIncludedFiles"), "slIncludedFiles REG_MULTI_SZ *.old") << "the stored list";
 }
 
+// A question quoting a long mask shortens the mask, never the question.
+TEST_F(MasksDialogTest, AQuestionShortensALongMaskAndKeepsItsOwnWords) {
+    const std::string mask = "*" + std::string(254, 'x');
+    slIncludedFiles = {mask};
+    SaveMasks();
+    MessageRecorder boxes({mb::kIdNo, mb::kIdNo});
+    run([&](HWND dialog) {
+        use(dialog, IDC_MASK_EXCLUDE_LIST);
+        type(dialog, IDC_MASK_EXCLUDE_COMBO, mask);
+        press(dialog, IDC_ADD_MASK);
+        use(dialog, IDC_MASK_INCLUDE_LIST);
+        SendDlgItemMessageA(dialog, IDC_MASK_INCLUDE_LIST, LB_SETCURSEL, 0, 0);
+        press(dialog, IDC_DELETE_MASK);
+        press(dialog, IDC_CANCEL_BUTTON);
+    });
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    const std::string shortened = mask.substr(0, 59) + "\x85";
+    EXPECT_EQ(boxes.shown[0].text,
+              "Sorry, but mask " + shortened + " present in anower list. Delete from anower list?");
+    EXPECT_EQ(boxes.shown[1].text, "Delete mask " + shortened + " from the list?");
+}
+
 TEST_F(MasksDialogTest, AMaskOfTheOtherListMovesOnlyOnYes) {
     slIncludedFiles = {"*.tmp", "*.log"};
     SaveMasks();
