@@ -114,6 +114,10 @@ private:
     intptr_t handle_ = -1;
 };
 
+// Whether a name ending in a dot or a blank opens as itself. Windows' calls
+// drop those endings (and reach another file, or none); POSIX keeps them.
+bool namesKeepTrailingDots();
+
 // Whether path names an existing folder (a trailing backslash is allowed).
 bool isFolder(const std::string& path);
 // Whether a file or folder of that name exists.

@@ -204,6 +204,8 @@ bool File::identity(FileIdentity& id) const {
     return true;
 }
 
+bool namesKeepTrailingDots() { return true; }
+
 bool isFolder(const std::string& path) {
     struct stat st {};
     return stat(hostPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -13,7 +13,8 @@ bool IsDeviceName(const std::string& name) {
 }
 
 bool UsableName(const std::string& name) {
-    if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+    if (name.empty()) return false;
+    if ((name.back() == '.' || name.back() == ' ') && !platform::namesKeepTrailingDots()) return false;
     return name.find_first_of("?*") == std::string::npos;
 }
 

@@ -171,6 +171,8 @@ bool File::identity(FileIdentity& id) const {
     return true;
 }
 
+bool namesKeepTrailingDots() { return false; }
+
 bool isFolder(const std::string& path) {
     std::string folder = path;
     if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();

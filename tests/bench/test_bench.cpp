@@ -82,7 +82,9 @@ Groups contentGroups(const fs::path& root) {
 
 void makeTree(TempFolder& tree) {
     std::mt19937 random(99);
-    const char* folders[] = {"", "a", "a/b", "a/b/c", "d", ".dotdir", "d/e"};
+    // "ends." is a valid folder name on every system the harness runs on (under
+    // Wine it is reached by its 8.3 name).
+    const char* folders[] = {"", "a", "a/b", "a/b/c", "d", ".dotdir", "d/e", "ends."};
     const int64_t sizes[] = {0, 1, 100, 4096, 70000, 200000};
     for (int family = 0; family < 40; ++family) {
         int64_t size = sizes[random() % 6];
@@ -92,7 +94,7 @@ void makeTree(TempFolder& tree) {
         for (int m = 0; m < members; ++m) {
             std::string content = base;
             if (size > 0 && random() % 3 == 0) content[static_cast<size_t>(random() % size)] ^= 0x55;
-            std::string folder = folders[random() % 7];
+            std::string folder = folders[random() % 8];
             std::string name = (random() % 8 == 0 ? "." : "") + std::string("file") + std::to_string(family) + "_" +
                                std::to_string(m);
             tree.write(folder.empty() ? name : folder + "/" + name, content);
