@@ -31,6 +31,20 @@ std::string FeedbackRefusal(std::string_view name, std::string_view mail, std::s
     return {};
 }
 
+std::string FeedbackPage(std::string_view address) {
+    // Every byte of a value is %XX, so only "&" between the fields needs
+    // writing as an entity inside the page's attributes.
+    std::string attribute;
+    for (char c : address) attribute += c == '&' ? std::string("&amp;") : std::string(1, c);
+    const std::string quoted(address);
+    return "<!DOCTYPE html>\r\n<html><head><meta charset=\"windows-1252\">\r\n"
+           "<meta http-equiv=\"refresh\" content=\"0; url=" + attribute + "\">\r\n"
+           "<title>Varnok Com support department feedback form</title></head>\r\n"
+           "<body><p>Your message is on its way to the Varnok Com support department. If nothing happens, "
+           "<a href=\"" + attribute + "\">send it from here</a>.</p>\r\n"
+           "<script>location.replace(\"" + quoted + "\");</script></body></html>\r\n";
+}
+
 std::string FeedbackAddress(std::string_view name, std::string_view mail, std::string_view message) {
     return std::string("http://") + product::kMakerWebSite +
            "/cgi-bin/support_add.pl?name=" + EncodeFeedbackValue(name) + "&mail=" + EncodeFeedbackValue(mail) +

@@ -22,3 +22,12 @@ std::string FeedbackRefusal(std::string_view name, std::string_view mail, std::s
 
 // http://<maker's host>/cgi-bin/support_add.pl?name=..&mail=..&text=..
 std::string FeedbackAddress(std::string_view name, std::string_view mail, std::string_view message);
+
+// The longest address the form hands to the shell itself. Windows documents
+// about 2,083 characters for an address; Wine 8's shell takes 983, and one
+// more ends the program inside ShellExecute. 800 stays well inside both.
+inline constexpr size_t kMaxShellAddress = 800;
+
+// A small page that sends the browser on to address, byte for byte, as the
+// shell would have: for a message whose address is too long to hand over.
+std::string FeedbackPage(std::string_view address);

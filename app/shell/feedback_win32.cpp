@@ -6,11 +6,13 @@
 #include "app/options/options.h"
 #include "app/shell/feedback.h"
 #include "common/messagebox.h"
+#include "common/platform.h"
 #include "common/product.h"
 #include "common/ui/dialog.h"
 #include "common/ui/dialog_helpers.h"
 #include "common/ui/shell_open.h"
 #include "common/win32/syserror.h"
+#include "common/win32/unique_handle.h"
 #include "resources/VarnokScan/resource.h"
 
 namespace {
@@ -99,6 +101,14 @@ private:
         }
     }
 
+    static bool writePage(const std::string& path, const std::string& text) {
+        unique_file file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
+        DWORD written = 0;
+        return file && WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+               written == text.size() && file.reset();
+    }
+
     void send() {
         const std::string name = GetItemText(handle(), IDC_FEEDBACK_NAME);
         const std::string mail = GetItemText(handle(), IDC_FEEDBACK_MAIL);
@@ -108,6 +118,19 @@ private:
             return;
         }
         address_ = FeedbackAddress(name, mail, message);
+        // Too long to hand to the shell: the browser gets a page of ours that
+        // goes on to the address. A page that cannot be written keeps the form
+        // open with everything typed.
+        if (address_.size() > kMaxShellAddress) {
+            const std::string page = platform::specialFolders().temp + "Varnok Com feedback.htm";
+            if (!writePage(page, FeedbackPage(address_))) {
+                ShowMessageBox(handle(),
+                               "Can not write file " + page + " Error code : " + std::to_string(GetLastError()),
+                               "Error", mb::kIconHand);
+                return;
+            }
+            address_ = page;
+        }
         End(IDOK);
     }
 
