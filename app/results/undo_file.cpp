@@ -62,18 +62,45 @@ std::string UndoEntry(bool enhanced, const std::string& keptPath, const std::str
     if (!enhanced)
         return line("if exist " + target + " (echo " + target + " is there already and was not overwritten.) else copy /b " +
                     BatchQuoted(keptPath) + " " + target);
-    // Why the paths survive both cmd.exe implementations: inside the quoted
-    // form of set, "&", "^", "(" and ")" are plain characters and "%%" is read
-    // as "%" (Windows expands percent signs in its first phase, before it
-    // parses operators; quotes hide operators from that parse). The script
-    // never expands %filein% or %fileout% (Wine's cmd expands the result once
-    // more, eating "%"); it reads them from the output of "set" in for /f and
-    // uses %%b and %%d, which cmd.exe substitutes after parsing and does not
-    // expand again, with delayed expansion off so "!" stays as it is.
+    // The six lines every entry has, then the entry's own commands behind the
+    // ":step" its "goto %fileop%" reaches (the nearest one below): the run goes
+    // through the file once, so restoring takes time in proportion to the
+    // entries (jumping back to the script and forward again for each entry
+    // made it quadratic), and every path is written out in the line that uses
+    // it. No name passes through a variable: Wine's cmd.exe expands the result
+    // of a %variable% once more, eating "%", and ends in its "%~" handling when
+    // a for-variable carries a name such as "%~dp0.txt"; a literal "%%" is read
+    // as "%" by both, and inside quotes "&", "^", "(" and ")" are plain.
     const std::string label = EntryLabel(counter);
-    return line("set " + BatchQuoted("filein=" + keptPath)) + line("set " + BatchQuoted("fileout=" + path)) +
-           line(first ? "set nFile=1" : "set nFile=0") + line("set nextpoint=" + label) + line("goto %fileop%") +
-           line(":" + label);
+    const std::string kept = BatchQuoted(keptPath);
+    std::string text = line("set " + BatchQuoted("filein=" + keptPath)) + line("set " + BatchQuoted("fileout=" + path)) +
+                       line(first ? "set nFile=1" : "set nFile=0") + line("set nextpoint=" + label) +
+                       line("goto %fileop%") + line(":" + label) + line(":step") + line("set xthis=") +
+                       line("if \"%3\"==\"*\" set xthis=1") + line("if \"%3\"==\"" + label + "\" set xthis=1");
+    // -x: a copy only where the kept copy is there and nothing stands at the
+    // path. (One condition outside the block: Wine's cmd.exe runs the "else"
+    // of "if a if b (..) else (..)" when a is false; and it runs both sides of
+    // "copy .. && (..) || (..)", so the copy is judged by errorlevel.)
+    const std::string notCopied = "set result=Some files could not be copied.";
+    text += line("if \"%operation%%xthis%\"==\"x1\" (") +
+            line("if not exist " + kept + " (echo " + target + "\t[Fail!]") +
+            line("set result=Some files are disappear.") +
+            line(") else if exist " + target + " (echo " + target + "\t[Skip!] is there already, not overwritten") +
+            line("set result=Some files were not restored: a file with their name is there.") +
+            line(") else (copy /b " + kept + " " + target + " > NUL:") +
+            line("if errorlevel 1 (echo " + target + "\t[Fail!] not copied") + line(notCopied) +
+            line(") else if exist " + target + " (echo " + target + "\t[ Ok! ]) else (echo " + target +
+                 "\t[Fail!] not copied") +
+            line(notCopied + ")") + line(")") + line(")");
+    // -t: the kept copy of each group; -l: the group's kept copy, then every entry.
+    if (first)
+        text += line("if \"%operation%\"==\"t\" (") + line("if exist " + kept + " (echo " + kept + "\t[ Ok! ]) else (echo " +
+                                                        kept + "\t[Fail!]") +
+                line("set result=Some files are disappear.)") + line(")") +
+                line("if \"%operation%\"==\"l\" echo "
+                     "-------------------------------------------------------------------------------") +
+                line("if \"%operation%\"==\"l\" echo " + label + " ^(l^)--:- " + kept);
+    return text + line("if \"%operation%\"==\"l\" echo " + label + "   I-----^)- " + target);
 }
 
 std::string UndoFooter(bool enhanced) { return enhanced ? line("goto allfolks") + line(":exitundo") : std::string(); }
@@ -84,6 +111,7 @@ bool UndoCanRestore(const std::string& keptPath, const std::string& path) {
     const auto slash = path.rfind('\\');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string unused;
-    return UsableName(name) && !IsDeviceName(name) && path.size() <= kMaxSystemPath &&
+    // cmd.exe creates a name ending in a dot or a blank without it, wherever the file is written.
+    return UsableName(name, false) && !IsDeviceName(name) && path.size() <= kMaxSystemPath &&
            platform::ansiToOem(keptPath + path, unused);
 }

@@ -12,9 +12,9 @@ bool IsDeviceName(const std::string& name) {
            base[3] <= '9';
 }
 
-bool UsableName(const std::string& name) {
+bool UsableName(const std::string& name, bool trailingDotsKept) {
     if (name.empty()) return false;
-    if ((name.back() == '.' || name.back() == ' ') && !platform::namesKeepTrailingDots()) return false;
+    if ((name.back() == '.' || name.back() == ' ') && !trailingDotsKept) return false;
     return name.find_first_of("?*") == std::string::npos;
 }
 

@@ -19,8 +19,9 @@ inline constexpr size_t kMaxSystemPath = 259;
 bool IsDeviceName(const std::string& name);
 // Whether the system opens a file by this name as the folder search lists it.
 // A "?" stands for a character the ANSI code page cannot hold, and a trailing
-// dot or blank is dropped when a name is opened, which names another file.
-bool UsableName(const std::string& name);
+// dot or blank is dropped when a name is opened on Windows, which names another
+// file; trailingDotsKept says whether the system that opens it keeps them.
+bool UsableName(const std::string& name, bool trailingDotsKept = platform::namesKeepTrailingDots());
 // The name of a listed file or folder that reaches it from folder (ending with
 // a backslash) within maxPath characters: its long name where that works, else
 // its 8.3 name; empty when neither does.

@@ -272,15 +272,19 @@ TEST_F(Deletion, EnhancedEntriesAreNumberedAcrossGroups) {
     MessageRecorder messages({mb::kIdYes});
     markAndDelete({{0, 1}, {0}});
     const std::string undo = ReadWholeFile(undoPath);
-    const std::string expected = "set \"filein=" + order[0][2] + "\"\r\nset \"fileout=" + order[0][0] +
-                                 "\"\r\nset nFile=1\r\nset nextpoint=nf000001\r\ngoto %fileop%\r\n:nf000001\r\n" +
-                                 "set \"filein=" + order[0][2] + "\"\r\nset \"fileout=" + order[0][1] +
-                                 "\"\r\nset nFile=0\r\nset nextpoint=nf000002\r\ngoto %fileop%\r\n:nf000002\r\n" +
-                                 "set \"filein=" + order[1][1] + "\"\r\nset \"fileout=" + order[1][0] +
-                                 "\"\r\nset nFile=1\r\nset nextpoint=nf000003\r\ngoto %fileop%\r\n:nf000003\r\n" +
-                                 "goto allfolks\r\n:exitundo\r\n";
-    ASSERT_GE(undo.size(), expected.size());
-    EXPECT_EQ(undo.substr(undo.size() - expected.size()), expected);
+    const std::string entries[] = {
+        "set \"filein=" + order[0][2] + "\"\r\nset \"fileout=" + order[0][0] +
+            "\"\r\nset nFile=1\r\nset nextpoint=nf000001\r\ngoto %fileop%\r\n:nf000001\r\n",
+        "set \"filein=" + order[0][2] + "\"\r\nset \"fileout=" + order[0][1] +
+            "\"\r\nset nFile=0\r\nset nextpoint=nf000002\r\ngoto %fileop%\r\n:nf000002\r\n",
+        "set \"filein=" + order[1][1] + "\"\r\nset \"fileout=" + order[1][0] +
+            "\"\r\nset nFile=1\r\nset nextpoint=nf000003\r\ngoto %fileop%\r\n:nf000003\r\n"};
+    size_t at = 0;
+    for (const std::string& entry : entries) {
+        at = undo.find(entry, at);
+        ASSERT_NE(at, std::string::npos) << entry;
+    }
+    EXPECT_EQ(undo.substr(undo.size() - 28), "\r\ngoto allfolks\r\n:exitundo\r\n");
 
     // -l lists, -t tests the sources, -x restores one entry, -X the rest.
     const std::string list = runBatch(undoPath, "-l");
@@ -318,7 +322,7 @@ TEST_F(Deletion, HostileNamesAreRestoredExactlyAndNothingIsOverwritten) {
     const std::vector<std::string> folders = {"100% sure", "Caf\xE9 \xF1", "R&D (old) ^!;,='`", " lead", "plain"};
     const std::vector<std::string> names = {"a&b.txt",         "c^d (1)!.txt",         "50%off%PATH%.txt",
                                             "h;i,j=k'l`m.txt", "x&copy nul pwned.txt", " lead blank.txt",
-                                            "na\xEFve r\xE9sum\xE9 \xDF\xC6\xFC.txt"};
+                                            "na\xEFve r\xE9sum\xE9 \xDF\xC6\xFC.txt", "%~dp0.txt", "a%~nxf1.txt"};
     const std::string content("odd\0content\xFF", 12);
     for (bool enhanced : {false, true}) {
         TempFolder odd;
@@ -332,7 +336,7 @@ TEST_F(Deletion, HostileNamesAreRestoredExactlyAndNothingIsOverwritten) {
         results.Clear();
         order.clear();
         scan(folderTree(odd.entry()));
-        ASSERT_EQ(results.Count(), 36);
+        ASSERT_EQ(results.Count(), 46);
         bEnhancedUndo = enhanced;
         MessageRecorder messages({mb::kIdYes});
         std::vector<int> all;
@@ -348,6 +352,11 @@ TEST_F(Deletion, HostileNamesAreRestoredExactlyAndNothingIsOverwritten) {
         EXPECT_EQ(messages.shown[1].text,
                   "Can not delete file " + noOem + " because the undo file can not hold its path.");
 
+        if (enhanced) {  // listing and testing name every path as it is, too
+            const std::string listed = runBatch(undoPath, "-l");
+            for (const std::string& path : deleted) EXPECT_NE(listed.find("\"" + path + "\""), std::string::npos) << path;
+            EXPECT_NE(runBatch(undoPath, "-t").find("Result : All need files present!"), std::string::npos);
+        }
         const std::string restore = enhanced ? "-x *" : "";
         runBatch(undoPath, restore);
         for (const std::string& path : deleted) EXPECT_EQ(ReadWholeFile(path), content) << path;
@@ -489,16 +498,16 @@ TEST(UndoScript, TheResourceHoldsTheScriptText) {
     const std::string script = UndoScriptText();
     ASSERT_FALSE(script.empty());
     const std::vector<std::string> lines = CrlfLines(script);
-    ASSERT_EQ(lines.size(), 142u);
+    ASSERT_EQ(lines.size(), 81u);
     EXPECT_EQ(lines[0], "@echo off");
     EXPECT_EQ(lines[15], "echo For get small help use command: %~nx0 -h");
     EXPECT_EQ(lines[30], "echo            * if you type number of deleted file, when only one file will be ");
     EXPECT_EQ(lines[32], "echo            * if you type number of leaved file, when will be restored all ");
     EXPECT_EQ(lines[35], "echo\tATTENTION! Bat file not undestend file masks. The file nuber was showed");
-    EXPECT_EQ(lines[84], "if defined xcopied echo \"%%d\"\t[ Ok! ]");
-    EXPECT_EQ(lines[140], "echo ---------------------------------------------");
-    EXPECT_EQ(lines[141], "");
-    for (size_t k : {10u, 17u, 18u, 19u, 20u, 43u, 49u, 55u, 61u}) EXPECT_EQ(lines[k], "") << k + 1;
+    EXPECT_EQ(lines[45], "set fileop=step");
+    EXPECT_EQ(lines[79], "echo ---------------------------------------------");
+    EXPECT_EQ(lines[80], "");
+    for (size_t k : {10u, 17u, 18u, 19u, 20u, 43u, 50u, 57u, 64u, 71u, 77u}) EXPECT_EQ(lines[k], "") << k + 1;
 }
 
 TEST(UndoScript, VersionTextComesFromTheVersionResource) { EXPECT_EQ(VersionText(), "Version 1.00 Build 1"); }

@@ -43,12 +43,23 @@ TEST(UndoFile, EnhancedHeaderAndFooter) {
     EXPECT_EQ(CrlfLines(UndoFooter(true)), (std::vector<std::string>{"goto allfolks", ":exitundo"}));
 }
 
-TEST(UndoFile, EnhancedEntrySetsTheNamesItsScriptReadsBack) {
-    EXPECT_EQ(CrlfLines(UndoEntry(true, "C:\\k1", "C:\\a&b", 1, true) + UndoEntry(true, "C:\\k1", "C:\\100%", 12, false)),
+// Each entry keeps its six lines, then carries its own commands with its paths
+// written out (never read back through a variable) behind the ":step" its goto reaches.
+TEST(UndoFile, EnhancedEntryKeepsItsSixLinesAndWritesItsPathsOut) {
+    const std::vector<std::string> first = CrlfLines(UndoEntry(true, "C:\\k1", "C:\\a&b", 1, true));
+    const std::vector<std::string> other = CrlfLines(UndoEntry(true, "C:\\k1", "C:\\100%~dp0", 12, false));
+    ASSERT_GT(first.size(), 7u);
+    ASSERT_GT(other.size(), 7u);
+    EXPECT_EQ(std::vector<std::string>(first.begin(), first.begin() + 7),
               (std::vector<std::string>{"set \"filein=C:\\k1\"", "set \"fileout=C:\\a&b\"", "set nFile=1",
-                                        "set nextpoint=nf000001", "goto %fileop%", ":nf000001",
-                                        "set \"filein=C:\\k1\"", "set \"fileout=C:\\100%%\"", "set nFile=0",
-                                        "set nextpoint=nf000012", "goto %fileop%", ":nf000012"}));
+                                        "set nextpoint=nf000001", "goto %fileop%", ":nf000001", ":step"}));
+    EXPECT_EQ(std::vector<std::string>(other.begin(), other.begin() + 7),
+              (std::vector<std::string>{"set \"filein=C:\\k1\"", "set \"fileout=C:\\100%%~dp0\"", "set nFile=0",
+                                        "set nextpoint=nf000012", "goto %fileop%", ":nf000012", ":step"}));
+    const std::string text = UndoEntry(true, "C:\\k1", "C:\\100%~dp0", 12, false);
+    EXPECT_NE(text.find("copy /b \"C:\\k1\" \"C:\\100%%~dp0\" > NUL:"), std::string::npos) << text;
+    EXPECT_EQ(text.find("%%b"), std::string::npos) << "no for-variable carries a name";
+    EXPECT_EQ(text.find(":step", text.find(":step") + 1), std::string::npos) << "one step an entry";
 }
 
 TEST(UndoFile, PathsAreQuotedAndPercentSignsDoubled) {
