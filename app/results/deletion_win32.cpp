@@ -1,5 +1,7 @@
 #include "deletion_win32.h"
 
+#include <shlobj.h>
+
 #include <cstdio>
 #include <utility>
 
@@ -185,17 +187,33 @@ std::string UndoScriptText() {
     return ResourceBytes(IDR_UNDO_SCRIPT, RT_UNDO_SCRIPT);
 }
 
+namespace {
+
+// The folder the save dialog opens in, handed to it in full with a name no
+// file there has yet: the current folder (the dialog moves there after each
+// save) when it can be named, else the user's documents. Given a folder it
+// cannot open, the dialog opens one it remembers, where the name was never
+// checked, and a second deletion would be offered the first one's undo file.
+std::string undoFolder() {
+    char buffer[MAX_PATH] = {};
+    const DWORD n = GetCurrentDirectoryA(MAX_PATH, buffer);
+    std::string folder = n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+    if (folder.empty() || !platform::isFolder(folder)) {
+        folder.clear();
+        if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PERSONAL | CSIDL_FLAG_CREATE, nullptr, 0, buffer))) folder = buffer;
+    }
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    return folder;
+}
+
+}  // namespace
+
 bool DeleteCommand(HWND window, TRESVIEW& view) {
     if (view.Tallies[TallyDel].Files == 0) return true;
     UndoFile undo(window);
     DeletionState state{window, bCreateUndo ? &undo : nullptr};
     if (bCreateUndo) {
-        // The save dialog starts in the current folder (it moves there after
-        // each save) with a name no file there has yet.
-        char folder[MAX_PATH] = {};
-        const DWORD n = GetCurrentDirectoryA(MAX_PATH, folder);
-        std::string path = n > 0 && n < MAX_PATH ? std::string(folder) : std::string();
-        if (!path.empty() && path.back() != '\\') path += '\\';
+        std::string path = undoFolder();
         path += UnusedUndoName(path);
         if (!ChooseUndoFile(window, path)) return true;
         const UndoTexts texts{VersionText(), DateTimeText(ProgramStartTime), UndoScriptText()};

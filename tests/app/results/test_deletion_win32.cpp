@@ -209,6 +209,28 @@ TEST_F(Deletion, CancellingTheSaveDialogDeletesNothing) {
     EXPECT_TRUE(FileExists(order[0][0]));
 }
 
+// Started from a folder whose name the ANSI code page cannot spell, the
+// program offers the undo file in a folder it can name (the dialog would open
+// one of its own choosing, where the free name was never checked).
+TEST_F(Deletion, TheUndoFileIsOfferedInAFolderThatCanBeNamed) {
+    tree.write("a.dat", "aa");
+    tree.write("b.dat", "aa");
+    scan();
+    undoPath.clear();
+    const std::wstring unnamed = tree.root().wstring() + L"\\\x65e5\x672c";
+    ASSERT_TRUE(CreateDirectoryW(unnamed.c_str(), nullptr));
+    wchar_t before[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    ASSERT_TRUE(SetCurrentDirectoryW(unnamed.c_str()));
+    MessageRecorder messages;
+    markAndDelete({{0}});
+    SetCurrentDirectoryW(before);
+    ASSERT_EQ(offered.size(), 1u);
+    const std::string folder = offered[0].substr(0, offered[0].rfind('\\') + 1);
+    EXPECT_EQ(folder.find('?'), std::string::npos) << offered[0];
+    EXPECT_NE(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES) << offered[0];
+}
+
 TEST_F(Deletion, AnUndoFileThatCannotBeWrittenStopsEverything) {
     tree.write("a.dat", "aa");
     tree.write("b.dat", "aa");
