@@ -3,10 +3,12 @@
 // answered as a user would.
 #include <winsock2.h>
 #include <windows.h>
+#include <psapi.h>
 #include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "tests/support/build_paths_win32.h"
@@ -232,6 +234,42 @@ TEST_F(UpdateTest, AStopDuringTheDownloadEndsItSilently) {
     EXPECT_FALSE(getUpdate(size));
     EXPECT_FALSE(driver.found()) << "a stop is no error";
     EXPECT_FALSE(FileExists(at("Swaplet.exe")));
+}
+
+// A server that announces a large package and then sends nothing, holding
+// the connection: "Stop!" ends the call at once, with no memory taken for
+// what never came and nothing written.
+TEST_F(UpdateTest, StopEndsTheCallWhileTheServerIsSilent) {
+    const std::string package = fixture("small.upd");
+    std::atomic<bool> released{false};
+    LocalUpdateServer server([&](const std::string&) {
+        return LocalUpdateServer::Answer{{"0209715200" + package.substr(0, 100), package.substr(100)}, [&](size_t) {
+                                             for (int tick = 0; tick < 100; ++tick) {
+                                                 if (HWND progress =
+                                                         FindWindowA(nullptr, "Please wait while update proccessing...")) {
+                                                     SendMessageA(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
+                                                     break;
+                                                 }
+                                                 Sleep(50);
+                                             }
+                                             // Silent, the connection held, until the test is done.
+                                             for (int tick = 0; tick < 600 && !released; ++tick) Sleep(50);
+                                         }};
+    });
+    UpdateServerSetting setting(server.address());
+    ModalDriver driver(
+        "any box", [](HWND box) { pressOk(box); }, 30);
+    int32_t size = -1;
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(getUpdate(size));
+    const DWORD took = GetTickCount() - start;
+    released = true;
+    EXPECT_LT(took, 10000u) << "the call waited for the server (it holds the connection 30 s)";
+    PROCESS_MEMORY_COUNTERS memory{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    EXPECT_LT(memory.PeakWorkingSetSize, 100u << 20) << "200 MiB were announced, 100 bytes came";
+    EXPECT_FALSE(driver.found()) << "a stop is no error";
+    EXPECT_FALSE(FileExists(at("docs\\news.txt")));
 }
 
 TEST_F(UpdateTest, FromOfferToRestartThroughTheApplier) {

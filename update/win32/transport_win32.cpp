@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 
@@ -30,9 +31,10 @@ constexpr uint32_t kErrorStyle = mb::kIconHand | mb::kSetForeground | mb::kTopMo
 
 void report(const std::string& text) { ShowMessageBox(nullptr, text, "Error", kErrorStyle); }
 
-// Receives into buffer until capacity, the server's close, a failure or a stop.
+// Receives into buffer until capacity, the server's close, a failure or a stop;
+// the callback counts from what arrived before (earlier).
 int64_t receiveInto(TSIMPLESOCKET& socket, uint8_t* buffer, size_t capacity, int64_t total,
-                    const TransferCallback& callback, bool& failed) {
+                    const TransferCallback& callback, bool& failed, size_t earlier = 0) {
     size_t have = 0;
     failed = false;
     while (have < capacity) {
@@ -48,7 +50,7 @@ int64_t receiveInto(TSIMPLESOCKET& socket, uint8_t* buffer, size_t capacity, int
         }
         if (got == 0) break;
         have += static_cast<size_t>(got);
-        if (callback && !callback(static_cast<int64_t>(have), total)) {
+        if (callback && !callback(static_cast<int64_t>(earlier + have), total)) {
             StoppedByUser = true;
             break;
         }
@@ -262,6 +264,22 @@ int TSIMPLESOCKET::Send(const void* buffer, int length) {
 }
 
 int TSIMPLESOCKET::Receive(void* buffer, int length) {
+    // Waits for data a fifth of a second at a time, looking at the stop in
+    // between: a recv blocked in this thread wakes neither for the stop's
+    // shutdown (under Wine) nor for anything else a silent server does.
+    for (;;) {
+        if (userStopped) return -1;
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(socket_, &readable);
+        timeval wait{0, 200000};
+        const int ready = select(0, &readable, nullptr, nullptr, &wait);
+        if (ready > 0) break;
+        if (ready == SOCKET_ERROR) {
+            if (!userStopped) ReportSocketError(WSAGetLastError());
+            return -1;
+        }
+    }
     const int got = recv(socket_, static_cast<char*>(buffer), length, 0);
     if (got == SOCKET_ERROR) {
         // A connection the user's stop shut down is no error to tell about.
@@ -344,11 +362,19 @@ bool FetchPackage(const std::string& request, std::vector<uint8_t>& data, int64_
         socket->Close();
         return true;
     }
-    data.resize(static_cast<size_t>(announced));
+    // The buffer grows with what arrives: the size announced is only the
+    // server's word, and the signature is checked only once all is here.
+    const size_t limit = static_cast<size_t>(announced);
+    size_t have = 0;
     bool failed = false;
-    const int64_t total = receiveInto(*socket, data.data(), data.size(), announced, callback, failed);
+    while (have < limit) {
+        if (data.size() < have + kPiece) data.resize(std::min(limit, std::max(have + kPiece, 2 * data.size())));
+        have += static_cast<size_t>(
+            receiveInto(*socket, data.data() + have, data.size() - have, announced, callback, failed, have));
+        if (failed || StoppedByUser || have < data.size()) break;  // a failure, a stop or the server's close
+    }
     socket->Close();
-    data.resize(static_cast<size_t>(total));
+    data.resize(have);
     return !failed;
 }
 
