@@ -33,6 +33,10 @@ bool IsSafeEntryName(std::string_view name) {
     return true;
 }
 
+bool IsFileOfFolder(std::string_view path, std::string_view folder) {
+    return IsInsideFolder(path, folder) && path.substr(folder.size()).find('\\') == std::string_view::npos;
+}
+
 bool IsInsideFolder(std::string_view path, std::string_view folder) {
     if (folder.empty() || folder.back() != '\\' || path.size() <= folder.size()) return false;
     return UpperStr(path.substr(0, folder.size())) == UpperStr(folder) && IsSafeEntryName(path.substr(folder.size()));

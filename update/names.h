@@ -11,3 +11,5 @@ bool IsSafeEntryName(std::string_view name);
 // path is folder (which ends with a backslash; compared without regard to
 // case) followed by a safe entry name.
 bool IsInsideFolder(std::string_view path, std::string_view folder);
+// Whether path names a file directly in folder (ending with "\\"), not in one of its subfolders.
+bool IsFileOfFolder(std::string_view path, std::string_view folder);

@@ -44,4 +44,7 @@ TEST(UpdateNames, OnlyPathsInsideTheFolder) {
     EXPECT_FALSE(IsInsideFolder("C:\\Program Files\\Varnok Scanner\\a.exe", folder));
     EXPECT_FALSE(IsInsideFolder("C:\\Program Files\\Varnok Scan\\", folder));
     EXPECT_FALSE(IsInsideFolder("C:\\evil.exe", "C:\\Program Files\\Varnok Scan"));  // a folder without its backslash
+    EXPECT_TRUE(IsFileOfFolder("c:\\program files\\varnok scan\\VarnokScan.exe", folder));
+    EXPECT_FALSE(IsFileOfFolder("C:\\Program Files\\Varnok Scan\\VarnokScan.exe", "C:\\"));  // only a folder above it
+    EXPECT_FALSE(IsFileOfFolder("C:\\Program Files\\Varnok Scan\\docs\\VarnokScan.exe", folder));
 }

@@ -171,6 +171,7 @@ TEST_F(UpdateTest, PackagesThatCannotBeAppliedWriteNothing) {
         std::vector<const char*> boxes;
         double installed = 0;  // the date of the update already applied, 0 for none
         bool notNewer = false;
+        bool recordedAbove = false;  // the folder recorded holds the program's folder
     };
     const double fixtureDate = 72759;  // 15-03-2099
     const Case cases[] = {
@@ -184,8 +185,15 @@ TEST_F(UpdateTest, PackagesThatCannotBeAppliedWriteNothing) {
         {"signed, but older than this build, on a fresh installation", {sized(fixture("old.upd"))}, {"Error"}, 0,
          true},
         {"for a program not run from its folder", {sized(good)}, {"Error"}},
+        {"for a folder recorded above the program's", {sized(good)}, {"Error"}, 0, false, true},
     };
+    char program[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::string above = program;
+    above.erase(above.rfind('\\'));
+    above.erase(above.rfind('\\') + 1);  // the build folder, which holds tests\\ with this program
     for (const Case& c : cases) {
+        setFolder(c.recordedAbove ? above : at(""));
         SetLastUpdate(Short("Varnok scan"), c.installed);
         LocalUpdateServer server([&](const std::string&) { return LocalUpdateServer::Answer{c.pieces, {}}; });
         UpdateServerSetting setting(server.address());

@@ -67,8 +67,9 @@ bool checkWhole(const std::string& folder, const TUPDATEDATA& package, int32_t p
     // would take back what a later one brought.
     if (UpDateToDate(package.Date()) <= installed)
         return refuse("The received update is not newer than the one already installed.");
-    // The applier writes into the folder the program runs from.
-    if (!IsInsideFolder(longPath(ModuleFileName()), longPath(folder)))
+    // The applier writes into the recorded folder, which must be the very one
+    // the program runs from: a folder above it (C:\\) would take the update too.
+    if (!IsFileOfFolder(longPath(ModuleFileName()), longPath(folder)))
         return refuse("Varnok scan runs from " + ModuleFileName() + ", not from the folder it was installed in (" +
                       folder + "), so it cannot update itself there.");
     std::string tail;
