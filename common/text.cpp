@@ -181,6 +181,16 @@ platform::TimeStamp FileTimeToTimeStamp(int64_t fileTime) {
     return t;
 }
 
+bool IsWindowsDeviceName(std::string_view name) {
+    std::string stem = UpperStr(name.substr(0, name.find('.')));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
+        if (stem == device) return true;
+    if (stem.size() != 4 || (stem.rfind("COM", 0) != 0 && stem.rfind("LPT", 0) != 0)) return false;
+    const unsigned char digit = static_cast<unsigned char>(stem[3]);
+    return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+}
+
 std::string QuotedInMessage(std::string_view text, size_t limit) {
     if (text.size() <= limit || limit == 0) return std::string(text);
     return std::string(text.substr(0, limit - 1)) + '\x85';

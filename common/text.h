@@ -48,6 +48,12 @@ platform::TimeStamp FileTimeToTimeStamp(int64_t fileTime);
 // 29 December 1899, 06:00). Dates before 1601 give 1 January 1601.
 platform::TimeStamp OleDateToTimeStamp(double date);
 
+// Whether Windows opens a name as a device whatever extension follows:
+// CON, PRN, AUX, NUL, CONIN$, CONOUT$, CLOCK$, COM1-9 and LPT1-9, the digits
+// 1, 2 and 3 also as superscripts (ANSI \xB9, \xB2, \xB3); case and blanks
+// before the extension do not matter.
+bool IsWindowsDeviceName(std::string_view name);
+
 // A text quoted inside a message: at most `limit` characters, a longer one cut
 // and ended with an ellipsis (the ANSI "\x85"), so the message around it is
 // never cut and its box never grows wider than the screen.

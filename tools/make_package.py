@@ -33,7 +33,10 @@ SIGNATURE_NAME = "update.sig"
 MESSAGE_PREFIX = b"VARNOK-UPDATE-2\n"
 SHA256_DIGEST_INFO = bytes.fromhex("3031300d060960864801650304020105000420")
 MAX_ENTRIES = 999
-DEVICES = {"CON", "PRN", "AUX", "NUL"} | {f"{kind}{n}" for kind in ("COM", "LPT") for n in range(1, 10)}
+# Superscript digits name devices too.
+DEVICES = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"} | {
+    f"{kind}{n}" for kind in ("COM", "LPT") for n in [*"123456789", "\u00b9", "\u00b2", "\u00b3"]}
+NOT_IN_NAMES = set('<>:"|?*')
 
 
 class PackageError(ValueError):
@@ -59,8 +62,8 @@ def check_name(name):
         raise PackageError(f"entry name {name!r} cannot be written in the index")
     # Windows would write these under another name, or open a device.
     for part in name.split("\\"):
-        stem = part.split(".")[0].upper()
-        if not part or part.endswith((".", " ")) or "/" in part or stem in DEVICES:
+        stem = part.split(".")[0].upper().rstrip(" ")
+        if not part or part.endswith((".", " ")) or "/" in part or stem in DEVICES or NOT_IN_NAMES & set(part):
             raise PackageError(f"entry name {name!r} is not a name Windows writes as it is")
     try:
         name.encode("cp1252")

@@ -3,14 +3,7 @@
 #include "app/scan/masks.h"
 #include "common/text.h"
 
-bool IsDeviceName(const std::string& name) {
-    std::string base = UpperStr(name.substr(0, name.find('.')));
-    while (!base.empty() && base.back() == ' ') base.pop_back();
-    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
-        if (base == device) return true;
-    return base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0) && base[3] >= '1' &&
-           base[3] <= '9';
-}
+bool IsDeviceName(const std::string& name) { return IsWindowsDeviceName(name); }
 
 bool UsableName(const std::string& name, bool trailingDotsKept) {
     if (name.empty()) return false;

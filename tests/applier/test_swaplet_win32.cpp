@@ -132,6 +132,7 @@ TEST_F(SwapletTest, ABrokenOrHostileStreamWritesNothingAndRestartsNothing) {
         {"a file outside the program's folder",
          stream({{at("old.txt"), "new"}, {at("..\\evil.txt"), "evil"}}, restart(), program)},
         {"a file in another folder", stream({{"C:\\windows\\evil.txt", "evil"}}, restart(), program)},
+        {"a device under a superscript digit", stream({{at("old.txt"), "new"}, {at("COM\xB9"), "x"}}, restart(), program)},
     };
     for (const Case& c : cases) {
         const ProcessResult run = runSwaplet(c.bytes);

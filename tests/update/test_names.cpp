@@ -20,6 +20,18 @@ TEST(UpdateNames, OnlyPathsInsideTheFolder) {
         {"con", false},
         {"console.txt", true},
         {"COM10.txt", true},
+        {"COM\xB9", false},  // superscript digits name devices too
+        {"docs\\LPT\xB2.txt", false},
+        {"CONOUT$", false},
+        {"conin$.log", false},
+        {"COM\xB4.txt", true},  // an acute accent is no digit
+        {"a<b.txt", false},
+        {"a>b.txt", false},
+        {"say \"hi\".txt", false},
+        {"a|b.txt", false},
+        {"what?.txt", false},
+        {"star*.txt", false},
+        {"tab\tname.txt", false},
         {"VarnokScan.exe.", false},  // Windows would write VarnokScan.exe
         {"blank ", false},
         {"..", false},
