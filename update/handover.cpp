@@ -35,12 +35,12 @@ std::string ReadShortString(ByteSource& source) {
     return text;
 }
 
-std::unique_ptr<TNEWFILEDATA> TNEWFILEDATA::Create(ByteSource& source) {
+std::unique_ptr<TNEWFILEDATA> TNEWFILEDATA::Create(ByteSource& source, uint32_t limit) {
     auto record = std::make_unique<TNEWFILEDATA>();
     record->path = ReadShortString(source);
     if (record->path.empty()) return record;
     uint32_t size = 0;
-    if (!readNumber(source, size) || size > kMaxPackageBytes) return nullptr;
+    if (!readNumber(source, size) || size > limit) return nullptr;
     constexpr size_t kPiece = 1 << 16;
     while (record->data.size() < size) {
         const size_t have = record->data.size();
@@ -51,12 +51,14 @@ std::unique_ptr<TNEWFILEDATA> TNEWFILEDATA::Create(ByteSource& source) {
     return record;
 }
 
-std::optional<HandOverStream> ReadHandOver(ByteSource& source) {
+std::optional<HandOverStream> ReadHandOver(ByteSource& source, uint32_t maxTotal) {
     HandOverStream stream;
+    uint32_t left = maxTotal;
     for (;;) {
-        std::unique_ptr<TNEWFILEDATA> record = TNEWFILEDATA::Create(source);
+        std::unique_ptr<TNEWFILEDATA> record = TNEWFILEDATA::Create(source, left);
         if (!record) return std::nullopt;
         if (record->path.empty()) break;
+        left -= static_cast<uint32_t>(record->data.size());
         stream.files.push_back(std::move(record));
     }
     stream.restart = ReadShortString(source);

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "update/package.h"
+
 // Appends a short string; false (nothing appended) for a text over 255 bytes.
 bool AppendShortString(std::string& out, std::string_view text);
 void AppendNumber(std::string& out, uint32_t value);
@@ -32,10 +34,10 @@ struct TNEWFILEDATA {
     std::vector<uint8_t> data;
     std::string path;  // empty: the end of the files
 
-    // Reads one record; none when its size or data do not arrive whole. The
-    // data are taken as they come, so a size the stream does not back up
-    // costs no memory.
-    static std::unique_ptr<TNEWFILEDATA> Create(ByteSource& source);
+    // Reads one record; none when its size or data do not arrive whole, or
+    // its size passes limit. The data are taken as they come, so a size the
+    // stream does not back up costs no memory.
+    static std::unique_ptr<TNEWFILEDATA> Create(ByteSource& source, uint32_t limit = kMaxPackageBytes);
 };
 
 struct HandOverStream {
@@ -44,8 +46,10 @@ struct HandOverStream {
     uint32_t processId = 0;
 };
 
-// The whole stream; none when it breaks before the process id.
-std::optional<HandOverStream> ReadHandOver(ByteSource& source);
+// The whole stream; none when it breaks before the process id, or when its
+// files together pass maxTotal bytes (one update's worth, by default): a
+// stream of many large files would otherwise take all memory.
+std::optional<HandOverStream> ReadHandOver(ByteSource& source, uint32_t maxTotal = kMaxPackageBytes);
 
 // A ByteSource over bytes in memory.
 class MemorySource : public ByteSource {

@@ -54,6 +54,11 @@ TEST(HandOver, AStreamCutAnywhereOrLyingAboutSizesGivesNothing) {
     lying += "alpha";
     MemorySource source(lying);
     EXPECT_FALSE(ReadHandOver(source));
+    // Files that each fit but together pass the stream's limit.
+    const std::string many = stream({{"C:\\App\\a", "123456"}, {"C:\\App\\b", "123456"}}, "C:\\App\\x.exe", 9);
+    MemorySource within(many), past(many);
+    EXPECT_TRUE(ReadHandOver(within, 12));
+    EXPECT_FALSE(ReadHandOver(past, 11));
     std::string longName;
     EXPECT_FALSE(AppendShortString(longName, std::string(256, 'x')));
     EXPECT_TRUE(longName.empty());
