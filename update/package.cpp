@@ -139,19 +139,29 @@ bool TUPDATEDATA::Unpack(size_t i, std::vector<uint8_t>& out) const {
 
 std::optional<size_t> TUPDATEDATA::SignatureEntry() const {
     for (size_t i = 0; i < count_; ++i)
-        if (entries_[i].name == kSignatureEntryName) return i;
+        if (entries_[i].name == kSignatureEntryName)
+            return entries_[i].unpackedSize <= kMaxSignatureBytes && entries_[i].length <= 2 * kMaxSignatureBytes
+                       ? std::optional<size_t>(i)
+                       : std::nullopt;
     return std::nullopt;
 }
 
-std::string TUPDATEDATA::SignedMessage(int32_t product) const {
-    std::string message = "VARNOK-UPDATE-2\nprog=" + std::to_string(product) + "\n" + date_;
+void TUPDATEDATA::ForEachSignedPiece(int32_t product, const std::function<void(std::string_view)>& take) const {
+    take("VARNOK-UPDATE-2\nprog=" + std::to_string(product) + "\n" + date_);
     for (size_t i = 0; i < count_; ++i) {
         if (entries_[i].name == kSignatureEntryName) continue;
-        AppendNumber(message, static_cast<uint32_t>(entries_[i].name.size()));
-        message += entries_[i].name;
-        AppendNumber(message, entries_[i].unpackedSize);
-        AppendNumber(message, entries_[i].length);
-        message += Block(i);
+        std::string head;
+        AppendNumber(head, static_cast<uint32_t>(entries_[i].name.size()));
+        head += entries_[i].name;
+        AppendNumber(head, entries_[i].unpackedSize);
+        AppendNumber(head, entries_[i].length);
+        take(head);
+        take(Block(i));
     }
+}
+
+std::string TUPDATEDATA::SignedMessage(int32_t product) const {
+    std::string message;
+    ForEachSignedPiece(product, [&](std::string_view piece) { message += piece; });
     return message;
 }

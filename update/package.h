@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,8 +16,11 @@
 // The largest package or unpacked file an update may bring.
 inline constexpr uint32_t kMaxPackageBytes = 256u << 20;
 
-// The entry that carries the maker's signature over all the others.
+// The entry that carries the maker's signature over all the others. Its
+// recorded size is not signed, so it is held to a key's length (4096 bits at
+// most) before anything is unpacked or hashed.
 inline constexpr std::string_view kSignatureEntryName = "update.sig";
+inline constexpr uint32_t kMaxSignatureBytes = 512;
 
 struct TUPDATEENTRY {
     size_t offset = 0;  // where the block's bytes start in the package
@@ -43,10 +47,14 @@ public:
     const std::string& Date() const { return date_; }
     std::string_view Block(size_t i) const;
 
-    // The signature entry, if the package has one.
+    // The signature entry, if the package has one of a size a signature can have.
     std::optional<size_t> SignatureEntry() const;
     // What the maker signed: the product it is for, the date, then every
-    // other entry's name, unpacked size and packed bytes, in table order.
+    // other entry's name, unpacked size and packed bytes, in table order;
+    // handed over piece by piece, the blocks where they lie in the package,
+    // so hashing it copies nothing.
+    void ForEachSignedPiece(int32_t product, const std::function<void(std::string_view)>& take) const;
+    // The same pieces as one text.
     std::string SignedMessage(int32_t product) const;
 
 private:

@@ -124,6 +124,13 @@ TEST(UpdatePackage, TheSignedMessageCoversEverythingButTheSignature) {
     EXPECT_EQ(message.find("signature"), std::string::npos);
     EXPECT_EQ(message.size(), head.size() + 4 + 5 + 4 + 4 + update->Entry(0).length);
 
+    // A signature entry larger than any key's signature is no signature: it is
+    // refused before it is unpacked or anything is hashed.
+    layout.files.back().content = std::string(kMaxSignatureBytes + 1, 's');
+    auto oversized = indexed(BuildPackage(layout));
+    ASSERT_TRUE(oversized);
+    EXPECT_FALSE(oversized->SignatureEntry());
+
     layout.files.pop_back();
     auto unsigned_ = indexed(BuildPackage(layout));
     ASSERT_TRUE(unsigned_);

@@ -60,7 +60,7 @@ bool checkWhole(const std::string& folder, const TUPDATEDATA& package, int32_t p
     const auto signature = package.SignatureEntry();
     std::vector<uint8_t> bytes;
     if (!signature || !package.Unpack(*signature, bytes) ||
-        !VerifyUpdateSignature(package.SignedMessage(product),
+        !VerifyUpdateSignature(package, product,
                                std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
         return refuse("The received update is not signed by Varnok Com. or has been changed on its way.");
     // An older update signed by the maker is still older: served again, it

@@ -34,18 +34,22 @@ struct Hash {
 
 }  // namespace
 
-bool VerifyUpdateSignature(std::string_view message, std::string_view signature) {
-    if (signature.empty() || message.size() > 0x7FFFFFFF) return false;
+bool VerifyUpdateSignature(const TUPDATEDATA& package, int32_t product, std::string_view signature) {
+    if (signature.empty() || signature.size() > kMaxSignatureBytes) return false;
     Provider provider;
     if (!CryptAcquireContextA(&provider.handle, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) return false;
     Key key;
     if (!CryptImportKey(provider.handle, kUpdatePublicKeyBlob, sizeof kUpdatePublicKeyBlob, 0, 0, &key.handle))
         return false;
     Hash hash;
-    if (!CryptCreateHash(provider.handle, CALG_SHA_256, 0, 0, &hash.handle) ||
-        !CryptHashData(hash.handle, reinterpret_cast<const BYTE*>(message.data()), static_cast<DWORD>(message.size()),
-                       0))
-        return false;
+    if (!CryptCreateHash(provider.handle, CALG_SHA_256, 0, 0, &hash.handle)) return false;
+    // Hashed piece by piece where the bytes lie: no copy of the package is made.
+    bool hashed = true;
+    package.ForEachSignedPiece(product, [&](std::string_view piece) {
+        hashed = hashed && CryptHashData(hash.handle, reinterpret_cast<const BYTE*>(piece.data()),
+                                         static_cast<DWORD>(piece.size()), 0);
+    });
+    if (!hashed) return false;
     // CryptoAPI takes the signature least significant byte first.
     const std::string reversed(signature.rbegin(), signature.rend());
     return CryptVerifySignatureA(hash.handle, reinterpret_cast<const BYTE*>(reversed.data()),

@@ -4,5 +4,7 @@
 
 #include <string_view>
 
+#include "update/package.h"
+
 // signature: the RSA signature as the maker's builder writes it (big-endian).
-bool VerifyUpdateSignature(std::string_view message, std::string_view signature);
+bool VerifyUpdateSignature(const TUPDATEDATA& package, int32_t product, std::string_view signature);
