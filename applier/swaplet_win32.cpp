@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/messagebox.h"
 #include "common/win32/folders.h"
@@ -88,9 +90,49 @@ bool Stage(const TNEWFILEDATA& file) {
     return out.reset() && whole;
 }
 
-bool Place(const TNEWFILEDATA& file) {
-    return MoveFileExA((file.path + kStaged).c_str(), file.path.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+const char kAside[] = ".swaplet-old";
+
+bool move(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+// What placing one file did, so that it can be taken back.
+struct Placed {
+    const TNEWFILEDATA* file;
+    bool hadOld;
+};
+
+// Puts every staged file in its place, each old file moved aside first; when
+// one step fails (a file another program holds open), every file placed is
+// taken back and every old one returned: the program stays as it was.
+bool PlaceAll(const std::vector<std::unique_ptr<TNEWFILEDATA>>& files) {
+    std::vector<Placed> done;
+    bool whole = true;
+    for (const auto& file : files) {
+        const bool hadOld = GetFileAttributesA(file->path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (hadOld && !move(file->path, file->path + kAside)) {
+            whole = false;
+            break;
+        }
+        if (!move(file->path + kStaged, file->path)) {
+            if (hadOld) move(file->path + kAside, file->path);
+            whole = false;
+            break;
+        }
+        done.push_back({file.get(), hadOld});
+    }
+    if (!whole) {
+        for (auto it = done.rbegin(); it != done.rend(); ++it) {
+            if (it->hadOld)
+                move(it->file->path + kAside, it->file->path);
+            else
+                DeleteFileA(it->file->path.c_str());
+        }
+        return false;
+    }
+    for (const Placed& placed : done)
+        if (placed.hadOld) DeleteFileA((placed.file->path + kAside).c_str());
+    return true;
 }
 
 void Unstage(const TNEWFILEDATA& file) { DeleteFileA((file.path + kStaged).c_str()); }
@@ -168,11 +210,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             break;
         }
     }
-    bool placed = staged;
-    for (const auto& file : stream->files) {
-        if (placed && !Place(*file)) placed = false;
-        Unstage(*file);
-    }
+    const bool placed = staged && PlaceAll(stream->files);
+    for (const auto& file : stream->files) Unstage(*file);
     if (!placed) say("Error on updating file!\r\n");
     restart(stream->restart, placed);
     return 0;

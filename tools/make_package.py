@@ -110,8 +110,13 @@ def build_package(entries, date, private_key=None, product=1):
     """Returns the package holding `entries`, a list of (name, bytes), signed when a key is given."""
     check_date(date)
     stored = []
+    seen = set()
     for name, data in entries:
         check_name(name)
+        # Windows writes Old.txt and old.txt to one file.
+        if name.upper() in seen:
+            raise PackageError(f"{name} differs from another entry's name only in case")
+        seen.add(name.upper())
         # The program takes a file of no bytes for a damaged one.
         if not data:
             raise PackageError(f"{name} is empty; an update cannot carry an empty file")

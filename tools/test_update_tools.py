@@ -144,7 +144,7 @@ class PackageTest(unittest.TestCase):
 
     def test_refusals_exit_with_2(self):
         bad_names = ["a..b.txt", "c:d.txt", "\\root.txt", "UPDATE.SIG", "aux.txt", "COM1", "trailing.", "blank ",
-                     "COM\u00b9", "conout$.txt", "a<b.txt", "a|b.txt", "star*.txt"]
+                     "COM\u00b9", "conout$.txt", "a<b.txt", "a|b.txt", "star*.txt", "GOOD.txt"]
         for name, content in [(name, b"y") for name in bad_names] + [("empty.txt", b"")]:
             with self.subTest(name=name), tempfile.TemporaryDirectory() as folder:
                 write_files(folder, {"good.txt": b"x", name: content})

@@ -1,5 +1,7 @@
 #include "update/names.h"
 
+#include <set>
+
 #include "common/text.h"
 
 bool IsSafeEntryName(std::string_view name) {
@@ -20,6 +22,13 @@ bool IsSafeEntryName(std::string_view name) {
         start = end + 1;
     }
     return true;
+}
+
+std::string FirstCaseTwin(const std::vector<std::string>& names) {
+    std::set<std::string> seen;
+    for (const std::string& name : names)
+        if (!seen.insert(UpperStr(name)).second) return name;
+    return {};
 }
 
 bool IsFileOfFolder(std::string_view path, std::string_view folder) {

@@ -157,6 +157,27 @@ TEST_F(SwapletTest, AFileThatCannotBeWrittenReplacesNothingAndTheUpdateIsNotReco
     EXPECT_EQ(restarted(15), "") << "restarted without /update:, so nothing is recorded";
 }
 
+// A file another program holds open cannot be replaced: the files put in
+// place before it are taken back, and the program comes back as it was.
+TEST_F(SwapletTest, AFileHeldOpenReplacesNothing) {
+    folder.write("Varnok Scan/first.txt", "old first");
+    folder.write("Varnok Scan/second.txt", "old second");
+    HANDLE held = CreateFileA(at("second.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const DWORD program = endedProcess();
+    const ProcessResult run = runSwaplet(stream(
+        {{at("first.txt"), "new first"}, {at("new.txt"), "brand new"}, {at("second.txt"), "new second"}}, restart(),
+        program));
+    CloseHandle(held);
+    EXPECT_EQ(run.output, "Error on updating file!\r\n");
+    EXPECT_EQ(ReadWholeFile(at("first.txt")), "old first");
+    EXPECT_EQ(ReadWholeFile(at("second.txt")), "old second");
+    EXPECT_FALSE(FileExists(at("new.txt")));
+    for (const char* left : {"first.txt.swaplet-old", "first.txt.swaplet-new", "second.txt.swaplet-new", "new.txt.swaplet-new"})
+        EXPECT_FALSE(FileExists(at(left))) << left;
+    EXPECT_EQ(restarted(15), "") << "restarted without /update:, so nothing is recorded";
+}
+
 TEST_F(SwapletTest, AFailedWriteKeepsTheOldContentAndStopsTheRest) {
     const char* volume = std::getenv("VARNOK_SMALL_VOLUME");
     if (!volume) GTEST_SKIP() << "no small volume on this machine";

@@ -18,7 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // The applier writes out.size() bytes as the recorded file.
         if (update->Unpack(i, out) && out.size() != update->Entry(i).unpackedSize) __builtin_trap();
     }
-    update->SignatureEntry();
-    update->SignedMessage(1);
+    // A signature entry is never larger than a signature can be, and the
+    // signed message is exactly the pieces that are hashed.
+    if (auto signature = update->SignatureEntry(); signature && update->Entry(*signature).unpackedSize > kMaxSignatureBytes)
+        __builtin_trap();
+    size_t hashed = 0;
+    update->ForEachSignedPiece(1, [&](std::string_view piece) { hashed += piece.size(); });
+    if (update->SignedMessage(1).size() != hashed) __builtin_trap();
     return 0;
 }

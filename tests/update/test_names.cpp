@@ -49,6 +49,9 @@ TEST(UpdateNames, OnlyPathsInsideTheFolder) {
     for (const Case& c : cases) EXPECT_EQ(IsSafeEntryName(c.name), c.safe) << c.name;
     EXPECT_FALSE(IsSafeEntryName(std::string(256, 'a')));
 
+    EXPECT_EQ(FirstCaseTwin({"Old.txt", "docs\\a.txt", "old.TXT"}), "old.TXT");
+    EXPECT_EQ(FirstCaseTwin({"a.txt", "docs\\a.txt", "b.txt"}), "");
+
     const char folder[] = "C:\\Program Files\\Varnok Scan\\";
     EXPECT_TRUE(IsInsideFolder("C:\\Program Files\\Varnok Scan\\tips.dat", folder));
     EXPECT_TRUE(IsInsideFolder("c:\\program files\\varnok scan\\docs\\a.txt", folder));

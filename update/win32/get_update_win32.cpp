@@ -74,6 +74,10 @@ bool checkWhole(const std::string& folder, const TUPDATEDATA& package, int32_t p
                       folder + "), so it cannot update itself there.");
     std::string tail;
     if (!AppendShortString(tail, restart)) return refuse("The folder of the program is too long for an update.");
+    std::vector<std::string> names;
+    for (size_t i = 0; i < package.Count(); ++i) names.push_back(package.Entry(i).name);
+    if (const std::string twin = FirstCaseTwin(names); !twin.empty())
+        return refuse("The received update names the file " + twin + " twice.");
     for (size_t i = 0; i < package.Count(); ++i) {
         const std::string& name = package.Entry(i).name;
         if (isSignature(name)) continue;
