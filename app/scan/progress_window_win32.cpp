@@ -41,6 +41,7 @@ class ProgressDialog : public Dialog {
 public:
     // Creates the window on the calling thread; false when the system could not.
     bool Create() { return Dialog::Create(nullptr, "PROCESSDLG") != nullptr; }
+    using Dialog::RunMessages;
 
 private:
     // Esc, the close box and the stop button all stop the scan.
@@ -83,8 +84,7 @@ private:
         stopped_ = true;
         ProgressWindowHandle = nullptr;
         bar_.reset();
-        DestroyWindow(handle());
-        PostQuitMessage(0);
+        Close();
     }
 
     std::unique_ptr<TPROGRESSBAR> bar_;
@@ -98,14 +98,7 @@ ProgressWindow::~ProgressWindow() { Close(); }
 DWORD WINAPI ProgressWindow::ThreadMain(LPVOID) {
     ProgressDialog window;
     if (!window.Create()) return 1;
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        // The window is gone once the quit message is posted; nothing else reads it.
-        if (!window.handle() || !IsDialogMessageA(window.handle(), &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    window.RunMessages();
     return 0;
 }
 

@@ -20,6 +20,17 @@ HWND Dialog::Create(HWND owner, const char* name) {
                               reinterpret_cast<LPARAM>(this));
 }
 
+void Dialog::RunMessages() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // Once the window is gone only the quit message is still to come.
+        if (!handle_ || !IsDialogMessageA(handle_, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
 bool Dialog::OnCommand(int id, int, HWND) {
     switch (id) {
     case IDCANCEL:

@@ -30,6 +30,15 @@ protected:
     INT_PTR Run(HWND owner, int id) { return Run(owner, MAKEINTRESOURCEA(id)); }
     // Creates it modeless; null when the system could not.
     HWND Create(HWND owner, const char* name);
+    HWND Create(HWND owner, int id) { return Create(owner, MAKEINTRESOURCEA(id)); }
+    // For a modeless dialog with a thread of its own: runs that thread's
+    // messages, the dialog's keys included, until Close.
+    void RunMessages();
+    // Closes such a dialog from its own thread and ends RunMessages.
+    void Close() {
+        if (handle_) DestroyWindow(handle_);
+        PostQuitMessage(0);
+    }
     void End(INT_PTR code) { EndDialog(handle_, code); }
 
     // The answer to WM_INITDIALOG: true lets the system focus the first control.

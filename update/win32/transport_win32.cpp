@@ -8,6 +8,7 @@
 
 #include "common/messagebox.h"
 #include "common/text.h"
+#include "common/ui/dialog.h"
 #include "common/ui/help.h"
 #include "common/win32/unique_handle.h"
 #include "resources/update/resource.h"
@@ -71,11 +72,80 @@ std::unique_ptr<TSIMPLESOCKET> ask(const std::string& request) {
     return socket;
 }
 
+// One of the two progress windows, made by the program's dialog base: "Stop!",
+// its close box and Esc stop the transfer; the transfer's callbacks fill it
+// in by messages from their own thread.
+class TransferWindow : public Dialog {
+public:
+    TransferWindow(int dialogId, std::string hostName) : dialogId_(dialogId), hostName_(std::move(hostName)) {
+        SetResourceModule(UpdateModule());
+    }
+    HWND Open() { return Create(nullptr, dialogId_); }
+    using Dialog::RunMessages;
+
+private:
+    bool OnInit() override {
+        SetWindowContextHelpId(handle(), IDH_UPDATE_PROGRESS);
+        if (dialogId_ == IDD_LIST_PROGRESS) {
+            SetDlgItemTextA(handle(), IDC_PROGRESS_HOST, hostName_.c_str());
+            SetDlgItemTextA(handle(), IDC_PROGRESS_BYTES, "0 byte(s)");
+        } else {
+            SendDlgItemMessageA(handle(), IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, 1000);
+            SetDlgItemTextA(handle(), IDC_PROGRESS_SPEED, "n/d");
+        }
+        return true;
+    }
+
+    bool OnCommand(int id, int code, HWND control) override {
+        switch (id) {
+        case IDC_PROGRESS_NUMBER: {
+            const LPARAM value = reinterpret_cast<LPARAM>(control);
+            if (dialogId_ == IDD_LIST_PROGRESS)
+                SetDlgItemTextA(handle(), IDC_PROGRESS_BYTES, (SizeText(value) + " byte(s)").c_str());
+            else
+                SendDlgItemMessageA(handle(), IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+            return true;
+        }
+        case IDC_PROGRESS_TEXT:
+            SetDlgItemTextA(handle(), IDC_PROGRESS_SPEED, reinterpret_cast<const char*>(control));
+            return true;
+        case IDC_UPDATE_HELP:
+            ShowContextHelp(handle(), IDH_UPDATE_PROGRESS);
+            return true;
+        }
+        return Dialog::OnCommand(id, code, control);
+    }
+
+    // "Stop!" (IDCANCEL), the close box and Esc.
+    void OnCancel() override {
+        continueTransfer = false;
+        userStopped = true;
+        const SOCKET connection = transferSocket;
+        if (connection != INVALID_SOCKET) shutdown(connection, SD_BOTH);
+        Close();
+    }
+
+    INT_PTR OnMessage(UINT message, WPARAM, LPARAM) override {
+        if (message == WM_CLOSE) {
+            OnCancel();
+            return TRUE;
+        }
+        if (message == WM_APP) {  // the transfer is over
+            Close();
+            return TRUE;
+        }
+        return FALSE;
+    }
+
+    int dialogId_;
+    std::string hostName_;
+};
+
 // The progress window in a thread of its own: the transfer blocks the
 // caller's thread in the socket calls, and "Stop!" must still be pressed.
 class ProgressWindow {
 public:
-    ProgressWindow(int dialogId, std::string hostName) : dialogId_(dialogId), hostName_(std::move(hostName)) {
+    ProgressWindow(int dialogId, std::string hostName) : window_(dialogId, std::move(hostName)) {
         continueTransfer = true;
         userStopped = false;
         ready_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
@@ -84,7 +154,7 @@ public:
         if (thread_) WaitForSingleObject(ready_.get(), 10000);
     }
     ~ProgressWindow() {
-        if (HWND window = window_) PostMessageA(window, WM_APP, 0, 0);
+        if (HWND window = shown_) PostMessageA(window, WM_APP, 0, 0);
         // The thread uses this object until it ends.
         if (thread_) WaitForSingleObject(thread_.get(), INFINITE);
         // A stop pressed after the last piece still counts.
@@ -95,12 +165,12 @@ public:
     ProgressWindow& operator=(const ProgressWindow&) = delete;
 
     bool listProgress(int64_t received) {
-        if (HWND window = window_) SendMessageA(window, WM_COMMAND, IDC_PROGRESS_NUMBER, static_cast<LPARAM>(received));
+        if (HWND window = shown_) SendMessageA(window, WM_COMMAND, IDC_PROGRESS_NUMBER, static_cast<LPARAM>(received));
         return continueTransfer;
     }
 
     bool packageProgress(int64_t received, int64_t total) {
-        HWND window = window_;
+        HWND window = shown_;
         if (!window) return continueTransfer;
         const int64_t position = total > 0 ? 1000 * received / total : 0;
         SendMessageA(window, WM_COMMAND, IDC_PROGRESS_NUMBER, static_cast<LPARAM>(position));
@@ -123,85 +193,16 @@ private:
     }
 
     static DWORD WINAPI run(void* self) {
-        auto* window = static_cast<ProgressWindow*>(self);
-        window->window_ = CreateDialogParamA(UpdateModule(), MAKEINTRESOURCEA(window->dialogId_), nullptr, procedure,
-                                             reinterpret_cast<LPARAM>(window));
-        SetEvent(window->ready_.get());
-        MSG message;
-        while (HWND dialog = window->window_) {
-            if (GetMessageA(&message, nullptr, 0, 0) <= 0) break;
-            if (!IsDialogMessageA(dialog, &message)) {
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            }
-        }
+        auto* progress = static_cast<ProgressWindow*>(self);
+        progress->shown_ = progress->window_.Open();
+        SetEvent(progress->ready_.get());
+        progress->window_.RunMessages();
+        progress->shown_ = nullptr;
         return 0;
     }
 
-    static INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrA(dialog, DWLP_USER));
-        switch (message) {
-        case WM_INITDIALOG:
-            SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-            self = reinterpret_cast<ProgressWindow*>(lParam);
-            SetWindowContextHelpId(dialog, IDH_UPDATE_PROGRESS);
-            if (self->dialogId_ == IDD_LIST_PROGRESS) {
-                SetDlgItemTextA(dialog, IDC_PROGRESS_HOST, self->hostName_.c_str());
-                SetDlgItemTextA(dialog, IDC_PROGRESS_BYTES, "0 byte(s)");
-            } else {
-                SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, 1000);
-                SetDlgItemTextA(dialog, IDC_PROGRESS_SPEED, "n/d");
-            }
-            return TRUE;
-        case WM_COMMAND:
-            switch (LOWORD(wParam)) {
-            case IDC_PROGRESS_NUMBER:
-                if (self->dialogId_ == IDD_LIST_PROGRESS)
-                    SetDlgItemTextA(dialog, IDC_PROGRESS_BYTES, (SizeText(lParam) + " byte(s)").c_str());
-                else
-                    SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(lParam), 0);
-                return TRUE;
-            case IDC_PROGRESS_TEXT:
-                SetDlgItemTextA(dialog, IDC_PROGRESS_SPEED, reinterpret_cast<const char*>(lParam));
-                return TRUE;
-            case IDCANCEL:  // "Stop!"
-                stop(dialog, self);
-                return TRUE;
-            case IDC_UPDATE_HELP:
-                ShowContextHelp(dialog, IDH_UPDATE_PROGRESS);
-                return TRUE;
-            }
-            break;
-        case WM_HELP:
-            ShowContextHelp(dialog, reinterpret_cast<HELPINFO*>(lParam)->dwContextId);
-            return TRUE;
-        case WM_CLOSE:
-            stop(dialog, self);
-            return TRUE;
-        case WM_APP:  // the transfer is over
-            close(dialog, self);
-            return TRUE;
-        }
-        return FALSE;
-    }
-
-    static void stop(HWND dialog, ProgressWindow* self) {
-        continueTransfer = false;
-        userStopped = true;
-        const SOCKET connection = transferSocket;
-        if (connection != INVALID_SOCKET) shutdown(connection, SD_BOTH);
-        close(dialog, self);
-    }
-
-    static void close(HWND dialog, ProgressWindow* self) {
-        DestroyWindow(dialog);
-        if (self) self->window_ = nullptr;
-        PostQuitMessage(0);
-    }
-
-    int dialogId_;
-    std::string hostName_;
-    std::atomic<HWND> window_{nullptr};  // set and cleared by the window's thread
+    TransferWindow window_;
+    std::atomic<HWND> shown_{nullptr};  // the window while it is up, for the transfer's thread
     int64_t start_ = 0;
     unique_kernel_handle ready_;
     unique_kernel_handle thread_;
