@@ -13,6 +13,7 @@
 
 #include "tests/support/build_paths_win32.h"
 #include "tests/support/modal_driver_win32.h"
+#include "tests/support/package_builder.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/update_server_win32.h"
@@ -242,6 +243,30 @@ TEST_F(UpdateTest, AStopDuringTheDownloadEndsItSilently) {
     EXPECT_FALSE(getUpdate(size));
     EXPECT_FALSE(driver.found()) << "a stop is no error";
     EXPECT_FALSE(FileExists(at("Swaplet.exe")));
+}
+
+// The signature entry's recorded size is not signed: one of 250 MiB is refused
+// before any memory is taken for it.
+TEST_F(UpdateTest, AHugeSignatureEntryIsRefusedWithoutTakingItsMemory) {
+    PackageLayout layout;
+    layout.date = "15-03-2099";
+    layout.files = {{"docs\\news.txt", "news"}, {"update.sig", std::string(256, 's')}};
+    layout.sizes = {"0000000004", "0262144000"};
+    const std::string package = sized(BuildPackage(layout));
+    LocalUpdateServer server([&](const std::string&) { return LocalUpdateServer::Answer{{package}, {}}; });
+    UpdateServerSetting setting(server.address());
+    std::string text;
+    ModalDriver driver("Error", [&](HWND box) {
+        text = ModalDriver::ControlText(box, 0xFFFF);
+        pressOk(box);
+    });
+    int32_t size = -1;
+    EXPECT_FALSE(getUpdate(size));
+    EXPECT_NE(text.find("not signed by Varnok Com."), std::string::npos) << text;
+    PROCESS_MEMORY_COUNTERS memory{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    EXPECT_LT(memory.PeakWorkingSetSize, 100u << 20);
+    EXPECT_FALSE(FileExists(at("docs\\news.txt")));
 }
 
 // A server that announces a large package and then sends nothing, holding
