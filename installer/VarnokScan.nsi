@@ -4,23 +4,48 @@
 ; removes. Built by CMake with makensis; /S installs silently, /D=folder
 ; chooses the folder.
 ;
+; It installs for the user who runs it, without administrator rights: into
+; the user's own programs folder, with the entry and the group of that user.
+; The program keeps its settings and lists under the user's key and beside
+; itself, and updates itself in place; all of that is then the user's own.
+;
 ; Defined on makensis's command line: OUTFILE, VARNOKSCAN_EXE, UPDATE_DLL,
-; SWAPLET_EXE, UNINSTALL_EXE, TIPS_DAT, DOCS, VERSION (the project's version).
+; SWAPLET_EXE, UNINSTALL_EXE, TIPS_DAT, DOCS, ICON, VERSION (the project's version).
 
+Unicode true
+!include "MUI2.nsh"
 !include "LogicLib.nsh"
 
 Name "Varnok Scan (Trellane)"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\Varnok Scan"
-RequestExecutionLevel admin
+InstallDir "$LOCALAPPDATA\Programs\Varnok Scan"
+; An upgrade goes where the program is (the user may have chosen the folder):
+; its settings and the lists kept beside it stay with it.
+InstallDirRegKey HKCU "Software\Varnok Com.\Varnok Scan" "PathToApp"
+RequestExecutionLevel user
 SetCompressor /SOLID lzma
 ShowInstDetails show
-
-Page directory
-Page instfiles
+; A file that cannot be replaced stops the installation (Retry or Cancel):
+; skipped, the old program would stay behind a "Completed".
+AllowSkipFiles off
 
 !define PRODUCT_KEY "Software\Varnok Com.\Varnok Scan"
-!define UNINSTALL_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Varnok scan"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Varnok scan"
+; The program's main window class.
+!define MAIN_WINDOW_CLASS "VarnokScan"
+
+!define MUI_ABORTWARNING
+; The program's own icon on the installer's file and window.
+!define MUI_ICON "${ICON}"
+!insertmacro MUI_PAGE_LICENSE "${DOCS}\VarnokScan.txt"
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE LeaveFolderPage
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Run Varnok Scan"
+!define MUI_FINISHPAGE_RUN_FUNCTION RunProgram
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_LANGUAGE "English"
 
 Var found
 
@@ -58,7 +83,74 @@ Var found
   ${EndIf}
 !macroend
 
+; A running program holds its files and writes its settings back when it
+; ends: the user closes it first (Retry) or keeps it (Cancel); a silent
+; installation fails with exit code 2, having changed nothing.
+Function EnsureNotRunning
+  ${Do}
+    FindWindow $0 "${MAIN_WINDOW_CLASS}"
+    ${If} $0 == 0
+      Return
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Varnok Scan (Trellane) is running.$\r$\n$\r$\nPlease close it and press Retry, or press Cancel to leave it as it is." /SD IDCANCEL IDRETRY +2
+    ${Break}
+  ${Loop}
+  SetErrorLevel 2
+  Quit
+FunctionEnd
+
+; $0 := 1 when the program can use $INSTDIR: it reaches its files by names in
+; the system's ANSI code page, and a folder that page cannot spell would be
+; lost to it ("?" where the letters were).
+Function CheckFolderSpelling
+  System::Call 'kernel32::WideCharToMultiByte(i 0, i 0x400, w "$INSTDIR", i -1, m .r1, i ${NSIS_MAX_STRLEN}, p 0, p 0) i .r2'
+  ${If} $2 <> 0
+  ${AndIf} $1 S== $INSTDIR
+    StrCpy $0 1
+  ${Else}
+    StrCpy $0 0
+  ${EndIf}
+FunctionEnd
+
+!define FOLDER_REFUSED "Varnok Scan cannot be installed in$\r$\n$INSTDIR$\r$\n$\r$\nThe name of this folder has letters the program cannot use on this system. Please choose a folder whose name uses only letters of your Windows language."
+
+Function LeaveFolderPage
+  Call CheckFolderSpelling
+  ${If} $0 == 0
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${FOLDER_REFUSED}"
+    Abort
+  ${EndIf}
+FunctionEnd
+
+Function .onInit
+  Call EnsureNotRunning
+FunctionEnd
+
+Function RunProgram
+  SetOutPath "$INSTDIR"
+  Exec '"$INSTDIR\VarnokScan.exe"'
+FunctionEnd
+
+; A list file kept beside an earlier installation in another folder, brought
+; beside the new one unless one is there already.
+!macro BringList name
+  ${If} ${FileExists} "$3\${name}"
+  ${AndIfNot} ${FileExists} "$INSTDIR\${name}"
+    CopyFiles /SILENT "$3\${name}" "$INSTDIR"
+  ${EndIf}
+!macroend
+
 Section "Varnok Scan"
+  ; Once more: the program may have been started while the pages were shown,
+  ; and a silent installation has seen no folder page.
+  Call EnsureNotRunning
+  Call CheckFolderSpelling
+  ${If} $0 == 0
+    MessageBox MB_OK|MB_ICONSTOP "${FOLDER_REFUSED}" /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+
   SetShellVarContext current
   SetOutPath "$INSTDIR"
   File "/oname=VarnokScan.exe" "${VARNOKSCAN_EXE}"
@@ -69,6 +161,16 @@ Section "Varnok Scan"
   File "/oname=VarnokScan.htm" "${DOCS}\VarnokScan.htm"
   File "/oname=VarnokScan.css" "${DOCS}\VarnokScan.css"
   File "/oname=VarnokScan.txt" "${DOCS}\VarnokScan.txt"
+
+  ; The program reads its long lists beside itself: installed elsewhere
+  ; before, it would lose them.
+  ReadRegStr $3 HKCU "${PRODUCT_KEY}" "PathToApp"
+  ${If} $3 != ""
+  ${AndIf} $3 != $INSTDIR
+    !insertmacro BringList "slFoldersToScan.dat"
+    !insertmacro BringList "slIncludedFiles.dat"
+    !insertmacro BringList "slExcludedFiles.dat"
+  ${EndIf}
 
   WriteRegStr HKCU "${PRODUCT_KEY}" "PathToApp" "$INSTDIR"
   !insertmacro DefaultDword "bEnableAdvanced" 0
@@ -84,13 +186,17 @@ Section "Varnok Scan"
   !insertmacro DefaultList "slIncludedFiles"
   !insertmacro DefaultList "slExcludedFiles"
 
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Varnok Scan (Trellane)"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Varnok Com."
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ; The entry among the user's installed programs.
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Varnok Scan (Trellane)"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\VarnokScan.exe,0"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "Varnok Com."
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  SectionGetSize 0 $0
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 
   CreateDirectory "$SMPROGRAMS\Varnok Scan"
   CreateShortcut "$SMPROGRAMS\Varnok Scan\Varnok Scan (Trellane).lnk" "$INSTDIR\VarnokScan.exe"

@@ -6,6 +6,6 @@
 
 inline constexpr const char* kSelfDeleterName = "UnInstalVarnokScan.bat";
 
-// The five lines, each ended by CR LF. uninstaller: the uninstaller's full
+// The lines, each ended by CR LF. uninstaller: the uninstaller's full
 // path; temporary: the temporary folder, ending with a backslash.
 std::string SelfDeleterText(const std::string& uninstaller, const std::string& temporary);

@@ -32,6 +32,12 @@ const char* const kFiles[] = {"\\VarnokScan.exe",      "\\VarnokScan.htm",      
 // and the group stays.
 const char* const kProgramManagerCommands[] = {"[DeleteGroup(\"Varnok Scan\")]"};
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+// The program's main window class.
+const char kMainWindowClass[] = "VarnokScan";
+// Exit codes: 2, nothing was changed (the program runs, or the installation
+// is not this uninstaller's).
+constexpr int kExitNotFound = 1;
+constexpr int kExitNothingChanged = 2;
 
 HDDEDATA CALLBACK ignoreDde(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
 
@@ -104,16 +110,23 @@ void removeSettings() {
         product.CloseKey();
         TREGISTRY maker;
         if (maker.OpenKey("Software\\Varnok Com.", false)) maker.DeleteKey("Varnok Scan");
-        TREGISTRY entry(HKEY_LOCAL_MACHINE);
-        if (entry.OpenKey(std::string(kUninstallKey) + "\\Varnok scan", false)) {
-            entry.DeleteValue("UninstallString");
-            entry.DeleteValue("DisplayName");
-        }
-        entry.CloseKey();
-        TREGISTRY entries(HKEY_LOCAL_MACHINE);
-        if (entries.OpenKey(kUninstallKey, false)) entries.DeleteKey("Varnok Scan");
     } catch (const RegistryError&) {
         // What cannot be removed stays; the files still go.
+    }
+    // The entry is the user's own; an older installation made one for the
+    // whole machine, which goes too when this user may remove it.
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        try {
+            TREGISTRY entry(root);
+            if (entry.OpenKey(std::string(kUninstallKey) + "\\Varnok scan", false)) {
+                entry.DeleteValue("UninstallString");
+                entry.DeleteValue("DisplayName");
+            }
+            entry.CloseKey();
+            TREGISTRY entries(root);
+            if (entries.OpenKey(kUninstallKey, false)) entries.DeleteKey("Varnok Scan");
+        } catch (const RegistryError&) {
+        }
     }
 }
 
@@ -126,10 +139,41 @@ void removeGroup() {
     for (const char* command : kProgramManagerCommands) progman->Execute(command);
 }
 
-void RemoveFile(const std::string& path) {
+// False when the file is there and stays (the user has been told why).
+bool RemoveFile(const std::string& path) {
     WIN32_FIND_DATAA found;
     unique_find search(FindFirstFileA(path.c_str(), &found));
-    if (search) DeleteFileForced(path);
+    return !search || DeleteFileForced(path);
+}
+
+// A folder as the system names it: full, long, without a trailing backslash.
+std::string normalFolder(const std::string& folder) {
+    char full[MAX_PATH] = {};
+    DWORD n = GetFullPathNameA(folder.c_str(), MAX_PATH, full, nullptr);
+    std::string path = n > 0 && n < MAX_PATH ? std::string(full, n) : folder;
+    char long_[MAX_PATH] = {};
+    n = GetLongPathNameA(path.c_str(), long_, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) path.assign(long_, n);
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    return path;
+}
+
+bool sameFolder(const std::string& a, const std::string& b) {
+    const std::string x = normalFolder(a), y = normalFolder(b);
+    return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, x.c_str(), -1, y.c_str(), -1) == CSTR_EQUAL;
+}
+
+// The running program holds its files and writes its key back when it ends:
+// the user closes it first. False when the user would rather keep it.
+bool programClosed() {
+    while (FindWindowA(kMainWindowClass, nullptr)) {
+        if (ShowMessageBox(nullptr,
+                           "Varnok Scan (Trellane) is running.\r\n\r\nPlease close it and press Retry, or press "
+                           "Cancel to leave it installed.",
+                           "Warning!", mb::kRetryCancel | mb::kIconExclamation) != mb::kIdRetry)
+            return false;
+    }
+    return true;
 }
 
 // cmd.exe reads a batch file in the OEM code page: a path it cannot spell
@@ -190,15 +234,31 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const std::string folder = installationFolder();
     if (folder.size() < 3) {
         ShowMessageBox(nullptr, "Varnok Scan (Trellane) not found on your computer!", "Error...", mb::kIconHand);
-        return 1;
+        return kExitNotFound;
+    }
+    // Files are deleted only in the folder this uninstaller was installed
+    // in: a recorded folder elsewhere (another copy, or a value gone wrong
+    // such as "C:\\Windows") holds nothing that is ours to delete.
+    const std::string self = ModuleFileName();
+    const std::string own = normalFolder(self.substr(0, self.rfind('\\') + 1));
+    if (!sameFolder(folder, own)) {
+        ShowMessageBox(nullptr,
+                       "Varnok Scan (Trellane) is installed in \"" + QuotedInMessage(normalFolder(folder)) +
+                           "\", not in the folder of this uninstaller, \"" + QuotedInMessage(own) +
+                           "\".\r\n\r\nNothing was removed. Please use the uninstaller in \"" +
+                           QuotedInMessage(normalFolder(folder)) + "\".",
+                       "Error...", mb::kIconHand);
+        return kExitNothingChanged;
     }
     if (ShowMessageBox(nullptr, "You want to uninstall the program Varnok Scan (Trellane)?", "Question...",
                        mb::kYesNo | mb::kIconHand) != mb::kIdYes)
         return 0;
+    if (!programClosed()) return kExitNothingChanged;
     removeSettings();
     removeGroup();
-    for (const char* file : kFiles) RemoveFile(folder + file);
-    if (WriteSelfDeleter())
+    bool allRemoved = true;
+    for (const char* file : kFiles) allRemoved = RemoveFile(folder + file) && allRemoved;
+    if (WriteSelfDeleter() && allRemoved)
         ShowMessageBox(nullptr, "Varnok Scan (Trellane) sucessfully removed from yours PC!", kByeCaption,
                        mb::kIconHand);
     else

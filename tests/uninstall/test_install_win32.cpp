@@ -12,11 +12,12 @@
 #include "tests/support/build_paths_win32.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
+#include "uninstall/self_deleter.h"
 
 namespace {
 
 const char kProductKey[] = "Software\\Varnok Com.\\Varnok Scan";
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varnok scan";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varnok scan";
 const char kAutoUpdateKey[] = "Software\\Varnok Com.\\AutoUpdate\\Varnok scan";
 const char* const kSettings[] = {"bEnableAdvanced", "lAdvancedBufferSize", "lStandartBufferSize", "bNotDeleteLastCopy",
                                  "bCreateUndo",     "bEnhancedUndo",       "bWarnInternet",       "bUnixWildCard",
@@ -59,16 +60,57 @@ bool waitFor(bool (*condition)(const std::string&), const std::string& path, int
 
 bool gone(const std::string& path) { return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; }
 
+DWORD dwordValue(const char* name) {
+    DWORD value = 0, size = sizeof value;
+    SHGetValueA(HKEY_CURRENT_USER, kProductKey, name, nullptr, &value, &size);
+    return value;
+}
+
+// Where an installation goes when the user names no folder.
+std::string defaultFolder() {
+    char local[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
+    return std::string(local) + "\\Programs\\Varnok Scan";
+}
+
+// The installed program, started as the Start menu starts it; ended by the
+// destructor.
+class RunningProgram {
+public:
+    explicit RunningProgram(const std::string& folder) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        std::string command = "\"" + folder + "\\VarnokScan.exe\"";
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                            &process_))
+            return;
+        for (int tick = 0; tick < 100 && !window; ++tick, Sleep(100)) window = FindWindowA("VarnokScan", nullptr);
+    }
+    ~RunningProgram() {
+        if (!process_.hProcess) return;
+        TerminateProcess(process_.hProcess, 0);
+        WaitForSingleObject(process_.hProcess, 5000);
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+    HWND window = nullptr;
+
+private:
+    PROCESS_INFORMATION process_{};
+};
+
 class InstallTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Varnok Com.");
-        SHDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+        SHDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
+        std::error_code ignored;
+        std::filesystem::remove_all(defaultFolder(), ignored);
     }
     void TearDown() override {
         SetEnvironmentVariableA("TEMP", savedTemp_.c_str());
         SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Varnok Com.");
-        SHDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+        SHDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
         std::error_code ignored;
         std::filesystem::remove_all(group(), ignored);
     }
@@ -117,8 +159,13 @@ TEST_F(InstallTest, ASilentInstallLeavesTheProgramItsSettingsItsEntryAndItsGroup
     DWORD buffer = 0, size = sizeof buffer;
     SHGetValueA(HKEY_CURRENT_USER, kProductKey, "lStandartBufferSize", nullptr, &buffer, &size);
     EXPECT_EQ(buffer, 7u);
-    EXPECT_EQ(stringValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Varnok Scan (Trellane)");
-    EXPECT_EQ(stringValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"), "\"" + folder + "\\Uninstall.exe\"");
+    EXPECT_EQ(stringValue(HKEY_CURRENT_USER, kUninstallKey, "DisplayName"), "Varnok Scan (Trellane)");
+    EXPECT_EQ(stringValue(HKEY_CURRENT_USER, kUninstallKey, "UninstallString"), "\"" + folder + "\\Uninstall.exe\"");
+    EXPECT_EQ(stringValue(HKEY_CURRENT_USER, kUninstallKey, "DisplayIcon"), folder + "\\VarnokScan.exe,0");
+    EXPECT_EQ(stringValue(HKEY_CURRENT_USER, kUninstallKey, "DisplayVersion"), VARNOK_PROJECT_VERSION);
+    EXPECT_EQ(stringValue(HKEY_CURRENT_USER, kUninstallKey, "Publisher"), "Varnok Com.");
+    for (const char* name : {"EstimatedSize", "NoModify", "NoRepair"})
+        EXPECT_EQ(valueType(HKEY_CURRENT_USER, kUninstallKey, name), static_cast<DWORD>(REG_DWORD)) << name;
     for (const char* item : kGroupItems) EXPECT_TRUE(FileExists(group() + item)) << item;
     // As the system's own tool lists them.
     const std::string listed = RunProcess(std::string("reg.exe query \"HKCU\\") + kProductKey + "\"").output;
@@ -127,19 +174,7 @@ TEST_F(InstallTest, ASilentInstallLeavesTheProgramItsSettingsItsEntryAndItsGroup
         EXPECT_NE(listed.find(line), std::string::npos) << line << "\n" << listed;
 
     // The program starts from where it was installed.
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::string command = "\"" + folder + "\\VarnokScan.exe\"";
-    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                               &process));
-    HWND window = nullptr;
-    for (int tick = 0; tick < 100 && !window; ++tick, Sleep(100)) window = FindWindowA("VarnokScan", nullptr);
-    EXPECT_NE(window, nullptr);
-    TerminateProcess(process.hProcess, 0);
-    WaitForSingleObject(process.hProcess, 5000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    EXPECT_NE(RunningProgram(folder).window, nullptr);
 }
 
 TEST_F(InstallTest, NoChangesNothingAndYesRemovesEverythingEvenWithPercentAndAmpersandInThePaths) {
@@ -155,14 +190,18 @@ TEST_F(InstallTest, NoChangesNothingAndYesRemovesEverythingEvenWithPercentAndAmp
     EXPECT_EQ(texts[0], "You want to uninstall the program Varnok Scan (Trellane)?");
     EXPECT_TRUE(FileExists(folder + "\\VarnokScan.exe"));
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kProductKey));
-    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
     EXPECT_TRUE(FileExists(group() + kGroupItems[0]));
 
+    // The recorded folder as the user may have typed it: the same folder.
+    std::string typed = folder + "\\";
+    CharUpperA(typed.data());
+    SHSetValueA(HKEY_CURRENT_USER, kProductKey, "PathToApp", REG_SZ, typed.c_str(), static_cast<DWORD>(typed.size() + 1));
     texts = uninstall(folder, {{"Question...", IDYES}, {"Bye...", IDOK}});
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[1], "Varnok Scan (Trellane) sucessfully removed from yours PC!");
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kProductKey));
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kAutoUpdateKey)) << "the update library's keys stay";
     EXPECT_TRUE(waitFor(gone, group(), 50)) << "the Start menu group";
     EXPECT_TRUE(waitFor(gone, folder, 150)) << "the folder, once the batch has run";
@@ -189,6 +228,113 @@ TEST_F(InstallTest, WithoutARecordedFolderNothingIsTouched) {
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0], "Varnok Scan (Trellane) not found on your computer!");
     EXPECT_TRUE(FileExists(folder + "\\VarnokScan.exe"));
-    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
     EXPECT_TRUE(FileExists(group() + kGroupItems[0]));
+}
+
+TEST_F(InstallTest, AnUpgradeGoesWhereTheUserInstalledAndKeepsSettingsAndLists) {
+    const std::string folder = root.path("My Tools\\Varnok Scan");
+    install(folder);
+    // A folder list too long for the registry lives beside the program.
+    std::string list;
+    for (int i = 0; i < 700; ++i) list += "C:\\Photos\\Holiday " + std::to_string(i) + "\\" + '\0';
+    list += '\0';
+    root.write("My Tools/Varnok Scan/slFoldersToScan.dat", list);
+    const DWORD size = static_cast<DWORD>(list.size());
+    SHSetValueA(HKEY_CURRENT_USER, kProductKey, "slFoldersToScan", REG_DWORD, &size, sizeof size);
+    SHSetValueA(HKEY_CURRENT_USER, kProductKey, "lStandartBufferSize", REG_DWORD, "\x07\0\0\0", 4);
+    root.write("My Tools/Varnok Scan/tips.dat", "an older tips base");
+
+    // As an update or the user does it: no folder named.
+    const ProcessResult run = RunProcess("\"" + BuildFile("installer/VarnokScanSetup.exe") + "\" /S");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(ReadWholeFile(folder + "\\tips.dat"), "an older tips base") << "the new files went elsewhere";
+    EXPECT_FALSE(FileExists(defaultFolder() + "\\VarnokScan.exe"));
+    EXPECT_EQ(stringValue(HKEY_CURRENT_USER, kProductKey, "PathToApp"), folder);
+    EXPECT_EQ(ReadWholeFile(folder + "\\slFoldersToScan.dat"), list);
+    EXPECT_EQ(dwordValue("slFoldersToScan"), size);
+    EXPECT_EQ(dwordValue("lStandartBufferSize"), 7u);
+    // It starts with its list: "Please re-install Varnok Scan program!" would
+    // end it before its window.
+    RunningProgram program(folder);
+    EXPECT_NE(program.window, nullptr);
+    EXPECT_EQ(FindWindowA(nullptr, "Error!"), nullptr);
+}
+
+TEST_F(InstallTest, WithTheProgramRunningInstallAndUninstallChangeNothingAndSaySo) {
+    const std::string folder = root.path("Varnok Scan");
+    install(folder);
+    root.write("Varnok Scan/tips.dat", "the tips as they were");
+    RunningProgram program(folder);
+    ASSERT_NE(program.window, nullptr);
+    const std::string setup = "\"" + BuildFile("installer/VarnokScanSetup.exe") + "\"";
+
+    EXPECT_EQ(RunProcess(setup + " /S /D=" + folder).exitCode, 2) << "silently: it fails";
+    {
+        BoxAnswerer boxes({{"Varnok Scan (Trellane) Setup", IDCANCEL}});
+        EXPECT_EQ(RunProcess(setup + " /D=" + folder).exitCode, 2) << "interactively: the user keeps it running";
+        const std::vector<std::string> texts = boxes.join();
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_NE(texts[0].find("Varnok Scan (Trellane) is running."), std::string::npos) << texts[0];
+    }
+    const std::vector<std::string> texts = uninstall(folder, {{"Question...", IDYES}, {"Warning!", IDCANCEL}}, 2);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_NE(texts[1].find("Varnok Scan (Trellane) is running."), std::string::npos) << texts[1];
+
+    EXPECT_EQ(ReadWholeFile(folder + "\\tips.dat"), "the tips as they were");
+    EXPECT_TRUE(FileExists(folder + "\\VarnokScan.exe"));
+    EXPECT_EQ(stringValue(HKEY_CURRENT_USER, kProductKey, "PathToApp"), folder);
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_TRUE(FileExists(group() + kGroupItems[0]));
+}
+
+TEST_F(InstallTest, TheUninstallerDeletesNothingOutsideItsOwnFolder) {
+    const std::string folder = root.path("Varnok Scan");
+    install(folder);
+    // A recorded folder gone wrong, holding files named like the program's.
+    const std::string elsewhere = root.makeFolder("Windows");
+    for (const char* name : {"tips.dat", "update.dll", "VarnokScan.htm", "VarnokScan.exe"})
+        root.write(std::string("Windows/") + name, "the system's own");
+    SHSetValueA(HKEY_CURRENT_USER, kProductKey, "PathToApp", REG_SZ, elsewhere.c_str(),
+                static_cast<DWORD>(elsewhere.size() + 1));
+
+    const std::vector<std::string> texts = uninstall(folder, {{"Error...", IDOK}}, 2);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NE(texts[0].find("Nothing was removed."), std::string::npos) << texts[0];
+    for (const char* name : {"tips.dat", "update.dll", "VarnokScan.htm", "VarnokScan.exe"}) {
+        EXPECT_EQ(ReadWholeFile(elsewhere + name), "the system's own") << name;
+        EXPECT_TRUE(FileExists(folder + "\\" + name)) << name;
+    }
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kProductKey));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+}
+
+TEST_F(InstallTest, AFileThatStaysIsReportedAndTheBatchGivesUpOnAnUninstallerItCannotDelete) {
+    const std::string folder = root.path("Varnok Scan");
+    useTemporaryFolder(root.path("temp"));
+    install(folder);
+    // A file the user has open.
+    HANDLE tips = CreateFileA((folder + "\\tips.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    const std::vector<std::string> texts =
+        uninstall(folder, {{"Question...", IDYES}, {"This is error message! I am sorry...", IDOK}, {"Bye...", IDOK}});
+    CloseHandle(tips);
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[2],
+              "Varnok Scan (Trellane) sucessfully removed from yours PC! But some files and folder are keeped on hard "
+              "disk...");
+    EXPECT_TRUE(FileExists(folder + "\\tips.dat"));
+
+    // The batch, as cmd.exe runs it, for an uninstaller it may not delete (a
+    // second one open holds it): it gives up, leaves the file and deletes
+    // itself. (Wine lets a running program's file be deleted: held here.)
+    const std::string held = root.write("held\\Uninstall.exe", "a second uninstaller");
+    HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const std::string temporary = root.path("temp\\");
+    const std::string batch = root.write("temp\\UnInstalVarnokScan.bat", SelfDeleterText(held, temporary));
+    const ProcessResult run = RunProcess("cmd.exe /c \"" + batch + "\"", 150000, temporary);
+    CloseHandle(file);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_TRUE(FileExists(held));
+    EXPECT_FALSE(FileExists(batch));
 }
