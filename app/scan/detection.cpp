@@ -328,7 +328,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
 class FirstBlockPass {
 public:
     FirstBlockPass(TFILELIST& files, int32_t blockSize)
-        : files_(files), blockSize_(blockSize), block_(static_cast<size_t>(blockSize)) {}
+        : files_(files), blockSize_(blockSize), block_(static_cast<size_t>(blockSize) + 1) {}
 
     void read(int i) {
         if (i >= sizeEnd_) startSize(i);
@@ -341,8 +341,10 @@ public:
         const int32_t expected = static_cast<int32_t>(std::min<int64_t>(f.Size, blockSize_));
         if (!f.Open()) return;
         // A file whose length changed reads otherwise than listed; the
-        // comparison then reads it from the start and finds that out.
-        if (f.ReadBlock(block_.data(), blockSize_) == expected) {
+        // comparison then reads it from the start and finds that out. Read
+        // whole here, it is asked for a byte more: one that grew is no copy.
+        const int32_t asked = f.Size <= blockSize_ ? expected + 1 : blockSize_;
+        if (f.ReadBlock(block_.data(), asked) == expected) {
             if (f.Size <= blockSize_) f.LearnIdentity();  // its whole length: no later round opens it
             kept_.insert(kept_.end(), block_.begin(), block_.begin() + expected);
             keptFiles_.push_back(i);
