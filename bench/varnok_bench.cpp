@@ -44,10 +44,11 @@ bool parseUnits(const std::string& text, int32_t& value) {
     return true;
 }
 
-// Adds a folder unless it is already listed, ignoring case, as the folders dialog does.
+// Adds a folder unless it is already listed: ignoring case where the system
+// does, as the folders dialog does on Windows.
 void addFolder(std::vector<std::string>& folders, std::set<std::string>& seen, std::string folder) {
     if (folder.empty() || folder.back() != '\\') folder += '\\';
-    if (seen.insert(UpperStr(folder)).second) folders.push_back(folder);
+    if (seen.insert(platform::namesIgnoreCase() ? UpperStr(folder) : folder).second) folders.push_back(folder);
 }
 
 std::string shownPath(std::string path) {

@@ -117,6 +117,8 @@ private:
 // Whether a name ending in a dot or a blank opens as itself. Windows' calls
 // drop those endings (and reach another file, or none); POSIX keeps them.
 bool namesKeepTrailingDots();
+// Whether names that differ only in case name one file (Windows) or two (POSIX).
+bool namesIgnoreCase();
 
 // Whether path names an existing folder (a trailing backslash is allowed).
 bool isFolder(const std::string& path);

@@ -205,6 +205,7 @@ bool File::identity(FileIdentity& id) const {
 }
 
 bool namesKeepTrailingDots() { return true; }
+bool namesIgnoreCase() { return false; }
 
 bool isFolder(const std::string& path) {
     struct stat st {};

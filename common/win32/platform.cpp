@@ -172,6 +172,7 @@ bool File::identity(FileIdentity& id) const {
 }
 
 bool namesKeepTrailingDots() { return false; }
+bool namesIgnoreCase() { return true; }
 
 bool isFolder(const std::string& path) {
     std::string folder = path;

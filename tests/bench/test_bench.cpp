@@ -122,6 +122,23 @@ TEST(BenchHarness, FindsExactlyTheContentGroups) {
     }
 }
 
+#ifndef _WIN32
+// On POSIX file systems names that differ in case, or in bytes the Windows
+// upper-case table would fold, are different folders: each is listed.
+TEST(BenchHarness, FoldersWhoseNamesDifferOnlyInCaseAreAllListed) {
+    TempFolder tree;
+    tree.write("Sub/a", "one");
+    tree.write("sub/a", "one");
+    tree.write("x\xC3\x9A/b", "two");  // xÚ and xÊ in UTF-8
+    tree.write("x\xC3\x8A/b", "two");
+    TempFolder out;
+    const std::string groupsFile = out.path("groups.txt");
+    ASSERT_EQ(runBench({"--groups", groupsFile, tree.root().string()}, out.path("stdout.txt")), 0);
+    EXPECT_EQ(readGroups(groupsFile), contentGroups(tree.root()));
+    EXPECT_EQ(ReadWholeFile(out.path("stdout.txt")).rfind("files=4 ", 0), 0u) << ReadWholeFile(out.path("stdout.txt"));
+}
+#endif
+
 TEST(BenchHarness, SingleFoldersAndMasks) {
     TempFolder tree;
     tree.write("x.txt", "same");
