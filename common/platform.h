@@ -35,6 +35,18 @@ struct TimeStamp {
     uint16_t Milliseconds = 0;
 };
 
+// What makes a file the same file on disk, whatever path reached it: the
+// volume serial number and file index on Windows, device and inode elsewhere,
+// with the size and times that come with them.
+struct FileIdentity {
+    uint64_t volume = 0;
+    uint64_t index = 0;
+    int64_t size = 0;
+    int64_t created = 0;  // raw system times, compared only with each other
+    int64_t written = 0;
+    bool volumeKnown = true;
+};
+
 // One entry of a folder search.
 struct FindData {
     std::string Name;       // long name, no path
@@ -44,6 +56,10 @@ struct FindData {
     TimeStamp Created;
     TimeStamp Written;
     TimeStamp Accessed;
+    // Which file it is, where the listing tells (POSIX): nothing need be
+    // asked of the open file then.
+    bool HasIdentity = false;
+    FileIdentity Identity;
 };
 
 // Enumerates one folder. first() takes a Windows search pattern
@@ -56,24 +72,14 @@ public:
     FolderSearch& operator=(const FolderSearch&) = delete;
     ~FolderSearch();
 
-    bool first(const std::string& pattern, FindData& data);
+    // foldersOnly: the caller wants the folders; other entries may be left
+    // out where that saves looking at each of them.
+    bool first(const std::string& pattern, FindData& data, bool foldersOnly = false);
     bool next(FindData& data);
     void close();
 
 private:
     void* handle_ = nullptr;
-};
-
-// What makes a file the same file on disk, whatever path reached it: the
-// volume serial number and file index on Windows, device and inode elsewhere,
-// with the size and times that come with them.
-struct FileIdentity {
-    uint64_t volume = 0;
-    uint64_t index = 0;
-    int64_t size = 0;
-    int64_t created = 0;  // raw system times, compared only with each other
-    int64_t written = 0;
-    bool volumeKnown = true;
 };
 
 // Whether two identities name one file. A drive letter mapped onto another

@@ -57,8 +57,20 @@ TimeStamp fromTimeT(time_t t) {
     return s;
 }
 
+FileIdentity identityOf(const struct stat& st) {
+    auto nanoseconds = [](const timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    FileIdentity id;
+    id.volume = static_cast<uint64_t>(st.st_dev);
+    id.index = static_cast<uint64_t>(st.st_ino);
+    id.size = static_cast<int64_t>(st.st_size);
+    id.created = nanoseconds(st.st_ctim);
+    id.written = nanoseconds(st.st_mtim);
+    return id;
+}
+
 struct Search {
     DIR* dir = nullptr;
+    bool foldersOnly = false;
     std::string folder;  // with a trailing '/'
     ~Search() {
         if (dir) closedir(dir);
@@ -71,6 +83,16 @@ struct Search {
 bool readEntry(Search& s, FindData& data) {
     while (dirent* e = readdir(s.dir)) {
         std::string name = e->d_name;
+        if (name == "." || name == "..") {  // reported as Windows does, without a look at them
+            data = FindData{};
+            data.Name = name;
+            data.Attributes = kAttrDirectory;
+            return true;
+        }
+        // Entries the system says are neither files, folders nor links are
+        // no concern of a search, and cost no look.
+        if (e->d_type != DT_UNKNOWN && e->d_type != DT_REG && e->d_type != DT_DIR && e->d_type != DT_LNK) continue;
+        if (s.foldersOnly && e->d_type == DT_REG) continue;
         struct stat st {};
         if (stat((s.folder + name).c_str(), &st) != 0) continue;
         if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) continue;
@@ -83,6 +105,8 @@ bool readEntry(Search& s, FindData& data) {
         data.Created = fromTimeT(st.st_ctime);
         data.Written = fromTimeT(st.st_mtime);
         data.Accessed = fromTimeT(st.st_atime);
+        data.HasIdentity = true;
+        data.Identity = identityOf(st);
         return true;
     }
     return false;
@@ -92,11 +116,12 @@ bool readEntry(Search& s, FindData& data) {
 
 FolderSearch::~FolderSearch() { close(); }
 
-bool FolderSearch::first(const std::string& pattern, FindData& data) {
+bool FolderSearch::first(const std::string& pattern, FindData& data, bool foldersOnly) {
     close();
     std::string path = hostPath(pattern);
     auto slash = path.rfind('/');
     auto search = std::make_unique<Search>();
+    search->foldersOnly = foldersOnly;
     search->folder = slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
     search->dir = opendir(search->folder.c_str());
     if (!search->dir) {
@@ -134,20 +159,15 @@ File::~File() { close(); }
 
 bool File::open(const std::string& path) {
     close();
-    // Non-blocking, so that a FIFO cannot hold the open; only regular files stay open.
+    // Non-blocking, so that a FIFO put in a file's place cannot hold the open
+    // (reading a regular file is unaffected). What it is, is looked at once,
+    // by identity(), for the files that part of a group: one look per file
+    // besides the listing.
     int fd = ::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         setLastErrorFromErrno();
         return false;
     }
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        lastErrorCode = 222;  // ERROR_BAD_FILE_TYPE
-        return false;
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     handle_ = fd;
     return true;
 }
@@ -178,6 +198,10 @@ int32_t File::read(void* buffer, int32_t count) {
         }
         if (got == 0) break;
         total += static_cast<int32_t>(got);
+        // A regular file reads short only at its end: no second call to hear
+        // it (were it anything else, the file reads shorter than listed and
+        // is no copy).
+        if (got < count - (total - static_cast<int32_t>(got))) break;
     }
     return total;
 }
@@ -194,13 +218,9 @@ bool File::close() {
 
 bool File::identity(FileIdentity& id) const {
     struct stat st {};
-    if (!isOpen() || fstat(static_cast<int>(handle_), &st) != 0) return false;
-    auto nanoseconds = [](const timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec; };
-    id.volume = static_cast<uint64_t>(st.st_dev);
-    id.index = static_cast<uint64_t>(st.st_ino);
-    id.size = static_cast<int64_t>(st.st_size);
-    id.created = nanoseconds(st.st_ctim);
-    id.written = nanoseconds(st.st_mtim);
+    // Only a regular file can be a copy: anything else put in its place has none.
+    if (!isOpen() || fstat(static_cast<int>(handle_), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    id = identityOf(st);
     return true;
 }
 

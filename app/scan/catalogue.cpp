@@ -35,7 +35,9 @@ TFILEINFO::TFILEINFO(int32_t folderIndex, const platform::FindData& found, Folde
       Created(found.Created),
       Written(found.Written),
       Accessed(found.Accessed),
-      folders_(std::move(folders)) {}
+      folders_(std::move(folders)),
+      hasIdentity_(found.HasIdentity),
+      identity_(found.Identity) {}
 
 std::string TFILEINFO::FolderPath() const {
     const std::vector<std::string>& list = folders_ ? *folders_ : slFoldersToScan;
@@ -109,7 +111,13 @@ bool TFILEINFO::DeleteFromDisk() {
 }
 
 bool TFILEINFO::LearnIdentity() {
-    if (!hasIdentity_ && IsOpen) hasIdentity_ = Handle.identity(identity_);
+    if (hasIdentity_) return true;
+    if (IsOpen) return hasIdentity_ = Handle.identity(identity_);
+    // Closed before it was asked (a large set of one size keeps few files
+    // open): opened once more for it.
+    if (!Open()) return false;
+    hasIdentity_ = Handle.identity(identity_);
+    Close();
     return hasIdentity_;
 }
 

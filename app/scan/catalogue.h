@@ -60,7 +60,8 @@ public:
     // is learnt while it is open and kept; when either cannot be learnt the
     // answer is yes, as two names of one file must never pass for copies.
     bool SameFileAs(TFILEINFO& other);
-    // Learns the identity now, while the file is open (once is enough).
+    // Learns the identity (once is enough): from the listing where it told,
+    // else from the open file, else by opening it once more.
     bool LearnIdentity();
 
     // Bytes read from, and opens of, all files since the program started (for benchmarks).

@@ -93,7 +93,7 @@ namespace {
 constexpr int32_t kSmallestBlock = 32;
 constexpr int32_t kAlwaysKept = 64;
 
-uint64_t blockHash(const uint8_t* data, size_t count) {
+uint64_t hashBytes(const uint8_t* data, size_t count) {
     uint64_t h = 0x9E3779B97F4A7C15ull ^ count;
     size_t k = 0;
     for (; k + 8 <= count; k += 8) {
@@ -104,6 +104,15 @@ uint64_t blockHash(const uint8_t* data, size_t count) {
     }
     for (; k < count; ++k) h = (h ^ data[k]) * 0x100000001B3ull;
     return h ^ (h >> 32);
+}
+
+// A block's hash only tells where to look for its equal (equal blocks are
+// always compared byte by byte): its two ends are enough to part blocks that
+// differ, which mostly differ there, at a fraction of the cost of a large one.
+constexpr size_t kHashedEnd = 4096;
+uint64_t blockHash(const uint8_t* data, size_t count) {
+    if (count <= 2 * kHashedEnd) return hashBytes(data, count);
+    return hashBytes(data, kHashedEnd) * 31 + hashBytes(data + count - kHashedEnd, kHashedEnd) + count;
 }
 
 class ClassReader {
@@ -232,8 +241,14 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
         const bool allOpen = static_cast<size_t>(members) <= std::max<size_t>(1, DetectionLimits.OpenFiles);
         const int64_t expectedParts = allOpen || subset.growth == 0 ? members : 1;
         const int64_t window = std::max<int64_t>(kSmallestBlock, roundMemory / expectedParts);
-        const int32_t count =
-            static_cast<int32_t>(std::min({left, allOpen ? std::min<int64_t>(bufferSize, window) : window}));
+        // A set too large to keep open reads what is left of a small file
+        // whole, in the one open it gets: past the round's memory its block
+        // is kept as a hash, and only the first file of a matching part is
+        // opened again, instead of every file of a part that goes on.
+        const int64_t piece = allOpen ? std::min<int64_t>(bufferSize, window)
+                              : left <= bufferSize ? left
+                                                   : window;
+        const int32_t count = static_cast<int32_t>(std::min(left, piece));
         // The last round asks for one byte more: a file that grew is no copy.
         const int32_t asked = count == left ? count + 1 : count;
         if (block.size() < static_cast<size_t>(asked)) block.resize(static_cast<size_t>(asked));
@@ -250,15 +265,19 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
                 reader.close(index);  // unreadable, shorter or longer than it was
                 continue;
             }
-            // At its end the file says which file it is while it is open, for
-            // the second names of one file among the copies.
-            if (count == left) files[index]->LearnIdentity();
             if (subset.position < readBefore) BytesReadAgain += std::min<int64_t>(count, readBefore - subset.position);
             // Most rounds find all alike: the first part is tried before any hash is made.
             const auto sameAs = [&](const Part& part) {
                 return count == 0 || std::memcmp(arena.data() + part.kept, block.data(), static_cast<size_t>(count)) == 0;
             };
+            // A file read to its end alike with another says which file it is
+            // while it is open, for the second names of one file among the
+            // copies (the first of its part, at the end of the round).
+            const auto joined = [&] {
+                if (count == left) files[index]->LearnIdentity();
+            };
             if (!parts.empty() && parts.front().kept >= 0 && sameAs(parts.front())) {
+                joined();
                 ++parts.front().count;
                 partOf[m] = 0;
                 continue;
@@ -283,6 +302,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
                 if (sameAs(part)) break;
             }
             if (hashSlots[slot] >= 0) {
+                joined();
                 ++parts[static_cast<size_t>(hashSlots[slot])].count;
                 partOf[m] = hashSlots[slot];
                 continue;
@@ -308,6 +328,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
         for (size_t m = 0; m < subset.members.size(); ++m) {
             if (partOf[m] < 0) continue;
             const int goesTo = parts[static_cast<size_t>(partOf[m])].count;
+            if (goesTo < 0 && count == left) files[subset.members[m]]->LearnIdentity();
             if (goesTo > 0 || count == left) reader.close(subset.members[m]);
             if (goesTo < 0) next[static_cast<size_t>(-goesTo - 1)].push_back(subset.members[m]);
         }

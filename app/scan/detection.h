@@ -32,7 +32,7 @@ int32_t BufferBytes(int32_t units);
 // read once more to compare it byte by byte.
 struct TDETECTIONLIMITS {
     size_t OpenFiles = 512;
-    int64_t RoundMemory = 256 << 10;
+    int64_t RoundMemory = 32 << 20;
 };
 extern TDETECTIONLIMITS DetectionLimits;
 // Bytes read a second time that way since the program started (for benchmarks).

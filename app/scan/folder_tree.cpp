@@ -15,7 +15,7 @@ int ForEachFolderInTree(const std::string& root, const std::function<void(const 
     std::vector<std::string> children;
     platform::FolderSearch search;
     platform::FindData found;
-    for (bool more = search.first(folder + "*.*", found); more; more = search.next(found)) {
+    for (bool more = search.first(folder + "*.*", found, true); more; more = search.next(found)) {
         if (!(found.Attributes & platform::kAttrDirectory)) continue;
         if (found.Attributes & (platform::kAttrHidden | platform::kAttrSystem)) continue;
         if (found.Name.empty() || found.Name.front() == '.') continue;

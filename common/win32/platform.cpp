@@ -59,10 +59,12 @@ std::string localeText(LCTYPE type) {
 
 FolderSearch::~FolderSearch() { close(); }
 
-bool FolderSearch::first(const std::string& pattern, FindData& data) {
+bool FolderSearch::first(const std::string& pattern, FindData& data, bool foldersOnly) {
     close();
     WIN32_FIND_DATAA raw{};
-    HANDLE h = FindFirstFileA(pattern.c_str(), &raw);
+    // Limiting to folders is a hint the file system may take; the caller still looks.
+    HANDLE h = FindFirstFileExA(pattern.c_str(), FindExInfoStandard, &raw,
+                                foldersOnly ? FindExSearchLimitToDirectories : FindExSearchNameMatch, nullptr, 0);
     if (h == INVALID_HANDLE_VALUE) return false;
     handle_ = h;
     fillFindData(raw, data);
