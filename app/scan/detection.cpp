@@ -297,6 +297,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
                         continue;
                     }
                     BytesReadAgain += count;
+                    if (count == left) files[part.first]->LearnIdentity();  // open again now
                     part.kept = static_cast<int64_t>(at);
                 }
                 if (sameAs(part)) break;
