@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 
 namespace platform {
 
@@ -166,6 +167,17 @@ SpecialFolders specialFolders();
 
 // Whether SearchPathA finds a file of this bare name in the system's search order.
 bool onSearchPath(const std::string& name);
+
+// The names onSearchPath finds, the folders it looks in listed once, for a
+// command that asks about many names (a selection rule over every file).
+class SearchPathNames {
+public:
+    SearchPathNames();
+    bool contains(const std::string& name) const;
+
+private:
+    std::unordered_set<std::string> names_;  // upper case on Windows
+};
 
 // The value of an environment variable, empty when it is not set.
 std::string environment(const std::string& name);

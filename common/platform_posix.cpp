@@ -14,6 +14,7 @@
 #include <ctime>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -320,6 +321,27 @@ bool onSearchPath(const std::string& name) {
     }
     return false;
 }
+
+SearchPathNames::SearchPathNames() {
+    std::vector<std::string> folders = {"."};
+    const char* path = std::getenv("PATH");
+    const std::string list = path ? path : "";
+    for (size_t at = 0; at <= list.size();) {
+        size_t end = list.find(':', at);
+        if (end == std::string::npos) end = list.size();
+        if (end > at) folders.push_back(list.substr(at, end - at));
+        at = end + 1;
+    }
+    for (const std::string& folder : folders) {
+        DIR* dir = opendir(folder.c_str());
+        if (!dir) continue;
+        while (dirent* e = readdir(dir))
+            if (e->d_type != DT_DIR) names_.insert(e->d_name);
+        closedir(dir);
+    }
+}
+
+bool SearchPathNames::contains(const std::string& name) const { return names_.count(name) > 0; }
 
 std::string environment(const std::string& name) {
     const char* value = std::getenv(name.c_str());

@@ -158,6 +158,7 @@ bool DeleteMarked(TRESVIEW& view, DeletionState& state) {
     if (ShowMessageBox(view.OwnerWindow, question, "Please confirm...",
                        mb::kYesNoCancel | mb::kIconExclamation | mb::kHelp) != mb::kIdYes)
         return false;
+    TRESVIEW::Batch batch(view);
     for (HTREEITEM group = view.Root(); group;) {
         const HTREEITEM next = view.NextSibling(group);
         if (DeleteGroup(view, view.FirstChild(group), state)) view.DeleteItem(group);

@@ -250,6 +250,21 @@ void TRESVIEW::ForAllFiles(HTREEITEM item, Operation operation) {
     }
 }
 
+TRESVIEW::Batch::Batch(TRESVIEW& view) : view_(view), outer_(view.batches_++ == 0 && TallyLive) {
+    if (!outer_) return;
+    TallyLive = false;
+    SendMessageA(view_.Handle, WM_SETREDRAW, FALSE, 0);
+}
+
+TRESVIEW::Batch::~Batch() {
+    --view_.batches_;
+    if (!outer_) return;
+    SendMessageA(view_.Handle, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(view_.Handle, nullptr, TRUE);
+    TallyLive = true;
+    for (int k = TallyAll; k <= TallyDel; ++k) view_.WriteTally(k);
+}
+
 void TRESVIEW::WriteTally(int k) {
     const std::string text =
         SizeText(Tallies[k].Bytes) + " bytes in " + std::to_string(Tallies[k].Files) + " files";
@@ -399,15 +414,22 @@ private:
         switch (id) {
         case IDC_RUN_RULE: {
             const LRESULT rule = SendDlgItemMessageA(toolbar_, IDC_RULE_LIST, CB_GETCURSEL, 0, 0);
-            if (rule != CB_ERR) RunRule(*view_, static_cast<int>(rule));
+            if (rule != CB_ERR) {
+                TRESVIEW::Batch batch(*view_);
+                RunRule(*view_, static_cast<int>(rule));
+            }
             return TRUE;
         }
-        case IDC_MARK:
+        case IDC_MARK: {
+            TRESVIEW::Batch batch(*view_);
             view_->ForAllFiles(view_->Root(), &TRESVIEW::MarkIfSelected);
             return TRUE;
-        case IDC_UNMARK:
+        }
+        case IDC_UNMARK: {
+            TRESVIEW::Batch batch(*view_);
             view_->ForAllFiles(view_->Root(), &TRESVIEW::UnmarkIfSelected);
             return TRUE;
+        }
         case IDC_DELETE_MARKED:
             deleting_ = true;
             DeleteCommand(handle(), *view_);

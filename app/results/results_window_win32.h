@@ -81,6 +81,20 @@ public:
     void UnmarkIfSelected(HTREEITEM item);
     void ForAllFiles(HTREEITEM first, Operation operation);
 
+    // One command's changes to many items: the tree is drawn and the tallies
+    // written once, when the last batch of the command ends.
+    class Batch {
+    public:
+        explicit Batch(TRESVIEW& view);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        TRESVIEW& view_;
+        bool outer_;
+    };
+
     void WriteTally(int k);
     void SetTallyBytes(int k, int64_t bytes);
     void SetTallyFiles(int k, int32_t files);
@@ -98,6 +112,7 @@ public:
 
 private:
     void Fill(TRESULTS& Results, TFILELIST& FileList);
+    int batches_ = 0;
 };
 
 // Opens the results window on the results; returns when it closes.

@@ -29,7 +29,7 @@ int compareTimes(const platform::TimeStamp& a, const platform::TimeStamp& b) {
 
 }  // namespace
 
-double JunkScore(const TFILEINFO& file) {
+double JunkScore(const TFILEINFO& file, const platform::SearchPathNames* names) {
     double score = 0.0;
     for (char c : std::string("~$^#@"))
         if (file.Name.find(c) != std::string::npos) score += 1;
@@ -44,7 +44,7 @@ double JunkScore(const TFILEINFO& file) {
     if (file.Attributes & platform::kAttrSystem) score -= 1;
     if (file.Attributes & platform::kAttrReadOnly) score -= 1;
     if (file.Attributes & platform::kAttrArchive) score += 0.1;
-    score += platform::onSearchPath(file.Name) ? -1 : 1;
+    score += (names ? names->contains(file.Name) : platform::onSearchPath(file.Name)) ? -1 : 1;
     return score;
 }
 

@@ -28,7 +28,9 @@ void LoadJunkFolders();
 // BAK extension, the temporary folder and temporary or archive attributes add;
 // the system and Windows folders, hidden, system and read-only attributes and
 // a name the system's search finds take away.
-double JunkScore(const TFILEINFO& file);
+// names: the names the system's search finds, listed once for many files
+// (null: the system is asked about this one).
+double JunkScore(const TFILEINFO& file, const platform::SearchPathNames* names = nullptr);
 
 // For one group's scores in member order: which copies "Smart!" selects.
 std::vector<bool> SmartSelection(const std::vector<double>& scores);

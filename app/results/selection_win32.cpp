@@ -49,9 +49,9 @@ void RunRule(TRESVIEW& view, int index) {
         if (HTREEITEM focused = view.Focused()) view.ToggleSelect(focused);
         break;
     case RuleSmart:
-        forEachGroup(view, [](const auto& files) {
+        forEachGroup(view, [names = platform::SearchPathNames()](const auto& files) {
             std::vector<double> scores;
-            for (const auto& [item, file] : files) scores.push_back(JunkScore(*file));
+            for (const auto& [item, file] : files) scores.push_back(JunkScore(*file, &names));
             return SmartSelection(scores);
         });
         break;

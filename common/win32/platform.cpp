@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "common/win32/unique_handle.h"
 
@@ -236,6 +237,53 @@ bool onSearchPath(const std::string& name) {
     char found[MAX_PATH] = {};
     char* filePart = nullptr;
     return SearchPathA(nullptr, name.c_str(), nullptr, MAX_PATH, found, &filePart) != 0;
+}
+
+SearchPathNames::SearchPathNames() {
+    // The folders SearchPathA looks in: the program's, the system's, the
+    // 16-bit system's, Windows', the current one, then the PATH.
+    std::vector<std::string> folders;
+    char buffer[MAX_PATH] = {};
+    if (DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH); n > 0 && n < MAX_PATH) {
+        const std::string program(buffer, n);
+        folders.push_back(program.substr(0, program.rfind('\\') + 1));
+    }
+    if (UINT n = GetSystemDirectoryA(buffer, MAX_PATH); n > 0 && n < MAX_PATH) folders.emplace_back(buffer, n);
+    if (UINT n = GetWindowsDirectoryA(buffer, MAX_PATH); n > 0 && n < MAX_PATH) {
+        folders.push_back(std::string(buffer, n) + "\\system");
+        folders.emplace_back(buffer, n);
+    }
+    if (DWORD n = GetCurrentDirectoryA(MAX_PATH, buffer); n > 0 && n < MAX_PATH) folders.emplace_back(buffer, n);
+    const std::string path = environment("PATH");
+    for (size_t at = 0; at <= path.size();) {
+        size_t end = path.find(';', at);
+        if (end == std::string::npos) end = path.size();
+        if (end > at) folders.push_back(path.substr(at, end - at));
+        at = end + 1;
+    }
+    for (std::string folder : folders) {
+        if (folder.empty()) continue;
+        if (folder.back() != '\\') folder += '\\';
+        WIN32_FIND_DATAA found{};
+        HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) continue;
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            for (const char* name : {found.cFileName, found.cAlternateFileName}) {
+                std::string upper = name;
+                if (upper.empty()) continue;
+                CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+                names_.insert(std::move(upper));
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+}
+
+bool SearchPathNames::contains(const std::string& name) const {
+    std::string upper = name;
+    CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+    return names_.count(upper) > 0;
 }
 
 std::string environment(const std::string& name) {

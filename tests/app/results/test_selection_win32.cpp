@@ -24,6 +24,18 @@ protected:
     void SetUp() override { LoadJunkFolders(); }
 };
 
+// The names listed once for a rule are those the system's search finds.
+TEST(SearchPathNames, FindWhatTheSystemsSearchFinds) {
+    const platform::SearchPathNames names;
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    const std::string program = std::string(self).substr(std::string(self).rfind('\\') + 1);
+    for (const std::string& name : {std::string("kernel32.dll"), std::string("KERNEL32.DLL"), std::string("notepad.exe"),
+                                    std::string("win.ini"), program, std::string("no such file.xyz"), std::string("")}) {
+        EXPECT_EQ(names.contains(name), platform::onSearchPath(name)) << name;
+    }
+}
+
 TEST_F(SelectionRules, SmartKeepsTheLowestScoredCopy) {
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
