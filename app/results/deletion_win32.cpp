@@ -2,7 +2,10 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <set>
+#include <vector>
 #include <utility>
 
 #include "app/results/deletion_plan.h"
@@ -55,8 +58,12 @@ public:
 
     // Takes back the last text written: no entry stays for a file that was
     // not deleted, and a cut entry never stays at all.
-    void unwrite() {
-        if (SetFilePointerEx(handle_.get(), mark_, nullptr, FILE_BEGIN)) SetEndOfFile(handle_.get());
+    void unwrite() { keepWritten(0); }
+    // Keeps only the first bytes of the last text written.
+    void keepWritten(size_t bytes) {
+        LARGE_INTEGER end = mark_;
+        end.QuadPart += static_cast<LONGLONG>(bytes);
+        if (SetFilePointerEx(handle_.get(), end, nullptr, FILE_BEGIN)) SetEndOfFile(handle_.get());
         FlushFileBuffers(handle_.get());
     }
 
@@ -93,35 +100,84 @@ void keepAndReport(HWND owner, const std::string& path, const std::string& why) 
     ShowMessageBox(owner, "Can not delete file " + path + " because " + why, kErrorCaption, mb::kIconHand);
 }
 
-// Deletes one member; true when the file is gone. Its undo entry is on disk
-// before the file goes.
-bool DeleteOneFile(TRESVIEW& view, HTREEITEM node, const std::string& keptPath, bool first, DeletionState& state) {
-    TFILEINFO* file = view.FileOf(node);
-    if (!file) return false;
-    if (state.undo) {
-        if (!UndoCanRestore(keptPath, file->FullPath())) {
-            keepAndReport(state.owner, file->FullPath(), "the undo file can not hold its path.");
-            return false;
-        }
-        std::string entry;
-        UndoFileText(UndoEntry(bEnhancedUndo, keptPath, file->FullPath(), state.counter, first), entry);
-        if (!state.undo->write(entry)) return false;
-    }
-    file->Close();
-    if (!DeleteFileForced(file->AccessPath(), state.owner)) {
-        if (state.undo) state.undo->unwrite();
-        return false;
-    }
-    if (state.undo) ++state.counter;
-    view.DeleteItem(node);
-    return true;
-}
+// The files about to be deleted, a batch at a time: their undo entries are
+// written and flushed together, then the files deleted in order. Every entry
+// is on disk before its file goes, and none stays for a file that did not go
+// (the file is cut back to the entries of the files deleted, and the rest are
+// written anew, numbered as if the one that stayed had never been marked).
+class DeletionBatch {
+public:
+    static constexpr size_t kMostFiles = 256;
 
-// True when fewer than two members were left unmarked or spared.
-bool DeleteGroup(TRESVIEW& view, HTREEITEM firstChild, DeletionState& state) {
+    explicit DeletionBatch(TRESVIEW& view, DeletionState& state) : view_(view), state_(state) {}
+
+    // group: the member's group node; false once nothing more may be deleted.
+    bool add(HTREEITEM node, HTREEITEM group, const std::string& keptPath) {
+        pending_.push_back({node, group, keptPath});
+        return pending_.size() < kMostFiles || flush();
+    }
+
+    bool flush() {
+        while (!pending_.empty()) {
+            if (state_.undo && state_.undo->failed()) return false;
+            // The entries, numbered and marked first in their group as if every file went.
+            std::vector<size_t> ends;  // where each entry ends in text
+            std::string text;
+            if (state_.undo) {
+                int32_t counter = state_.counter;
+                for (size_t k = 0; k < pending_.size(); ++k) {
+                    const Pending& p = pending_[k];
+                    const bool first = !started_.count(p.group) &&
+                                       std::none_of(pending_.begin(), pending_.begin() + static_cast<ptrdiff_t>(k),
+                                                    [&](const Pending& q) { return q.group == p.group; });
+                    std::string entry;
+                    UndoFileText(UndoEntry(bEnhancedUndo, p.keptPath, view_.FileOf(p.node)->FullPath(), counter++,
+                                           first),
+                                 entry);
+                    text += entry;
+                    ends.push_back(text.size());
+                }
+                if (!state_.undo->write(text)) return false;
+            }
+            size_t done = 0;
+            for (; done < pending_.size(); ++done) {
+                const Pending& p = pending_[done];
+                TFILEINFO* file = view_.FileOf(p.node);
+                file->Close();
+                if (!DeleteFileForced(file->AccessPath(), state_.owner)) break;
+                if (state_.undo) ++state_.counter;
+                started_.insert(p.group);
+                view_.DeleteItem(p.node);
+            }
+            if (done == pending_.size()) {
+                pending_.clear();
+                return true;
+            }
+            // The file that stayed: its entry and those after it go; the rest go on.
+            if (state_.undo) state_.undo->keepWritten(done == 0 ? 0 : ends[done - 1]);
+            pending_.erase(pending_.begin(), pending_.begin() + static_cast<ptrdiff_t>(done) + 1);
+        }
+        return true;
+    }
+
+private:
+    struct Pending {
+        HTREEITEM node;
+        HTREEITEM group;
+        std::string keptPath;
+    };
+    TRESVIEW& view_;
+    DeletionState& state_;
+    std::vector<Pending> pending_;
+    std::set<HTREEITEM> started_;  // groups with a file deleted: their next entry is not the first
+};
+
+// Queues the members to delete; true when fewer than two members were left
+// unmarked or spared (the group node goes once its files have).
+bool DeleteGroup(TRESVIEW& view, HTREEITEM group, DeletionBatch& batch, DeletionState& state) {
     std::vector<HTREEITEM> members;
     std::vector<bool> marked;
-    for (HTREEITEM m = firstChild; m; m = view.NextSibling(m)) {
+    for (HTREEITEM m = view.FirstChild(group); m; m = view.NextSibling(m)) {
         members.push_back(m);
         marked.push_back(view.GetImage(m) == 1);
     }
@@ -129,22 +185,25 @@ bool DeleteGroup(TRESVIEW& view, HTREEITEM firstChild, DeletionState& state) {
     const TFILEINFO* kept = plan.source >= 0 ? view.FileOf(members[static_cast<size_t>(plan.source)]) : nullptr;
     const std::string keptPath = kept ? kept->AccessPath() : "";
     int keptCount = 0;
-    bool first = true;
     for (size_t k = 0; k < members.size(); ++k) {
         if (plan.actions[k] != MemberAction::Delete) {
             ++keptCount;
             continue;
         }
         const TFILEINFO* file = view.FileOf(members[k]);
+        if (!file) continue;
         // The copy that stays must still be there and still the same, or the
         // deletion would lose the only data.
-        if (file && bNotDeleteLastCopy && !IdenticalCopies(file->AccessPath(), keptPath)) {
+        if (bNotDeleteLastCopy && !IdenticalCopies(file->AccessPath(), keptPath)) {
             keepAndReport(state.owner, file->FullPath(),
                           "its kept copy " + (kept ? kept->FullPath() : "") + " is missing or differs from it now.");
             continue;
         }
-        if (DeleteOneFile(view, members[k], keptPath, first, state)) first = false;
-        if (state.undo && state.undo->failed()) break;
+        if (state.undo && !UndoCanRestore(keptPath, file->FullPath())) {
+            keepAndReport(state.owner, file->FullPath(), "the undo file can not hold its path.");
+            continue;
+        }
+        if (!batch.add(members[k], group, keptPath)) break;
     }
     return keptCount < 2;
 }
@@ -158,14 +217,16 @@ bool DeleteMarked(TRESVIEW& view, DeletionState& state) {
     if (ShowMessageBox(view.OwnerWindow, question, "Please confirm...",
                        mb::kYesNoCancel | mb::kIconExclamation | mb::kHelp) != mb::kIdYes)
         return false;
-    TRESVIEW::Batch batch(view);
-    for (HTREEITEM group = view.Root(); group;) {
-        const HTREEITEM next = view.NextSibling(group);
-        if (DeleteGroup(view, view.FirstChild(group), state)) view.DeleteItem(group);
+    TRESVIEW::Batch drawing(view);
+    DeletionBatch batch(view, state);
+    std::vector<HTREEITEM> emptied;
+    for (HTREEITEM group = view.Root(); group; group = view.NextSibling(group)) {
+        if (DeleteGroup(view, group, batch, state)) emptied.push_back(group);
         // Without a working undo file nothing more is deleted.
         if (state.undo && state.undo->failed()) break;
-        group = next;
     }
+    batch.flush();
+    for (HTREEITEM group : emptied) view.DeleteItem(group);
     return true;
 }
 

@@ -283,6 +283,37 @@ TEST_F(Deletion, AFileChangedSinceTheScanIsKeptAndReported) {
     EXPECT_EQ(messages.shown[1].caption, "This is error message! I am sorry...");
 }
 
+TEST_F(Deletion, AFileThatStaysLeavesNoEntryAndTheNextOnesAreNumberedOn) {
+    for (const char* group : {"a", "b", "c"})
+        for (const char* copy : {"1", "2"}) tree.write(std::string(group) + copy + ".dat", std::string("group ") + group);
+    scan();
+    ASSERT_EQ(results.Count(), 6);
+    // Another program holds both copies of the second group: its marked one stays.
+    std::vector<HANDLE> held;
+    for (const char* name : {"b1.dat", "b2.dat"})
+        held.push_back(CreateFileA(tree.path(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                   nullptr));
+    MessageRecorder messages({mb::kIdYes});
+    markAndDelete({{0}, {0}, {0}});
+    for (HANDLE h : held) CloseHandle(h);
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].text.find("Can not delete file " + order[1][0]), 0u) << messages.shown[1].text;
+    EXPECT_TRUE(FileExists(order[1][0]));
+    const std::string undo = ReadWholeFile(undoPath);
+    EXPECT_EQ(undo.find(order[1][0]), std::string::npos) << "no entry for the file that stayed";
+    for (int group : {0, 2}) {
+        const std::string entry = "set \"filein=" + order[static_cast<size_t>(group)][1] + "\"\r\nset \"fileout=" +
+                                  order[static_cast<size_t>(group)][0] + "\"\r\nset nFile=1\r\nset nextpoint=nf00000" +
+                                  std::to_string(group / 2 + 1) + "\r\n";
+        EXPECT_NE(undo.find(entry), std::string::npos) << entry;
+    }
+    const std::string all = runBatch(undoPath, "-X *");
+    for (size_t group : {0u, 2u}) {
+        ASSERT_TRUE(FileExists(order[group][0])) << all;
+        EXPECT_EQ(ReadWholeFile(order[group][0]), ReadWholeFile(order[group][1]));
+    }
+}
+
 TEST_F(Deletion, EnhancedEntriesAreNumberedAcrossGroups) {
     tree.write("a1.dat", "group one");
     tree.write("a2.dat", "group one");
