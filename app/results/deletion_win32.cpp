@@ -9,6 +9,8 @@
 #include <utility>
 
 #include "app/results/deletion_plan.h"
+#include "app/scan/progress_window_win32.h"
+#include "common/ui/dialog.h"
 #include "app/results/undo_file.h"
 #include "app/options/options.h"
 #include "common/messagebox.h"
@@ -17,6 +19,8 @@
 #include "common/win32/module.h"
 #include "common/win32/unique_handle.h"
 #include "resources/VarnokScan/resource.h"
+
+DWORD DeletionProgressDelayMs = 500;
 
 namespace {
 
@@ -96,6 +100,71 @@ struct DeletionState {
     int32_t counter = 1;   // numbers the enhanced entries across groups
 };
 
+// The progress of a deletion that takes more than a moment: how many of the
+// marked files were dealt with, and Stop!, which deletes no further file. It
+// runs on the deleting thread, its messages taken between two files; the
+// results window waits meanwhile, as under a modal box.
+class DeletionProgress : public Dialog {
+public:
+    DeletionProgress(HWND owner, int32_t total) : owner_(owner), total_(total), started_(GetTickCount()) {}
+    ~DeletionProgress() override {
+        if (!handle()) return;
+        bar_.reset();
+        EnableWindow(owner_, TRUE);
+        DestroyWindow(handle());
+    }
+
+    // After each marked file, deleted or kept; false once the user stopped.
+    bool step() {
+        ++done_;
+        const DWORD now = GetTickCount();
+        if (!handle()) {
+            if (now - started_ < DeletionProgressDelayMs || failedToShow_) return !stopped_;
+            if (!Create(owner_, IDD_DELETING)) {
+                failedToShow_ = true;
+                return true;
+            }
+            bar_ = std::make_unique<TPROGRESSBAR>(handle(), IDC_DELETING_BAR);
+            ShowWindow(handle(), SW_SHOW);
+            shown_ = now - 1000;
+        }
+        EnableWindow(owner_, FALSE);  // a box about a file may have given it back
+        if (now - shown_ >= 100 || done_ >= total_) {
+            shown_ = now;
+            const std::string text = std::to_string(done_) + " of " + std::to_string(total_) + " marked files";
+            SetDlgItemTextA(handle(), IDC_DELETING_TEXT, text.c_str());
+            bar_->SetPercent(total_ > 0 ? 100.0 * done_ / total_ : 100.0);
+        }
+        MSG message;
+        while (handle() && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                break;
+            }
+            if (!IsDialogMessageA(handle(), &message)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+        }
+        return !stopped_;
+    }
+    bool stopped() const { return stopped_; }
+
+protected:
+    // Stop!, Esc and the close box.
+    void OnCancel() override { stopped_ = true; }
+
+private:
+    HWND owner_;
+    int32_t total_;
+    int32_t done_ = 0;
+    DWORD started_;
+    DWORD shown_ = 0;
+    bool stopped_ = false;
+    bool failedToShow_ = false;
+    std::unique_ptr<TPROGRESSBAR> bar_;
+};
+
 void keepAndReport(HWND owner, const std::string& path, const std::string& why) {
     ShowMessageBox(owner, "Can not delete file " + path + " because " + why, kErrorCaption, mb::kIconHand);
 }
@@ -109,7 +178,8 @@ class DeletionBatch {
 public:
     static constexpr size_t kMostFiles = 256;
 
-    explicit DeletionBatch(TRESVIEW& view, DeletionState& state) : view_(view), state_(state) {}
+    DeletionBatch(TRESVIEW& view, DeletionState& state, DeletionProgress& progress)
+        : view_(view), state_(state), progress_(progress) {}
 
     // group: the member's group node; false once nothing more may be deleted.
     bool add(HTREEITEM node, HTREEITEM group, const std::string& keptPath) {
@@ -140,11 +210,14 @@ public:
                 if (!state_.undo->write(text)) return false;
             }
             size_t done = 0;
-            for (; done < pending_.size(); ++done) {
+            bool stayed = false;
+            for (; done < pending_.size() && !progress_.stopped(); ++done) {
                 const Pending& p = pending_[done];
                 TFILEINFO* file = view_.FileOf(p.node);
                 file->Close();
-                if (!DeleteFileForced(file->AccessPath(), state_.owner)) break;
+                stayed = !DeleteFileForced(file->AccessPath(), state_.owner);
+                progress_.step();
+                if (stayed) break;
                 if (state_.undo) ++state_.counter;
                 started_.insert(p.group);
                 view_.DeleteItem(p.node);
@@ -153,8 +226,13 @@ public:
                 pending_.clear();
                 return true;
             }
-            // The file that stayed: its entry and those after it go; the rest go on.
+            // The file that stayed (or the first the user stopped before): its
+            // entry and those after it go; after a file that stayed the rest go on.
             if (state_.undo) state_.undo->keepWritten(done == 0 ? 0 : ends[done - 1]);
+            if (!stayed) {
+                pending_.clear();
+                return false;
+            }
             pending_.erase(pending_.begin(), pending_.begin() + static_cast<ptrdiff_t>(done) + 1);
         }
         return true;
@@ -168,13 +246,15 @@ private:
     };
     TRESVIEW& view_;
     DeletionState& state_;
+    DeletionProgress& progress_;
     std::vector<Pending> pending_;
     std::set<HTREEITEM> started_;  // groups with a file deleted: their next entry is not the first
 };
 
 // Queues the members to delete; true when fewer than two members were left
 // unmarked or spared (the group node goes once its files have).
-bool DeleteGroup(TRESVIEW& view, HTREEITEM group, DeletionBatch& batch, DeletionState& state) {
+bool DeleteGroup(TRESVIEW& view, HTREEITEM group, DeletionBatch& batch, DeletionState& state,
+                 DeletionProgress& progress) {
     std::vector<HTREEITEM> members;
     std::vector<bool> marked;
     for (HTREEITEM m = view.FirstChild(group); m; m = view.NextSibling(m)) {
@@ -192,15 +272,18 @@ bool DeleteGroup(TRESVIEW& view, HTREEITEM group, DeletionBatch& batch, Deletion
         }
         const TFILEINFO* file = view.FileOf(members[k]);
         if (!file) continue;
+        if (progress.stopped()) break;
         // The copy that stays must still be there and still the same, or the
         // deletion would lose the only data.
         if (bNotDeleteLastCopy && !IdenticalCopies(file->AccessPath(), keptPath)) {
             keepAndReport(state.owner, file->FullPath(),
                           "its kept copy " + (kept ? kept->FullPath() : "") + " is missing or differs from it now.");
+            progress.step();
             continue;
         }
         if (state.undo && !UndoCanRestore(keptPath, file->FullPath())) {
             keepAndReport(state.owner, file->FullPath(), "the undo file can not hold its path.");
+            progress.step();
             continue;
         }
         if (!batch.add(members[k], group, keptPath)) break;
@@ -218,12 +301,13 @@ bool DeleteMarked(TRESVIEW& view, DeletionState& state) {
                        mb::kYesNoCancel | mb::kIconExclamation | mb::kHelp) != mb::kIdYes)
         return false;
     TRESVIEW::Batch drawing(view);
-    DeletionBatch batch(view, state);
+    DeletionProgress progress(state.owner, del.Files);
+    DeletionBatch batch(view, state, progress);
     std::vector<HTREEITEM> emptied;
     for (HTREEITEM group = view.Root(); group; group = view.NextSibling(group)) {
-        if (DeleteGroup(view, group, batch, state)) emptied.push_back(group);
+        if (DeleteGroup(view, group, batch, state, progress)) emptied.push_back(group);
         // Without a working undo file nothing more is deleted.
-        if (state.undo && state.undo->failed()) break;
+        if ((state.undo && state.undo->failed()) || progress.stopped()) break;
     }
     batch.flush();
     for (HTREEITEM group : emptied) view.DeleteItem(group);

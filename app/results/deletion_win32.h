@@ -8,6 +8,9 @@
 
 #include "app/results/results_window_win32.h"
 
+// How long a deletion runs before its progress window with Stop! shows.
+extern DWORD DeletionProgressDelayMs;
+
 // The whole command; always true (the window then purges and closes).
 bool DeleteCommand(HWND window, TRESVIEW& view);
 

@@ -147,6 +147,11 @@
 #define IDC_OPT_WARN_INTERNET 182
 #define IDC_OPT_UNIX 183
 
+// The progress of a long deletion (its Stop! button is 102)
+#define IDD_DELETING 245
+#define IDC_DELETING_TEXT 246
+#define IDC_DELETING_BAR 247
+
 // About box
 #define IDD_ABOUT 135
 #define IDB_ABOUT 110

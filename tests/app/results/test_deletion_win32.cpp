@@ -314,6 +314,36 @@ TEST_F(Deletion, AFileThatStaysLeavesNoEntryAndTheNextOnesAreNumberedOn) {
     }
 }
 
+TEST_F(Deletion, StopInTheProgressWindowDeletesNoFurtherFileAndTheUndoFileHoldsWhatWent) {
+    constexpr int kGroups = 400;
+    for (int g = 0; g < kGroups; ++g)
+        for (const char* copy : {"x", "y"}) tree.write(copy + std::to_string(g) + ".dat", "content " + std::to_string(g));
+    scan();
+    ASSERT_EQ(results.Count(), 2 * kGroups);
+    const DWORD savedDelay = DeletionProgressDelayMs;
+    DeletionProgressDelayMs = 0;
+    MessageRecorder messages({mb::kIdYes});
+    std::string shown;
+    markAndDelete(std::vector<std::vector<int>>(kGroups, {0}), {{"Deleting files...", [&](HWND progress) {
+                                                                     shown = ModalDriver::ControlText(progress, IDC_DELETING_TEXT);
+                                                                     SendMessageA(progress, WM_COMMAND, 102, 0);
+                                                                 }}});
+    DeletionProgressDelayMs = savedDelay;
+    EXPECT_NE(shown.find(" of 400 marked files"), std::string::npos) << shown;
+    int gone = 0;
+    const std::string undo = ReadWholeFile(undoPath);
+    for (const auto& group : order) {
+        const bool deleted = !FileExists(group[0]);
+        gone += deleted;
+        EXPECT_EQ(undo.find("set \"fileout=" + group[0] + "\"") != std::string::npos, deleted) << group[0];
+        EXPECT_TRUE(FileExists(group[1]));
+    }
+    EXPECT_GT(gone, 0);
+    EXPECT_LT(gone, kGroups) << "Stop! deleted no further file";
+    runBatch(undoPath, "-X *");
+    for (const auto& group : order) EXPECT_TRUE(FileExists(group[0])) << group[0];
+}
+
 TEST_F(Deletion, EnhancedEntriesAreNumberedAcrossGroups) {
     tree.write("a1.dat", "group one");
     tree.write("a2.dat", "group one");
