@@ -92,6 +92,10 @@ namespace {
 // part there, and blocks so small are always kept, however many differ.
 constexpr int32_t kSmallestBlock = 32;
 constexpr int32_t kAlwaysKept = 64;
+// What a round may read of each file of a set too large to keep open that
+// read alike so far: larger windows mean fewer opens, and memory for the
+// block read and the one kept.
+constexpr int64_t kLargestWindow = 8 << 20;
 
 uint64_t hashBytes(const uint8_t* data, size_t count) {
     uint64_t h = 0x9E3779B97F4A7C15ull ^ count;
@@ -187,6 +191,7 @@ struct Part {
 // What the rounds of every class reuse, so memory is taken once.
 struct Scratch {
     std::vector<uint8_t> block;
+    std::vector<uint8_t> again;  // a block read a second time
     std::vector<uint8_t> arena;
     std::vector<Part> parts;
     std::vector<int> partOf;     // per member of the round: its part, or -1
@@ -201,7 +206,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
     std::vector<std::vector<int>> sets;
     const int64_t size = files[first]->Size;
     ClassReader reader(files, first, end);
-    auto& [block, arena, parts, partOf, hashSlots] = scratch;
+    auto& [block, again, arena, parts, partOf, hashSlots] = scratch;
     std::vector<Subset> work;
     // In advanced mode the checksum pass may already have told the first
     // blocks apart: the comparison starts behind them.
@@ -240,7 +245,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
         // found all alike the next reads as much as the round's memory holds.
         const bool allOpen = static_cast<size_t>(members) <= std::max<size_t>(1, DetectionLimits.OpenFiles);
         const int64_t expectedParts = allOpen || subset.growth == 0 ? members : 1;
-        const int64_t window = std::max<int64_t>(kSmallestBlock, roundMemory / expectedParts);
+        const int64_t window = std::clamp<int64_t>(roundMemory / expectedParts, kSmallestBlock, kLargestWindow);
         // A set too large to keep open reads what is left of a small file
         // whole, in the one open it gets: past the round's memory its block
         // is kept as a hash, and only the first file of a matching part is
@@ -254,6 +259,9 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
         if (block.size() < static_cast<size_t>(asked)) block.resize(static_cast<size_t>(asked));
 
         arena.clear();
+        // Its whole budget at once: grown step by step it could take twice that.
+        const size_t budget = static_cast<size_t>(roundMemory + int64_t{kAlwaysKept} * members);
+        if (arena.capacity() < budget) arena.reserve(budget);
         parts.clear();
         partOf.assign(subset.members.size(), -1);
         size_t slots = 16;
@@ -287,20 +295,24 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
             for (; hashSlots[slot] >= 0; slot = (slot + 1) & (slots - 1)) {
                 Part& part = parts[static_cast<size_t>(hashSlots[slot])];
                 if (part.hash != h) continue;
-                if (part.kept < 0) {
-                    // Past the round's memory only a hash was kept: the first
-                    // member's block is read again to compare it byte by byte.
-                    const size_t at = arena.size();
-                    arena.resize(at + static_cast<size_t>(count));
-                    if (reader.readAt(part.first, subset.position, arena.data() + at, count, bufferSize) != count) {
-                        arena.resize(at);
-                        continue;
-                    }
-                    BytesReadAgain += count;
-                    if (count == left) files[part.first]->LearnIdentity();  // open again now
-                    part.kept = static_cast<int64_t>(at);
+                if (part.kept >= 0) {
+                    if (sameAs(part)) break;
+                    continue;
                 }
-                if (sameAs(part)) break;
+                // Past the round's memory only a hash was kept: the first
+                // member's block is read again to compare it byte by byte, and
+                // kept for the part's next members while the memory lasts.
+                if (again.size() < static_cast<size_t>(count)) again.resize(static_cast<size_t>(count));
+                if (reader.readAt(part.first, subset.position, again.data(), count, bufferSize) != count) continue;
+                BytesReadAgain += count;
+                if (count == left) files[part.first]->LearnIdentity();  // open again now
+                if (count == 0 || std::memcmp(again.data(), block.data(), static_cast<size_t>(count)) == 0) {
+                    if (static_cast<int64_t>(arena.size()) + count <= roundMemory) {
+                        part.kept = static_cast<int64_t>(arena.size());
+                        arena.insert(arena.end(), again.begin(), again.begin() + count);
+                    }
+                    break;
+                }
             }
             if (hashSlots[slot] >= 0) {
                 joined();
@@ -309,7 +321,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
                 continue;
             }
             Part part{h, index, 1, -1};
-            if (static_cast<int64_t>(arena.size()) < roundMemory || count <= kAlwaysKept) {
+            if (static_cast<int64_t>(arena.size()) + count <= roundMemory || count <= kAlwaysKept) {
                 part.kept = static_cast<int64_t>(arena.size());
                 arena.insert(arena.end(), block.begin(), block.begin() + count);
             }
