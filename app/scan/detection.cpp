@@ -280,12 +280,15 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
             };
             // A file read to its end alike with another says which file it is
             // while it is open, for the second names of one file among the
-            // copies (the first of its part, at the end of the round).
-            const auto joined = [&] {
-                if (count == left) files[index]->LearnIdentity();
+            // copies; so does the first of its part, while it is still open
+            // (else at the end of the round).
+            const auto joined = [&](const Part& part) {
+                if (count != left) return;
+                files[index]->LearnIdentity();
+                if (files[part.first]->IsOpen) files[part.first]->LearnIdentity();
             };
             if (!parts.empty() && parts.front().kept >= 0 && sameAs(parts.front())) {
-                joined();
+                joined(parts.front());
                 ++parts.front().count;
                 partOf[m] = 0;
                 continue;
@@ -315,7 +318,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
                 }
             }
             if (hashSlots[slot] >= 0) {
-                joined();
+                joined(parts[static_cast<size_t>(hashSlots[slot])]);
                 ++parts[static_cast<size_t>(hashSlots[slot])].count;
                 partOf[m] = hashSlots[slot];
                 continue;
