@@ -166,6 +166,8 @@ TRESVIEW::~TRESVIEW() = default;
 
 void TRESVIEW::Fill(TRESULTS& Results, TFILELIST& FileList) {
     WaitCursor wait;
+    // Drawn once, when every item is in.
+    SendMessageA(Handle, WM_SETREDRAW, FALSE, 0);
     TallyLive = false;
     for (Tally& t : Tallies) t = {};
     int i = 0;
@@ -183,6 +185,8 @@ void TRESVIEW::Fill(TRESULTS& Results, TFILELIST& FileList) {
             ++i;
         }
     }
+    SendMessageA(Handle, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(Handle, nullptr, TRUE);
     TallyLive = true;
 }
 
@@ -191,53 +195,92 @@ TFILEINFO* TRESVIEW::FileOf(HTREEITEM item) {
     return p == -1 || p == 0 ? nullptr : reinterpret_cast<TFILEINFO*>(p);
 }
 
+// What the rules and marking ask of an item, in one question to the tree
+// (they touch every item of a large result).
+struct ItemFacts {
+    bool file = false;  // a file node
+    bool bold = false;  // selected
+    int32_t image = 0;  // 1: marked
+    int64_t size = 0;
+};
+
+namespace {
+
+ItemFacts factsOf(LPARAM param, UINT state, int32_t image) {
+    ItemFacts facts;
+    facts.file = param != -1;
+    facts.bold = (state & TVIS_BOLD) != 0;
+    facts.image = image;
+    if (param != -1 && param != 0) facts.size = reinterpret_cast<const TFILEINFO*>(param)->Size;
+    return facts;
+}
+
+}  // namespace
+
+bool TRESVIEW::facts(HTREEITEM item, ItemFacts& facts) {
+    TVITEMA r{};
+    r.stateMask = TVIS_BOLD;
+    if (!get(item, TVIF_PARAM | TVIF_STATE | TVIF_IMAGE, r)) {
+        Error(kModuleID, 3);
+        return false;
+    }
+    facts = factsOf(r.lParam, r.state, r.iImage);
+    return true;
+}
+
+void TRESVIEW::setSelected(HTREEITEM item, const ItemFacts& facts, bool on) {
+    if (!facts.file || facts.bold == on) return;
+    SetBold(item, on);
+    const int sign = on ? 1 : -1;
+    SetTallyBytes(TallySel, Tallies[TallySel].Bytes + sign * facts.size);
+    SetTallyFiles(TallySel, Tallies[TallySel].Files + sign);
+}
+
+void TRESVIEW::setMarked(HTREEITEM item, const ItemFacts& facts, bool on) {
+    if (facts.image != (on ? 0 : 1)) return;
+    TVITEMA r{};
+    r.hItem = item;
+    r.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    r.iImage = r.iSelectedImage = on ? 1 : 0;
+    if (!set(r)) Error(kModuleID, 2);
+    const int sign = on ? 1 : -1;
+    SetTallyBytes(TallyDel, Tallies[TallyDel].Bytes + sign * facts.size);
+    SetTallyFiles(TallyDel, Tallies[TallyDel].Files + sign);
+}
+
 void TRESVIEW::Select(HTREEITEM item) {
-    if (GetParam(item) == -1 || IsBold(item)) return;
-    SetBold(item, true);
-    const TFILEINFO* f = FileOf(item);
-    SetTallyBytes(TallySel, Tallies[TallySel].Bytes + (f ? f->Size : 0));
-    SetTallyFiles(TallySel, Tallies[TallySel].Files + 1);
+    ItemFacts f;
+    if (facts(item, f)) setSelected(item, f, true);
 }
 
 void TRESVIEW::Unselect(HTREEITEM item) {
-    if (GetParam(item) == -1 || !IsBold(item)) return;
-    SetBold(item, false);
-    const TFILEINFO* f = FileOf(item);
-    SetTallyBytes(TallySel, Tallies[TallySel].Bytes - (f ? f->Size : 0));
-    SetTallyFiles(TallySel, Tallies[TallySel].Files - 1);
+    ItemFacts f;
+    if (facts(item, f)) setSelected(item, f, false);
 }
 
 void TRESVIEW::ToggleSelect(HTREEITEM item) {
-    if (IsBold(item))
-        Unselect(item);
-    else
-        Select(item);
+    ItemFacts f;
+    if (facts(item, f)) setSelected(item, f, !f.bold);
 }
 
 void TRESVIEW::Mark(HTREEITEM item) {
-    if (GetImage(item) != 0) return;
-    SetImage(item, 1);
-    SetSelectedImage(item, 1);
-    const TFILEINFO* f = FileOf(item);
-    SetTallyBytes(TallyDel, Tallies[TallyDel].Bytes + (f ? f->Size : 0));
-    SetTallyFiles(TallyDel, Tallies[TallyDel].Files + 1);
+    ItemFacts f;
+    if (facts(item, f)) setMarked(item, f, true);
 }
 
 void TRESVIEW::Unmark(HTREEITEM item) {
-    if (GetImage(item) != 1) return;
-    SetImage(item, 0);
-    SetSelectedImage(item, 0);
-    const TFILEINFO* f = FileOf(item);
-    SetTallyBytes(TallyDel, Tallies[TallyDel].Bytes - (f ? f->Size : 0));
-    SetTallyFiles(TallyDel, Tallies[TallyDel].Files - 1);
+    ItemFacts f;
+    if (facts(item, f)) setMarked(item, f, false);
 }
 
 void TRESVIEW::MarkIfSelected(HTREEITEM item) {
-    if (IsBold(item)) Mark(item);
+    ItemFacts f;
+    if (facts(item, f) && f.bold) setMarked(item, f, true);
 }
 
 void TRESVIEW::UnmarkIfSelected(HTREEITEM item) {
-    if (IsBold(item)) Unmark(item);
+    ItemFacts f;
+    if (facts(item, f) && f.bold) setMarked(item, f, false);
 }
 
 void TRESVIEW::ForAllFiles(HTREEITEM item, Operation operation) {

@@ -49,7 +49,7 @@ public:
     UINT ItemState = 0;
     UINT ItemStateMask = 0;
 
-private:
+protected:
     bool get(HTREEITEM item, UINT mask, TVITEMA& record);
     bool set(TVITEMA& record);
 };
@@ -63,6 +63,8 @@ struct Tally {
 
 // Whether a tally change rewrites the status bar at once (not while filling).
 extern bool TallyLive;
+
+struct ItemFacts;
 
 class TRESVIEW : public TTREEVIEW {
 public:
@@ -112,6 +114,9 @@ public:
 
 private:
     void Fill(TRESULTS& Results, TFILELIST& FileList);
+    bool facts(HTREEITEM item, ItemFacts& facts);
+    void setSelected(HTREEITEM item, const ItemFacts& facts, bool on);
+    void setMarked(HTREEITEM item, const ItemFacts& facts, bool on);
     int batches_ = 0;
 };
 
