@@ -253,13 +253,13 @@ private:
 
 // Queues the members to delete; true when fewer than two members were left
 // unmarked or spared (the group node goes once its files have).
-bool DeleteGroup(TRESVIEW& view, HTREEITEM group, DeletionBatch& batch, DeletionState& state,
-                 DeletionProgress& progress) {
+bool DeleteGroup(TRESVIEW& view, HTREEITEM group, const std::vector<TRESVIEW::Node>& nodes, DeletionBatch& batch,
+                 DeletionState& state, DeletionProgress& progress) {
     std::vector<HTREEITEM> members;
     std::vector<bool> marked;
-    for (HTREEITEM m = view.FirstChild(group); m; m = view.NextSibling(m)) {
-        members.push_back(m);
-        marked.push_back(view.GetImage(m) == 1);
+    for (const TRESVIEW::Node& node : nodes) {
+        members.push_back(node.item);
+        marked.push_back(node.image == 1);
     }
     const GroupPlan plan = PlanGroupDeletion(marked, bNotDeleteLastCopy);
     const TFILEINFO* kept = plan.source >= 0 ? view.FileOf(members[static_cast<size_t>(plan.source)]) : nullptr;
@@ -304,8 +304,17 @@ bool DeleteMarked(TRESVIEW& view, DeletionState& state) {
     DeletionProgress progress(state.owner, del.Files);
     DeletionBatch batch(view, state, progress);
     std::vector<HTREEITEM> emptied;
-    for (HTREEITEM group = view.Root(); group; group = view.NextSibling(group)) {
-        if (DeleteGroup(view, group, batch, state, progress)) emptied.push_back(group);
+    // The groups and their members as the view holds them before anything goes.
+    std::vector<std::pair<HTREEITEM, std::vector<TRESVIEW::Node>>> groups;
+    for (const TRESVIEW::Node& node : view.Nodes()) {
+        if (!node.item) continue;
+        if (!node.file)
+            groups.push_back({node.item, {}});
+        else if (!groups.empty())
+            groups.back().second.push_back(node);
+    }
+    for (const auto& [group, members] : groups) {
+        if (DeleteGroup(view, group, members, batch, state, progress)) emptied.push_back(group);
         // Without a working undo file nothing more is deleted.
         if ((state.undo && state.undo->failed()) || progress.stopped()) break;
     }

@@ -175,10 +175,15 @@ void TRESVIEW::Fill(TRESULTS& Results, TFILELIST& FileList) {
     while (i <= count - 1) {
         SetParent(TVI_ROOT);
         const int32_t g = Results[i]->Group;
-        SetParent(InsertItem(Results.GroupLabel(g, FileList), 3, 3, -1));
+        const HTREEITEM group = InsertItem(Results.GroupLabel(g, FileList), 3, 3, -1);
+        SetParent(group);
+        where_[group] = nodes_.size();
+        nodes_.push_back({group, nullptr, false, 3});
         while (i <= count - 1 && Results[i]->Group == g) {
             if (TFILEINFO* f = Results.EntryFile(FileList, i)) {
-                InsertItem(f->FullPath(), 0, 0, reinterpret_cast<LPARAM>(f));
+                const HTREEITEM item = InsertItem(f->FullPath(), 0, 0, reinterpret_cast<LPARAM>(f));
+                where_[item] = nodes_.size();
+                nodes_.push_back({item, f, false, 0});
                 Tallies[TallyAll].Files += 1;
                 Tallies[TallyAll].Bytes += f->Size;
             }
@@ -217,7 +222,19 @@ ItemFacts factsOf(LPARAM param, UINT state, int32_t image) {
 
 }  // namespace
 
+TRESVIEW::Node* TRESVIEW::node(HTREEITEM item) {
+    const auto at = where_.find(item);
+    return at == where_.end() ? nullptr : &nodes_[at->second];
+}
+
 bool TRESVIEW::facts(HTREEITEM item, ItemFacts& facts) {
+    if (const Node* n = node(item)) {
+        facts.file = n->file != nullptr;
+        facts.bold = n->bold;
+        facts.image = n->image;
+        facts.size = n->file ? n->file->Size : 0;
+        return true;
+    }
     TVITEMA r{};
     r.stateMask = TVIS_BOLD;
     if (!get(item, TVIF_PARAM | TVIF_STATE | TVIF_IMAGE, r)) {
@@ -231,6 +248,7 @@ bool TRESVIEW::facts(HTREEITEM item, ItemFacts& facts) {
 void TRESVIEW::setSelected(HTREEITEM item, const ItemFacts& facts, bool on) {
     if (!facts.file || facts.bold == on) return;
     SetBold(item, on);
+    if (Node* n = node(item)) n->bold = on;
     const int sign = on ? 1 : -1;
     SetTallyBytes(TallySel, Tallies[TallySel].Bytes + sign * facts.size);
     SetTallyFiles(TallySel, Tallies[TallySel].Files + sign);
@@ -243,6 +261,7 @@ void TRESVIEW::setMarked(HTREEITEM item, const ItemFacts& facts, bool on) {
     r.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     r.iImage = r.iSelectedImage = on ? 1 : 0;
     if (!set(r)) Error(kModuleID, 2);
+    if (Node* n = node(item)) n->image = r.iImage;
     const int sign = on ? 1 : -1;
     SetTallyBytes(TallyDel, Tallies[TallyDel].Bytes + sign * facts.size);
     SetTallyFiles(TallyDel, Tallies[TallyDel].Files + sign);
@@ -283,14 +302,9 @@ void TRESVIEW::UnmarkIfSelected(HTREEITEM item) {
     if (facts(item, f) && f.bold) setMarked(item, f, false);
 }
 
-void TRESVIEW::ForAllFiles(HTREEITEM item, Operation operation) {
-    while (item) {
-        if (HTREEITEM child = FirstChild(item))
-            ForAllFiles(child, operation);
-        else
-            (this->*operation)(item);
-        item = NextSibling(item);
-    }
+void TRESVIEW::ForAllFiles(Operation operation) {
+    for (size_t k = 0; k < nodes_.size(); ++k)
+        if (nodes_[k].item && nodes_[k].file) (this->*operation)(nodes_[k].item);
 }
 
 TRESVIEW::Batch::Batch(TRESVIEW& view) : view_(view), outer_(view.batches_++ == 0 && TallyLive) {
@@ -345,6 +359,10 @@ void TRESVIEW::ToggleAt(int x, int y) {
 
 bool TRESVIEW::DeleteItem(HTREEITEM item) {
     if (TFILEINFO* f = FileOf(item)) f->Deleted = true;
+    if (const auto at = where_.find(item); at != where_.end()) {
+        nodes_[at->second].item = nullptr;
+        where_.erase(at);
+    }
     return TTREEVIEW::DeleteItem(item);
 }
 
@@ -465,12 +483,12 @@ private:
         }
         case IDC_MARK: {
             TRESVIEW::Batch batch(*view_);
-            view_->ForAllFiles(view_->Root(), &TRESVIEW::MarkIfSelected);
+            view_->ForAllFiles(&TRESVIEW::MarkIfSelected);
             return TRUE;
         }
         case IDC_UNMARK: {
             TRESVIEW::Batch batch(*view_);
-            view_->ForAllFiles(view_->Root(), &TRESVIEW::UnmarkIfSelected);
+            view_->ForAllFiles(&TRESVIEW::UnmarkIfSelected);
             return TRUE;
         }
         case IDC_DELETE_MARKED:

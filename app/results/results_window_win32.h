@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 #include <vector>
 
 #include "app/scan/catalogue.h"
@@ -81,7 +83,19 @@ public:
     void Unmark(HTREEITEM item);
     void MarkIfSelected(HTREEITEM item);
     void UnmarkIfSelected(HTREEITEM item);
-    void ForAllFiles(HTREEITEM first, Operation operation);
+    // Every file item, in tree order.
+    void ForAllFiles(Operation operation);
+
+    // Each item as the rules, marking and deleting see it, kept beside the
+    // tree in its order: asking the tree costs a search of all its items
+    // under Wine. Items deleted from the tree are left out (item null).
+    struct Node {
+        HTREEITEM item;
+        TFILEINFO* file;  // null for a group
+        bool bold;        // selected
+        int32_t image;    // 1: marked
+    };
+    const std::vector<Node>& Nodes() const { return nodes_; }
 
     // One command's changes to many items: the tree is drawn and the tallies
     // written once, when the last batch of the command ends.
@@ -117,7 +131,10 @@ private:
     bool facts(HTREEITEM item, ItemFacts& facts);
     void setSelected(HTREEITEM item, const ItemFacts& facts, bool on);
     void setMarked(HTREEITEM item, const ItemFacts& facts, bool on);
+    Node* node(HTREEITEM item);
     int batches_ = 0;
+    std::vector<Node> nodes_;
+    std::unordered_map<HTREEITEM, size_t> where_;
 };
 
 // Opens the results window on the results; returns when it closes.

@@ -6,23 +6,24 @@
 
 namespace {
 
-// The file nodes of one group, in member order, with their files.
-std::vector<std::pair<HTREEITEM, TFILEINFO*>> filesOf(TRESVIEW& view, HTREEITEM group) {
-    std::vector<std::pair<HTREEITEM, TFILEINFO*>> files;
-    for (HTREEITEM child = view.FirstChild(group); child; child = view.NextSibling(child))
-        if (TFILEINFO* f = view.FileOf(child)) files.emplace_back(child, f);
-    return files;
-}
-
+// decide(files) for each group's files (item and file, in member order)
+// gives which to select.
 template <class Decide>
 void forEachGroup(TRESVIEW& view, Decide decide) {
-    for (HTREEITEM group = view.Root(); group; group = view.NextSibling(group)) {
-        if (view.GetParam(group) != -1) continue;
-        auto files = filesOf(view, group);
+    const std::vector<TRESVIEW::Node> nodes = view.Nodes();  // selecting changes the view's own
+    std::vector<std::pair<HTREEITEM, TFILEINFO*>> files;
+    const auto finish = [&] {
+        if (files.empty()) return;
         const std::vector<bool> select = decide(files);
         for (size_t k = 0; k < files.size(); ++k)
             if (select[k]) view.Select(files[k].first);
+        files.clear();
+    };
+    for (const TRESVIEW::Node& node : nodes) {
+        if (!node.file) finish();  // a group begins
+        if (node.item && node.file) files.emplace_back(node.item, node.file);
     }
+    finish();
 }
 
 void selectInFolder(TRESVIEW& view, bool tree) {
@@ -68,10 +69,10 @@ void RunRule(TRESVIEW& view, int index) {
         });
         break;
     case RuleInvert:
-        view.ForAllFiles(view.Root(), &TRESVIEW::ToggleSelect);
+        view.ForAllFiles(&TRESVIEW::ToggleSelect);
         break;
     case RuleNone:
-        view.ForAllFiles(view.Root(), &TRESVIEW::Unselect);
+        view.ForAllFiles(&TRESVIEW::Unselect);
         break;
     }
 }
