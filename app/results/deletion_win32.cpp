@@ -41,8 +41,9 @@ public:
         return true;
     }
 
-    // text is already in the OEM code page.
-    bool write(const std::string& text) {
+    // text is already in the OEM code page. Unless report, a text that
+    // cannot be written is only taken back: the caller tries otherwise.
+    bool write(const std::string& text, bool report = true) {
         if (failed_) return false;
         LARGE_INTEGER zero{};
         if (!SetFilePointerEx(handle_.get(), zero, &mark_, FILE_CURRENT)) return fail(GetLastError());
@@ -51,11 +52,11 @@ public:
             !FlushFileBuffers(handle_.get())) {
             const DWORD error = GetLastError();
             unwrite();
-            return fail(error);
+            return report ? fail(error) : false;
         }
         if (written != text.size()) {
             unwrite();
-            return fail(ERROR_DISK_FULL);
+            return report ? fail(ERROR_DISK_FULL) : false;
         }
         return true;
     }
@@ -190,12 +191,16 @@ public:
     bool flush() {
         while (!pending_.empty()) {
             if (state_.undo && state_.undo->failed()) return false;
+            // Once the undo file's volume could not take a whole batch, entries
+            // go one at a time: the deletion stops before the file whose entry
+            // does not fit, not before the whole batch.
+            const size_t take = oneAtATime_ ? 1 : pending_.size();
             // The entries, numbered and marked first in their group as if every file went.
             std::vector<size_t> ends;  // where each entry ends in text
             std::string text;
             if (state_.undo) {
                 int32_t counter = state_.counter;
-                for (size_t k = 0; k < pending_.size(); ++k) {
+                for (size_t k = 0; k < take; ++k) {
                     const Pending& p = pending_[k];
                     const bool first = !started_.count(p.group) &&
                                        std::none_of(pending_.begin(), pending_.begin() + static_cast<ptrdiff_t>(k),
@@ -207,11 +212,15 @@ public:
                     text += entry;
                     ends.push_back(text.size());
                 }
-                if (!state_.undo->write(text)) return false;
+                if (!state_.undo->write(text, take == 1)) {
+                    if (take == 1) return false;  // told to the user; nothing more is deleted
+                    oneAtATime_ = true;
+                    continue;
+                }
             }
             size_t done = 0;
             bool stayed = false;
-            for (; done < pending_.size() && !progress_.stopped(); ++done) {
+            for (; done < take && !progress_.stopped(); ++done) {
                 const Pending& p = pending_[done];
                 TFILEINFO* file = view_.FileOf(p.node);
                 file->Close();
@@ -222,9 +231,9 @@ public:
                 started_.insert(p.group);
                 view_.DeleteItem(p.node);
             }
-            if (done == pending_.size()) {
-                pending_.clear();
-                return true;
+            if (done == take) {
+                pending_.erase(pending_.begin(), pending_.begin() + static_cast<ptrdiff_t>(take));
+                continue;
             }
             // The file that stayed (or the first the user stopped before): its
             // entry and those after it go; after a file that stayed the rest go on.
@@ -249,6 +258,7 @@ private:
     DeletionProgress& progress_;
     std::vector<Pending> pending_;
     std::set<HTREEITEM> started_;  // groups with a file deleted: their next entry is not the first
+    bool oneAtATime_ = false;
 };
 
 // Queues the members to delete; true when fewer than two members were left
