@@ -107,7 +107,8 @@ struct DeletionState {
 // results window waits meanwhile, as under a modal box.
 class DeletionProgress : public Dialog {
 public:
-    DeletionProgress(HWND owner, int32_t total) : owner_(owner), total_(total), started_(GetTickCount()) {}
+    DeletionProgress(HWND owner, HWND tree, int32_t total)
+        : owner_(owner), tree_(tree), total_(total), started_(GetTickCount()) {}
     ~DeletionProgress() override {
         if (!handle()) return;
         bar_.reset();
@@ -127,7 +128,7 @@ public:
             }
             bar_ = std::make_unique<TPROGRESSBAR>(handle(), IDC_DELETING_BAR);
             ShowWindow(handle(), SW_SHOW);
-            shown_ = now - 1000;
+            shown_ = treeShown_ = now - 1000;
         }
         EnableWindow(owner_, FALSE);  // a box about a file may have given it back
         if (now - shown_ >= 100 || done_ >= total_) {
@@ -135,6 +136,15 @@ public:
             const std::string text = std::to_string(done_) + " of " + std::to_string(total_) + " marked files";
             SetDlgItemTextA(handle(), IDC_DELETING_TEXT, text.c_str());
             bar_->SetPercent(total_ > 0 ? 100.0 * done_ / total_ : 100.0);
+        }
+        // The tree is not drawn while the command changes it; once a second it
+        // shows what is left (drawing it costs about as much as deleting a
+        // few hundred files).
+        if (now - treeShown_ >= 1000) {
+            treeShown_ = now;
+            SendMessageA(tree_, WM_SETREDRAW, TRUE, 0);
+            RedrawWindow(tree_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            SendMessageA(tree_, WM_SETREDRAW, FALSE, 0);
         }
         MSG message;
         while (handle() && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -157,10 +167,12 @@ protected:
 
 private:
     HWND owner_;
+    HWND tree_;
     int32_t total_;
     int32_t done_ = 0;
     DWORD started_;
     DWORD shown_ = 0;
+    DWORD treeShown_ = 0;
     bool stopped_ = false;
     bool failedToShow_ = false;
     std::unique_ptr<TPROGRESSBAR> bar_;
@@ -311,7 +323,7 @@ bool DeleteMarked(TRESVIEW& view, DeletionState& state) {
                        mb::kYesNoCancel | mb::kIconExclamation | mb::kHelp) != mb::kIdYes)
         return false;
     TRESVIEW::Batch drawing(view);
-    DeletionProgress progress(state.owner, del.Files);
+    DeletionProgress progress(state.owner, view.Handle, del.Files);
     DeletionBatch batch(view, state, progress);
     std::vector<HTREEITEM> emptied;
     // The groups and their members as the view holds them before anything goes.
