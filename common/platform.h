@@ -127,6 +127,10 @@ bool namesKeepTrailingDots();
 // Whether names that differ only in case name one file (Windows) or two (POSIX).
 bool namesIgnoreCase();
 
+// Which folder path is, whatever name reaches it (a link, a second drive
+// letter): its volume and index. False when the system cannot tell.
+bool folderIdentity(const std::string& path, FileIdentity& id);
+
 // Whether path names an existing folder (a trailing backslash is allowed).
 bool isFolder(const std::string& path);
 // Whether a file or folder of that name exists.

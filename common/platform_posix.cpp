@@ -225,6 +225,13 @@ bool File::identity(FileIdentity& id) const {
     return true;
 }
 
+bool folderIdentity(const std::string& path, FileIdentity& id) {
+    struct stat st {};
+    if (stat(hostPath(path).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    id = identityOf(st);
+    return true;
+}
+
 bool namesKeepTrailingDots() { return true; }
 bool namesIgnoreCase() { return false; }
 

@@ -1,14 +1,24 @@
 #include "folder_tree.h"
 
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "app/scan/catalogue.h"
 #include "common/platform.h"
 
-int ForEachFolderInTree(const std::string& root, const std::function<void(const std::string&)>& visit) {
+namespace {
+
+using Walked = std::set<std::pair<uint64_t, uint64_t>>;  // volume and index of each folder visited
+
+int walk(const std::string& root, const std::function<void(const std::string&)>& visit, Walked& walked) {
     std::string folder = root;
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     if (folder.size() > kMaxFolderEntry) return 1;
+    // A folder reached again through a link (above itself, or beside) is
+    // walked once, under the first name that reached it.
+    platform::FileIdentity id;
+    if (platform::folderIdentity(folder, id) && !walked.insert({id.volume, id.index}).second) return 0;
     visit(folder);
     int leftOut = 0;
     // The subfolders are read before descending, so one search is open at a time.
@@ -28,6 +38,13 @@ int ForEachFolderInTree(const std::string& root, const std::function<void(const 
             children.push_back(name);
     }
     search.close();
-    for (const std::string& name : children) leftOut += ForEachFolderInTree(folder + name + "\\", visit);
+    for (const std::string& name : children) leftOut += walk(folder + name + "\\", visit, walked);
     return leftOut;
+}
+
+}  // namespace
+
+int ForEachFolderInTree(const std::string& root, const std::function<void(const std::string&)>& visit) {
+    Walked walked;
+    return walk(root, visit, walked);
 }

@@ -12,6 +12,7 @@ inline constexpr size_t kMaxFolderEntry = 255;
 // them, every subfolder that is neither hidden nor system and whose name does
 // not begin with "."; each folder ends with a backslash. A subfolder is named
 // by its 8.3 name where its long name cannot be used or would pass 255
-// characters; folders no name fits are left out (a looping junction ends
-// there too). Returns how many folders were left out.
+// characters; folders no name fits are left out. A folder reached again
+// under another name (a link to a folder above it or beside it) is walked
+// once. Returns how many folders were left out.
 int ForEachFolderInTree(const std::string& root, const std::function<void(const std::string&)>& visit);

@@ -174,6 +174,21 @@ bool File::identity(FileIdentity& id) const {
     return true;
 }
 
+bool folderIdentity(const std::string& path, FileIdentity& id) {
+    // A folder opens only with backup semantics; no access is asked of it.
+    HANDLE folder = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(folder, &info) != FALSE;
+    CloseHandle(folder);
+    if (!known) return false;
+    id = FileIdentity{};
+    id.volume = info.dwVolumeSerialNumber;
+    id.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
 bool namesKeepTrailingDots() { return false; }
 bool namesIgnoreCase() { return true; }
 

@@ -11,6 +11,7 @@
 #endif
 
 #include "app/scan/detection.h"
+#include "app/scan/folder_tree.h"
 #include "app/scan/masks.h"
 #include "tests/app/scan/scan_fixture.h"
 #include "tests/support/message_recorder.h"
@@ -278,10 +279,24 @@ TEST(BlockChecksum, RotatesAndXors) {
 }
 
 #ifndef _WIN32
-// Wine lists a FIFO as an empty file; its open must neither block nor pass it for one.
-// A pipe or a folder put where a file was listed never holds the scan up and
-// never passes for a file: it has no identity, and nothing without one is
-// grouped.
+// A pipe or a folder put where a file was listed (Wine lists a FIFO as an
+// empty file) never holds the scan up and never passes for a file: it has no
+// identity, and nothing without one is grouped.
+// A link to a folder above it (or beside it) does not walk the tree again:
+// every folder once, so every file is catalogued once.
+TEST_F(CatalogueTest, AFolderReachedAgainThroughALinkIsWalkedOnce) {
+    folder.write("a/b/one.txt", "same");
+    folder.write("a/two.txt", "same");
+    std::filesystem::create_directory_symlink(folder.root() / "a", folder.root() / "a" / "b" / "up");
+    std::filesystem::create_directory_symlink(folder.root() / "a" / "b", folder.root() / "beside");
+    std::vector<std::string> folders;
+    EXPECT_EQ(ForEachFolderInTree(folder.entry(), [&](const std::string& f) { folders.push_back(f); }), 0);
+    EXPECT_EQ(folders.size(), 3u);  // the root, a, a/b
+    slFoldersToScan = folders;
+    auto list = collect();
+    EXPECT_EQ(list->Count(), 2);
+}
+
 TEST_F(CatalogueTest, OnlyDiskFilesPassForFiles) {
     const std::string fifo = folder.path("pipe");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
