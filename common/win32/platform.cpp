@@ -38,9 +38,18 @@ TimeStamp localFromFileTime(const FILETIME& utc) {
     return toTimeStamp(st);
 }
 
-void fillFindData(const WIN32_FIND_DATAA& raw, FindData& data) {
-    data.Name = raw.cFileName;
-    data.ShortName = raw.cAlternateFileName;
+// A name in the ANSI code page without "best fit": a letter the code page
+// lacks becomes "?", never a look-alike ("o" for "ő") that names another file.
+// A name with "?" is reached by its 8.3 name, or left out and counted.
+std::string ansiName(const wchar_t* name) {
+    char text[MAX_PATH * 2] = {};
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, text, sizeof text, "?", nullptr);
+    return n > 0 ? std::string(text) : std::string("?");
+}
+
+void fillFindData(const WIN32_FIND_DATAW& raw, FindData& data) {
+    data.Name = ansiName(raw.cFileName);
+    data.ShortName = ansiName(raw.cAlternateFileName);
     data.Size = (static_cast<int64_t>(raw.nFileSizeHigh) << 32) | raw.nFileSizeLow;
     data.Attributes = raw.dwFileAttributes;
     data.Created = localFromFileTime(raw.ftCreationTime);
@@ -62,9 +71,14 @@ FolderSearch::~FolderSearch() { close(); }
 
 bool FolderSearch::first(const std::string& pattern, FindData& data, bool foldersOnly) {
     close();
-    WIN32_FIND_DATAA raw{};
+    // The search runs wide, so that the names it gives are the files' own
+    // (the narrow one gives look-alikes for letters the code page lacks).
+    std::wstring wide(pattern.size() + 1, L'\0');
+    const int n = MultiByteToWideChar(CP_ACP, 0, pattern.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    if (n <= 0) return false;
+    WIN32_FIND_DATAW raw{};
     // Limiting to folders is a hint the file system may take; the caller still looks.
-    HANDLE h = FindFirstFileExA(pattern.c_str(), FindExInfoStandard, &raw,
+    HANDLE h = FindFirstFileExW(wide.c_str(), FindExInfoStandard, &raw,
                                 foldersOnly ? FindExSearchLimitToDirectories : FindExSearchNameMatch, nullptr, 0);
     if (h == INVALID_HANDLE_VALUE) return false;
     handle_ = h;
@@ -74,8 +88,8 @@ bool FolderSearch::first(const std::string& pattern, FindData& data, bool folder
 
 bool FolderSearch::next(FindData& data) {
     if (!handle_) return false;
-    WIN32_FIND_DATAA raw{};
-    if (!FindNextFileA(static_cast<HANDLE>(handle_), &raw)) return false;
+    WIN32_FIND_DATAW raw{};
+    if (!FindNextFileW(static_cast<HANDLE>(handle_), &raw)) return false;
     fillFindData(raw, data);
     return true;
 }

@@ -149,4 +149,31 @@ TEST_F(WindowsCatalogueTest, NamesTheCodePageCannotHoldAreReachedByTheirShortNam
     EXPECT_EQ(shown, (std::set<std::string>{"inside.txt", "???.txt"}));
 }
 
+// A letter the code page lacks is never read as a look-alike: "ő.bin" beside
+// a different "o.bin" is each read as itself, and a folder "ő-dir" is listed.
+TEST_F(WindowsCatalogueTest, ANameIsNeverReadAsItsLookAlike) {
+    folder.writeExact(L"\x0151.bin", "the first");
+    folder.writeExact(L"o.bin", "the second");
+    folder.writeExact(L"copy of the first.bin", "the first");
+    folder.writeExact(L"copy of the second.bin", "the second");
+    folder.writeExact(std::filesystem::path(L"\x0151-dir") / L"inside.txt", "the third");
+    folder.writeExact(L"copy of the third.txt", "the third");
+    std::vector<std::string> folders;
+    EXPECT_EQ(ForEachFolderInTree(folder.entry(), [&](const std::string& f) { folders.push_back(f); }), 0);
+    ASSERT_EQ(folders.size(), 2u);
+    slFoldersToScan = folders;
+    ASSERT_TRUE(CollectFiles(list));
+    EXPECT_EQ(list->FilesLeftOut + list->FoldersLeftOut, 0);
+    auto results = FindDuplicates(*list);
+    EXPECT_EQ(results->Count(), 6);
+    // Each group holds one content twice.
+    std::map<std::string, std::set<std::string>> contents;
+    for (int k = 0; k < results->Count(); ++k) {
+        const TFILEINFO& f = *(*list)[(*results)[k]->FileIndex];
+        contents[std::to_string((*results)[k]->Group)].insert(ReadWholeFile(f.AccessPath()));
+    }
+    for (const auto& [group, texts] : contents) EXPECT_EQ(texts.size(), 1u) << group;
+    EXPECT_EQ(contents.size(), 3u);
+}
+
 }  // namespace
