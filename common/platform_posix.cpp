@@ -160,10 +160,9 @@ File::~File() { close(); }
 
 bool File::open(const std::string& path) {
     close();
-    // Non-blocking, so that a FIFO put in a file's place cannot hold the open
-    // (reading a regular file is unaffected). What it is, is looked at once,
-    // by identity(), for the files that part of a group: one look per file
-    // besides the listing.
+    // Non-blocking, so that a FIFO put in a file's place since the listing
+    // cannot hold the open (reading a regular file is unaffected). No look at
+    // the open file: the listing already told what it is and which file.
     int fd = ::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         setLastErrorFromErrno();

@@ -34,8 +34,8 @@ const char* const kProgramManagerCommands[] = {"[DeleteGroup(\"Varnok Scan\")]"}
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 // The program's main window class.
 const char kMainWindowClass[] = "VarnokScan";
-// Exit codes: 2, nothing was changed (the program runs, or the installation
-// is not this uninstaller's).
+// Exit codes: 1, no installation is recorded; 2, nothing was changed (the
+// program runs, or the installation is not this uninstaller's).
 constexpr int kExitNotFound = 1;
 constexpr int kExitNothingChanged = 2;
 
@@ -158,11 +158,6 @@ std::string normalFolder(const std::string& folder) {
     return path;
 }
 
-bool sameFolder(const std::string& a, const std::string& b) {
-    const std::string x = normalFolder(a), y = normalFolder(b);
-    return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, x.c_str(), -1, y.c_str(), -1) == CSTR_EQUAL;
-}
-
 // The running program holds its files and writes its key back when it ends:
 // the user closes it first. False when the user would rather keep it.
 bool programClosed() {
@@ -238,15 +233,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     // Files are deleted only in the folder this uninstaller was installed
     // in: a recorded folder elsewhere (another copy, or a value gone wrong
-    // such as "C:\\Windows") holds nothing that is ours to delete.
+    // such as "C:\Windows") holds nothing that is ours to delete.
     const std::string self = ModuleFileName();
     const std::string own = normalFolder(self.substr(0, self.rfind('\\') + 1));
-    if (!sameFolder(folder, own)) {
+    const std::string recorded = normalFolder(folder);
+    if (CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, recorded.c_str(), -1, own.c_str(), -1) != CSTR_EQUAL) {
         ShowMessageBox(nullptr,
-                       "Varnok Scan (Trellane) is installed in \"" + QuotedInMessage(normalFolder(folder)) +
+                       "Varnok Scan (Trellane) is installed in \"" + QuotedInMessage(recorded) +
                            "\", not in the folder of this uninstaller, \"" + QuotedInMessage(own) +
                            "\".\r\n\r\nNothing was removed. Please use the uninstaller in \"" +
-                           QuotedInMessage(normalFolder(folder)) + "\".",
+                           QuotedInMessage(recorded) + "\".",
                        "Error...", mb::kIconHand);
         return kExitNothingChanged;
     }

@@ -2,7 +2,6 @@
 
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <vector>
@@ -116,15 +115,15 @@ public:
         DestroyWindow(handle());
     }
 
-    // After each marked file, deleted or kept; false once the user stopped.
-    bool step() {
+    // After each marked file, deleted or kept.
+    void step() {
         ++done_;
         const DWORD now = GetTickCount();
         if (!handle()) {
-            if (now - started_ < DeletionProgressDelayMs || failedToShow_) return !stopped_;
+            if (now - started_ < DeletionProgressDelayMs || failedToShow_) return;
             if (!Create(owner_, IDD_DELETING)) {
                 failedToShow_ = true;
-                return true;
+                return;
             }
             bar_ = std::make_unique<TPROGRESSBAR>(handle(), IDC_DELETING_BAR);
             ShowWindow(handle(), SW_SHOW);
@@ -157,7 +156,6 @@ public:
                 DispatchMessageA(&message);
             }
         }
-        return !stopped_;
     }
     bool stopped() const { return stopped_; }
 
@@ -212,11 +210,10 @@ public:
             std::string text;
             if (state_.undo) {
                 int32_t counter = state_.counter;
+                std::set<HTREEITEM> begun = started_;
                 for (size_t k = 0; k < take; ++k) {
                     const Pending& p = pending_[k];
-                    const bool first = !started_.count(p.group) &&
-                                       std::none_of(pending_.begin(), pending_.begin() + static_cast<ptrdiff_t>(k),
-                                                    [&](const Pending& q) { return q.group == p.group; });
+                    const bool first = begun.insert(p.group).second;
                     std::string entry;
                     UndoFileText(UndoEntry(bEnhancedUndo, p.keptPath, view_.FileOf(p.node)->FullPath(), counter++,
                                            first),

@@ -200,106 +200,59 @@ TFILEINFO* TRESVIEW::FileOf(HTREEITEM item) {
     return p == -1 || p == 0 ? nullptr : reinterpret_cast<TFILEINFO*>(p);
 }
 
-// What the rules and marking ask of an item, in one question to the tree
-// (they touch every item of a large result).
-struct ItemFacts {
-    bool file = false;  // a file node
-    bool bold = false;  // selected
-    int32_t image = 0;  // 1: marked
-    int64_t size = 0;
-};
-
-namespace {
-
-ItemFacts factsOf(LPARAM param, UINT state, int32_t image) {
-    ItemFacts facts;
-    facts.file = param != -1;
-    facts.bold = (state & TVIS_BOLD) != 0;
-    facts.image = image;
-    if (param != -1 && param != 0) facts.size = reinterpret_cast<const TFILEINFO*>(param)->Size;
-    return facts;
-}
-
-}  // namespace
-
 TRESVIEW::Node* TRESVIEW::node(HTREEITEM item) {
     const auto at = where_.find(item);
     return at == where_.end() ? nullptr : &nodes_[at->second];
 }
 
-bool TRESVIEW::facts(HTREEITEM item, ItemFacts& facts) {
-    if (const Node* n = node(item)) {
-        facts.file = n->file != nullptr;
-        facts.bold = n->bold;
-        facts.image = n->image;
-        facts.size = n->file ? n->file->Size : 0;
-        return true;
-    }
-    TVITEMA r{};
-    r.stateMask = TVIS_BOLD;
-    if (!get(item, TVIF_PARAM | TVIF_STATE | TVIF_IMAGE, r)) {
-        Error(kModuleID, 3);
-        return false;
-    }
-    facts = factsOf(r.lParam, r.state, r.iImage);
-    return true;
-}
-
-void TRESVIEW::setSelected(HTREEITEM item, const ItemFacts& facts, bool on) {
-    if (!facts.file || facts.bold == on) return;
-    SetBold(item, on);
-    if (Node* n = node(item)) n->bold = on;
+void TRESVIEW::setSelected(Node& n, bool on) {
+    if (!n.file || n.bold == on) return;
+    SetBold(n.item, on);
+    n.bold = on;
     const int sign = on ? 1 : -1;
-    SetTallyBytes(TallySel, Tallies[TallySel].Bytes + sign * facts.size);
+    SetTallyBytes(TallySel, Tallies[TallySel].Bytes + sign * n.file->Size);
     SetTallyFiles(TallySel, Tallies[TallySel].Files + sign);
 }
 
-void TRESVIEW::setMarked(HTREEITEM item, const ItemFacts& facts, bool on) {
-    if (facts.image != (on ? 0 : 1)) return;
+void TRESVIEW::setMarked(Node& n, bool on) {
+    if (!n.file || n.image != (on ? 0 : 1)) return;
     TVITEMA r{};
-    r.hItem = item;
+    r.hItem = n.item;
     r.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     r.iImage = r.iSelectedImage = on ? 1 : 0;
     if (!set(r)) Error(kModuleID, 2);
-    if (Node* n = node(item)) n->image = r.iImage;
+    n.image = r.iImage;
     const int sign = on ? 1 : -1;
-    SetTallyBytes(TallyDel, Tallies[TallyDel].Bytes + sign * facts.size);
+    SetTallyBytes(TallyDel, Tallies[TallyDel].Bytes + sign * n.file->Size);
     SetTallyFiles(TallyDel, Tallies[TallyDel].Files + sign);
 }
 
 void TRESVIEW::Select(HTREEITEM item) {
-    ItemFacts f;
-    if (facts(item, f)) setSelected(item, f, true);
+    if (Node* n = node(item)) setSelected(*n, true);
 }
 
 void TRESVIEW::Unselect(HTREEITEM item) {
-    ItemFacts f;
-    if (facts(item, f)) setSelected(item, f, false);
+    if (Node* n = node(item)) setSelected(*n, false);
 }
 
 void TRESVIEW::ToggleSelect(HTREEITEM item) {
-    ItemFacts f;
-    if (facts(item, f)) setSelected(item, f, !f.bold);
+    if (Node* n = node(item)) setSelected(*n, !n->bold);
 }
 
 void TRESVIEW::Mark(HTREEITEM item) {
-    ItemFacts f;
-    if (facts(item, f)) setMarked(item, f, true);
+    if (Node* n = node(item)) setMarked(*n, true);
 }
 
 void TRESVIEW::Unmark(HTREEITEM item) {
-    ItemFacts f;
-    if (facts(item, f)) setMarked(item, f, false);
+    if (Node* n = node(item)) setMarked(*n, false);
 }
 
 void TRESVIEW::MarkIfSelected(HTREEITEM item) {
-    ItemFacts f;
-    if (facts(item, f) && f.bold) setMarked(item, f, true);
+    if (Node* n = node(item); n && n->bold) setMarked(*n, true);
 }
 
 void TRESVIEW::UnmarkIfSelected(HTREEITEM item) {
-    ItemFacts f;
-    if (facts(item, f) && f.bold) setMarked(item, f, false);
+    if (Node* n = node(item); n && n->bold) setMarked(*n, false);
 }
 
 void TRESVIEW::ForAllFiles(Operation operation) {

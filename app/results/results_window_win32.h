@@ -66,8 +66,6 @@ struct Tally {
 // Whether a tally change rewrites the status bar at once (not while filling).
 extern bool TallyLive;
 
-struct ItemFacts;
-
 class TRESVIEW : public TTREEVIEW {
 public:
     using Operation = void (TRESVIEW::*)(HTREEITEM);
@@ -128,10 +126,9 @@ public:
 
 private:
     void Fill(TRESULTS& Results, TFILELIST& FileList);
-    bool facts(HTREEITEM item, ItemFacts& facts);
-    void setSelected(HTREEITEM item, const ItemFacts& facts, bool on);
-    void setMarked(HTREEITEM item, const ItemFacts& facts, bool on);
-    Node* node(HTREEITEM item);
+    Node* node(HTREEITEM item);  // null for an item not in the view
+    void setSelected(Node& node, bool on);
+    void setMarked(Node& node, bool on);
     int batches_ = 0;
     std::vector<Node> nodes_;
     std::unordered_map<HTREEITEM, size_t> where_;

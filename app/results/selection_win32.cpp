@@ -10,7 +10,6 @@ namespace {
 // gives which to select.
 template <class Decide>
 void forEachGroup(TRESVIEW& view, Decide decide) {
-    const std::vector<TRESVIEW::Node> nodes = view.Nodes();  // selecting changes the view's own
     std::vector<std::pair<HTREEITEM, TFILEINFO*>> files;
     const auto finish = [&] {
         if (files.empty()) return;
@@ -19,7 +18,7 @@ void forEachGroup(TRESVIEW& view, Decide decide) {
             if (select[k]) view.Select(files[k].first);
         files.clear();
     };
-    for (const TRESVIEW::Node& node : nodes) {
+    for (const TRESVIEW::Node& node : view.Nodes()) {
         if (!node.file) finish();  // a group begins
         if (node.item && node.file) files.emplace_back(node.item, node.file);
     }

@@ -279,9 +279,9 @@ TEST(BlockChecksum, RotatesAndXors) {
 }
 
 #ifndef _WIN32
-// A pipe or a folder put where a file was listed (Wine lists a FIFO as an
-// empty file) never holds the scan up and never passes for a file: it has no
-// identity, and nothing without one is grouped.
+// A pipe or a folder opened where a file was expected (Wine lists a FIFO as
+// an empty file) never holds the scan up, and asked of the open file it has
+// no identity, so it never passes for a file.
 // A link to a folder above it (or beside it) does not walk the tree again:
 // every folder once, so every file is catalogued once.
 TEST_F(CatalogueTest, AFolderReachedAgainThroughALinkIsWalkedOnce) {
