@@ -27,6 +27,7 @@ const char* const kUsage =
     "  --advanced                      checksum pass and advanced order\n"
     "  --buffer N, --advanced-buffer N comparison and checksum buffers in 512-byte units (128, 32)\n"
     "  --delete-all                    freeable space without keeping a last copy\n"
+    "  --no-short-names                as on a volume that keeps no 8.3 names (Windows build)\n"
     "  --groups FILE                   write the groups, one path per line, a blank line after each (- = stdout)\n"
     "  --model                         then time the results model: every group's caption, and a purge after\n"
     "                                  one copy of each group is deleted (a second line)\n";
@@ -48,7 +49,7 @@ bool parseUnits(const std::string& text, int32_t& value) {
 // does, as the folders dialog does on Windows.
 void addFolder(std::vector<std::string>& folders, std::set<std::string>& seen, std::string folder) {
     if (folder.empty() || folder.back() != '\\') folder += '\\';
-    if (seen.insert(platform::namesIgnoreCase() ? UpperStr(folder) : folder).second) folders.push_back(folder);
+    if (seen.insert(platform::namesIgnoreCase() ? platform::upperUtf8(folder) : folder).second) folders.push_back(folder);
 }
 
 std::string shownPath(std::string path) {
@@ -69,10 +70,11 @@ int main(int argc, char** argv) {
     bool unix = false;
     int treeLeftOut = 0;  // subfolders no name of theirs reaches
     for (int k = 1; k < argc; ++k) {
-        const std::string arg = argv[k];
+        // Arguments come in the code page; paths go on in UTF-8.
+        const std::string arg = platform::fromAnsi(argv[k]);
         auto value = [&](std::string& out) {
             if (k + 1 >= argc) return false;
-            out = argv[++k];
+            out = platform::fromAnsi(argv[++k]);
             return true;
         };
         std::string v;
@@ -81,7 +83,7 @@ int main(int argc, char** argv) {
             addFolder(folders, seen, v);
         } else if (arg == "--include" || arg == "--exclude") {
             if (!value(v)) return fail(arg + " needs a mask");
-            (arg == "--include" ? slIncludedFiles : slExcludedFiles).push_back(v);
+            (arg == "--include" ? slIncludedFiles : slExcludedFiles).push_back(platform::toAnsi(v));  // masks are ANSI
         } else if (arg == "--unix") {
             unix = true;
         } else if (arg == "--advanced") {
@@ -91,6 +93,8 @@ int main(int argc, char** argv) {
                 return fail(arg + " needs a number from 1 to 2048");
         } else if (arg == "--delete-all") {
             bNotDeleteLastCopy = false;
+        } else if (arg == "--no-short-names") {
+            platform::setShortNamesReported(false);
         } else if (arg == "--model") {
             model = true;
         } else if (arg == "--groups") {

@@ -35,6 +35,9 @@ using WindowHandle = void*;
 // Shows a modal message box and returns the button pressed. Texts longer than
 // 255 characters are cut to their first 255, as every message is a short string.
 int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption, uint32_t style);
+// The same for a text in UTF-8: a message that names a file by its own name,
+// which the ANSI code page may not spell. The caption stays ANSI.
+int ShowMessageBoxUtf8(WindowHandle owner, const std::string& text, const std::string& caption, uint32_t style);
 
 // Replaces what ShowMessageBox does; returns the previous handler. An empty
 // handler restores the system's message box.

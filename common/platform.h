@@ -1,6 +1,8 @@
 // The few operating-system services the core needs. One implementation
 // for Windows (the product) and one for POSIX hosts (tests, benchmarks).
-// Core code reaches the system only through this header.
+// Core code reaches the system only through this header. Every path given
+// to it is UTF-8 (the Windows side reaches files by their UTF-16 names, past
+// MAX_PATH too); the POSIX build takes names as the bytes they are.
 #pragma once
 
 #include <cstdint>
@@ -50,8 +52,9 @@ struct FileIdentity {
 
 // One entry of a folder search.
 struct FindData {
-    std::string Name;       // long name, no path
-    std::string ShortName;  // 8.3 alternate name, empty when the name is already short
+    std::string Name;       // long name, no path, in the ANSI code page ("?" for what it lacks)
+    std::string RealName;   // the long name as the file system has it, in UTF-8
+    std::string ShortName;  // 8.3 alternate name, empty when the name is already short or the volume keeps none
     int64_t Size = 0;
     uint32_t Attributes = 0;
     TimeStamp Created;
@@ -82,6 +85,12 @@ public:
 private:
     void* handle_ = nullptr;
 };
+
+// Whether searches report 8.3 names. Off, the program behaves as on a volume
+// that keeps none (Windows 10 and 11 make none beyond the system volume), for
+// tests and benchmarks: Wine makes them everywhere.
+void setShortNamesReported(bool reported);
+bool shortNamesReported();
 
 // Whether two identities name one file. A drive letter mapped onto another
 // drive's folder can report another volume serial for the same file, so an
@@ -136,6 +145,19 @@ bool isFolder(const std::string& path);
 // Whether a file or folder of that name exists.
 bool exists(const std::string& path);
 
+// UTF-8 text in the ANSI code page, "?" for what it lacks (never a look-alike);
+// exact tells whether nothing was lost. The ANSI text back in UTF-8. The POSIX
+// build keeps the bytes as they are.
+std::string toAnsi(const std::string& utf8, bool* exact = nullptr);
+std::string fromAnsi(const std::string& ansi);
+// UTF-8 text in the OEM code page, as ansiToOem.
+bool utf8ToOem(const std::string& utf8, std::string& oem);
+// The path that reaches the same folder by 8.3 names only, empty when it has
+// none (a volume that keeps none).
+std::string shortPath(const std::string& path);
+// The path by the long names of its folders and file, empty when it cannot be told.
+std::string longPath(const std::string& path);
+
 // Text of the ANSI code page in the OEM code page (the console's, in which
 // cmd.exe reads batch files). False when a character has no exact OEM form;
 // oem then holds "?" in its place.
@@ -144,7 +166,7 @@ bool ansiToOem(const std::string& ansi, std::string& oem);
 // The calling thread's last error as a Win32 error code.
 uint32_t lastError();
 
-// DeleteFileA and SetFileAttributesA(path, 0).
+// DeleteFile and SetFileAttributes(path, 0).
 bool removeFile(const std::string& path);
 bool clearAttributes(const std::string& path);
 
@@ -186,8 +208,14 @@ private:
 // The value of an environment variable, empty when it is not set.
 std::string environment(const std::string& name);
 
-// MessageBoxA, or its stand-in where there is no window system.
+// MessageBoxA, or its stand-in where there is no window system. MessageBoxW
+// for text in UTF-8 (a message that names a file).
 int systemMessageBox(void* owner, const std::string& text, const std::string& caption, uint32_t style);
+int systemMessageBoxUtf8(void* owner, const std::string& text, const std::string& caption, uint32_t style);
+
+// UTF-8 text in upper case, every script as the system folds it
+// (CharUpperW); the POSIX build as charUpper, byte by byte.
+std::string upperUtf8(const std::string& text);
 
 // CharUpperA / CharLowerA of a single character in the ANSI code page.
 unsigned char charUpper(unsigned char c);

@@ -1,6 +1,7 @@
 // The system services of the core on a POSIX host, for tests and benchmarks.
 // Paths arrive in Windows form; every backslash is read as a path separator.
 #include "platform.h"
+#include "text.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -87,6 +88,7 @@ bool readEntry(Search& s, FindData& data) {
         if (name == "." || name == "..") {  // reported as Windows does, without a look at them
             data = FindData{};
             data.Name = name;
+            data.RealName = name;
             data.Attributes = kAttrDirectory;
             return true;
         }
@@ -98,6 +100,7 @@ bool readEntry(Search& s, FindData& data) {
         if (stat((s.folder + name).c_str(), &st) != 0) continue;
         if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) continue;
         data.Name = name;
+        data.RealName = name;
         data.ShortName.clear();
         data.Size = S_ISDIR(st.st_mode) ? 0 : static_cast<int64_t>(st.st_size);
         uint32_t attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
@@ -267,6 +270,42 @@ bool ansiToOem(const std::string& ansi, std::string& oem) {
     return exact;
 }
 
+// UTF-8 to code page 437, a character at a time.
+bool utf8ToOem(const std::string& utf8, std::string& oem) {
+    oem.clear();
+    iconv_t convert = iconv_open("IBM437", "UTF-16LE");
+    if (convert == reinterpret_cast<iconv_t>(-1)) return false;
+    bool exact = true;
+    for (char16_t c : Utf16FromUtf8(utf8)) {
+        char in[2] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        char out[4];
+        char* from = in;
+        char* to = out;
+        size_t inLeft = 2, outLeft = sizeof out;
+        if (iconv(convert, &from, &inLeft, &to, &outLeft) == static_cast<size_t>(-1)) {
+            exact = false;
+            oem += '?';
+            iconv(convert, nullptr, nullptr, nullptr, nullptr);
+        } else {
+            oem.append(out, static_cast<size_t>(to - out));
+        }
+    }
+    iconv_close(convert);
+    return exact;
+}
+
+// Names here are the bytes the file system holds: nothing to convert.
+std::string toAnsi(const std::string& utf8, bool* exact) {
+    if (exact) *exact = true;
+    return utf8;
+}
+std::string fromAnsi(const std::string& ansi) { return ansi; }
+std::string shortPath(const std::string&) { return {}; }
+std::string longPath(const std::string& path) { return path; }
+
+void setShortNamesReported(bool) {}
+bool shortNamesReported() { return false; }
+
 uint32_t lastError() { return lastErrorCode; }
 
 bool removeFile(const std::string& path) {
@@ -357,6 +396,16 @@ std::string environment(const std::string& name) {
 int systemMessageBox(void*, const std::string& text, const std::string& caption, uint32_t) {
     std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
     return 1;  // IDOK
+}
+
+int systemMessageBoxUtf8(void* owner, const std::string& text, const std::string& caption, uint32_t style) {
+    return systemMessageBox(owner, text, caption, style);
+}
+
+std::string upperUtf8(const std::string& text) {
+    std::string upper = text;
+    for (char& c : upper) c = static_cast<char>(charUpper(static_cast<unsigned char>(c)));
+    return upper;
 }
 
 // Windows-1252, as CharUpperA and CharLowerA map it.

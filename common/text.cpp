@@ -213,8 +213,8 @@ bool DeleteFileForced(const std::string& path, WindowHandle owner) {
         if (platform::removeFile(path)) return true;
         error = platform::lastError();
     }
-    ShowMessageBox(owner, "Can not delete file " + path + " Error code : " + std::to_string(error),
-                   "This is error message! I am sorry...", mb::kIconHand);
+    ShowMessageBoxUtf8(owner, "Can not delete file " + path + " Error code : " + std::to_string(error),
+                       "This is error message! I am sorry...", mb::kIconHand);
     return false;
 }
 
@@ -230,4 +230,62 @@ platform::TimeStamp OleDateToTimeStamp(double date) {
         ++days;
     }
     return FileTimeToTimeStamp((days + kDaysFrom1601To1899) * kTicksPerDay + milliseconds * 10000);
+}
+
+std::string Utf8FromUtf16(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t k = 0; k < text.size(); ++k) {
+        uint32_t c = text[k];
+        if (c >= 0xD800 && c < 0xDC00 && k + 1 < text.size() && text[k + 1] >= 0xDC00 && text[k + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++k] - 0xDC00u);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string Utf16FromUtf8(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t k = 0; k < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[k]);
+        const size_t length = lead < 0x80 ? 1 : lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+        uint32_t c = length == 4 ? lead & 0x07u : length == 3 ? lead & 0x0Fu : length == 2 ? lead & 0x1Fu : lead;
+        bool valid = length > 0 && k + length <= text.size();
+        for (size_t j = 1; valid && j < length; ++j) {
+            const auto next = static_cast<unsigned char>(text[k + j]);
+            valid = (next & 0xC0) == 0x80;
+            c = (c << 6) | (next & 0x3Fu);
+        }
+        valid = valid && (length == 1 ? true : length == 2 ? c >= 0x80 : length == 3 ? c >= 0x800 : c >= 0x10000 && c < 0x110000);
+        if (!valid) {
+            // A byte that begins no character (text that was never UTF-8)
+            // stands as the replacement character, one for each byte.
+            out += u'\xFFFD';
+            ++k;
+            continue;
+        }
+        if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+        k += length;
+    }
+    return out;
 }

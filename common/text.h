@@ -63,6 +63,14 @@ std::string QuotedInMessage(std::string_view text, size_t limit = 60);
 // reads it back as itself; quotes keep "&", "^", "(" and ")" literal.
 std::string BatchQuoted(const std::string& path);
 
-// Deletes a file, clearing read-only, hidden and system once if access is
-// denied. On failure tells the user (in a box owned by owner) and returns false.
+// Deletes a file (its path in UTF-8), clearing read-only, hidden and system
+// once if access is denied. On failure tells the user (in a box owned by
+// owner) and returns false.
 bool DeleteFileForced(const std::string& path, WindowHandle owner = nullptr);
+
+// Paths travel through the program as UTF-8, so that a name the ANSI code
+// page cannot spell still names its file. The system's names are UTF-16 and
+// may hold a lone surrogate: it is carried in the three bytes UTF-8 would
+// give it, so that every name comes back as itself.
+std::string Utf8FromUtf16(std::u16string_view text);
+std::u16string Utf16FromUtf8(std::string_view text);

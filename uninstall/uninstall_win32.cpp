@@ -143,7 +143,7 @@ void removeGroup() {
 bool RemoveFile(const std::string& path) {
     WIN32_FIND_DATAA found;
     unique_find search(FindFirstFileA(path.c_str(), &found));
-    return !search || DeleteFileForced(path);
+    return !search || DeleteFileForced(platform::fromAnsi(path));
 }
 
 // A folder as the system names it: full, long, without a trailing backslash.

@@ -177,7 +177,7 @@ private:
 };
 
 void keepAndReport(HWND owner, const std::string& path, const std::string& why) {
-    ShowMessageBox(owner, "Can not delete file " + path + " because " + why, kErrorCaption, mb::kIconHand);
+    ShowMessageBoxUtf8(owner, "Can not delete file " + path + " because " + why, kErrorCaption, mb::kIconHand);
 }
 
 // The files about to be deleted, a batch at a time: their undo entries are
@@ -338,7 +338,14 @@ bool DeleteMarked(TRESVIEW& view, DeletionState& state) {
         if ((state.undo && state.undo->failed()) || progress.stopped()) break;
     }
     batch.flush();
-    for (HTREEITEM group : emptied) view.DeleteItem(group);
+    // A group leaves the results when fewer than two of its files are left:
+    // a file kept back (refused, or that could not be deleted) still counts,
+    // so the user still sees both copies and can try again.
+    for (HTREEITEM group : emptied) {
+        int left = 0;
+        for (HTREEITEM f = view.FirstChild(group); f && left < 2; f = view.NextSibling(f)) ++left;
+        if (left < 2) view.DeleteItem(group);
+    }
     return true;
 }
 
@@ -372,7 +379,7 @@ std::string undoFolder() {
     char buffer[MAX_PATH] = {};
     const DWORD n = GetCurrentDirectoryA(MAX_PATH, buffer);
     std::string folder = n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
-    if (folder.empty() || !platform::isFolder(folder)) {
+    if (folder.empty() || !platform::isFolder(platform::fromAnsi(folder))) {
         folder.clear();
         if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PERSONAL | CSIDL_FLAG_CREATE, nullptr, 0, buffer))) folder = buffer;
     }
@@ -392,7 +399,7 @@ bool DeleteCommand(HWND window, TRESVIEW& view) {
         if (!ChooseUndoFile(window, path)) return true;
         const UndoTexts texts{VersionText(), DateTimeText(ProgramStartTime), UndoScriptText()};
         std::string header;  // a date text the OEM code page lacks only shows as "?"
-        UndoFileText(UndoHeader(bEnhancedUndo, texts), header);
+        UndoFileText(platform::fromAnsi(UndoHeader(bEnhancedUndo, texts)), header);
         // A file that cannot be written stops the command before anything is deleted.
         if (!undo.create(path) || !undo.write(header)) {
             undo.close();
@@ -402,7 +409,7 @@ bool DeleteCommand(HWND window, TRESVIEW& view) {
     DeleteMarked(view, state);
     if (bCreateUndo) {
         std::string footer;
-        UndoFileText(UndoFooter(bEnhancedUndo), footer);
+        UndoFileText(platform::fromAnsi(UndoFooter(bEnhancedUndo)), footer);
         undo.write(footer);
         undo.close();
     }

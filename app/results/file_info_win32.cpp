@@ -5,6 +5,7 @@
 #include "common/ui/dialog.h"
 #include "common/ui/dialog_helpers.h"
 #include "common/text.h"
+#include "common/win32/wide.h"
 #include "resources/VarnokScan/resource.h"
 
 namespace {
@@ -18,8 +19,9 @@ public:
 private:
     bool OnInit() override {
         const HWND dialog = handle();
-        SetItemText(dialog, IDC_INFO_NAME, record_.Name);
-        SetItemText(dialog, IDC_INFO_LOCATION, folder_);
+        // The file's own name and folder, whatever the code page spells.
+        SetDlgItemTextW(dialog, IDC_INFO_NAME, Wide(realName()).c_str());
+        SetDlgItemTextW(dialog, IDC_INFO_LOCATION, Wide(folder_).c_str());
         const std::pair<int, uint32_t> boxes[] = {{IDC_INFO_ARCHIVE, 0x20},  {IDC_INFO_COMPRESSED, 0x800},
                                                   {IDC_INFO_HIDDEN, 0x2},    {IDC_INFO_READONLY, 0x1},
                                                   {IDC_INFO_SYSTEM, 0x4},    {IDC_INFO_TEMPORARY, 0x100}};
@@ -34,8 +36,8 @@ private:
     bool OnCommand(int id, int code, HWND control) override {
         switch (id) {
         case IDC_INFO_OPEN: {
-            const std::string path = folder_ + "\\" + record_.Name;
-            ShellExecuteA(handle(), "open", path.c_str(), "", "", SW_SHOWNORMAL);
+            const std::wstring path = Wide(folder_ + "\\" + realName());
+            ShellExecuteW(handle(), L"open", path.c_str(), L"", L"", SW_SHOWNORMAL);
             return true;
         }
         case IDC_OK_BUTTON:
@@ -44,6 +46,9 @@ private:
         }
         return Dialog::OnCommand(id, code, control);
     }
+
+    // A record made from a name alone has it in the code page.
+    std::string realName() const { return record_.RealName.empty() ? platform::fromAnsi(record_.Name) : record_.RealName; }
 
     platform::FindData record_;
     std::string folder_;

@@ -12,6 +12,7 @@
 #include "common/messagebox.h"
 #include "common/text.h"
 #include "common/ui/toolbar.h"
+#include "common/win32/wide.h"
 #include "resources/VarnokScan/resource.h"
 
 bool TallyLive = false;
@@ -95,37 +96,43 @@ void TTREEVIEW::SetBold(HTREEITEM item, bool on) {
     if (!set(r)) Error(kModuleID, 8);
 }
 
+// Texts go to and from the tree wide, in UTF-8 here: a name shows as itself
+// whatever the code page.
 std::string TTREEVIEW::GetText(HTREEITEM item) {
     // A file's text is its full path, which may pass 255 characters.
-    std::string text(1024, '\0');
-    TVITEMA r{};
+    std::wstring text(1024, L'\0');
+    TVITEMW r{};
+    r.hItem = item;
+    r.mask = TVIF_TEXT;
     r.pszText = text.data();
     r.cchTextMax = static_cast<int>(text.size());
-    if (get(item, TVIF_TEXT, r)) return text.c_str();
+    if (item && SendMessageW(Handle, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&r))) return Utf8(text.c_str());
     Error(kModuleID, 9);
     return {};
 }
 
 void TTREEVIEW::SetText(HTREEITEM item, const std::string& text) {
-    TVITEMA r{};
+    std::wstring wide = Wide(text);
+    TVITEMW r{};
     r.hItem = item;
     r.mask = TVIF_TEXT;
-    r.pszText = const_cast<char*>(text.c_str());
-    if (!set(r)) Error(kModuleID, 10);
+    r.pszText = wide.data();
+    if (!item || !SendMessageW(Handle, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&r))) Error(kModuleID, 10);
 }
 
 HTREEITEM TTREEVIEW::InsertItem(const std::string& text, int32_t image, int32_t selectedImage, LPARAM param) {
-    TVINSERTSTRUCTA in{};
+    std::wstring wide = Wide(text);
+    TVINSERTSTRUCTW in{};
     in.hParent = InsertParent;
     in.hInsertAfter = InsertAfter ? InsertAfter : TVI_LAST;
     in.item.mask = ItemMask | TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
     in.item.state = ItemState;
     in.item.stateMask = ItemStateMask;
-    in.item.pszText = const_cast<char*>(text.c_str());
+    in.item.pszText = wide.data();
     in.item.iImage = image;
     in.item.iSelectedImage = selectedImage;
     in.item.lParam = param;
-    return reinterpret_cast<HTREEITEM>(SendMessageA(Handle, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&in)));
+    return reinterpret_cast<HTREEITEM>(SendMessageW(Handle, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&in)));
 }
 
 HTREEITEM TTREEVIEW::Root() const { return TreeView_GetRoot(Handle); }
@@ -296,6 +303,7 @@ bool TRESVIEW::FileData(HTREEITEM item, platform::FindData& record, std::string&
     const TFILEINFO* f = FileOf(item);
     if (!f) return false;
     record.Name = f->Name;
+    record.RealName = f->RealName;
     record.ShortName = f->ShortName;
     record.Size = f->Size;
     record.Attributes = f->Attributes;

@@ -35,7 +35,7 @@ double JunkScore(const TFILEINFO& file, const platform::SearchPathNames* names) 
         if (file.Name.find(c) != std::string::npos) score += 1;
     const auto dot = file.Name.rfind('.');
     if (dot != std::string::npos && UpperStr(file.Name.substr(dot + 1)) == "BAK") score += 1;
-    const std::string folder = UpperStr(file.FolderPath());
+    const std::string folder = UpperStr(file.AnsiFolderPath());
     if (contains(folder, JunkFolders.temp)) score += 1;
     if (contains(folder, JunkFolders.system)) score -= 2;
     if (contains(folder, JunkFolders.windows)) score -= 1;
@@ -78,9 +78,9 @@ std::vector<bool> TimeSelection(const std::vector<platform::TimeStamp>& written,
 }
 
 bool InSingleFolder(const std::string& folderPath, const std::string& target) {
-    return UpperStr(folderPath) + "\\" == target;
+    return platform::upperUtf8(folderPath) + "\\" == target;
 }
 
 bool InFolderTree(const std::string& folderPath, const std::string& target) {
-    return (UpperStr(folderPath) + "\\").find(target) != std::string::npos;
+    return (platform::upperUtf8(folderPath) + "\\").find(target) != std::string::npos;
 }

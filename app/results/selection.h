@@ -40,6 +40,7 @@ std::vector<bool> SmartSelection(const std::vector<double>& scores);
 std::vector<bool> TimeSelection(const std::vector<platform::TimeStamp>& written, bool oldestFiles);
 
 // Whether a file in folderPath (no trailing backslash) lies in the chosen
-// folder (target: upper-cased, with a trailing backslash), directly or anywhere below.
+// folder (target: upper-cased by platform::upperUtf8, with a trailing
+// backslash), directly or anywhere below. Paths are UTF-8.
 bool InSingleFolder(const std::string& folderPath, const std::string& target);
 bool InFolderTree(const std::string& folderPath, const std::string& target);

@@ -31,7 +31,7 @@ void selectInFolder(TRESVIEW& view, bool tree) {
                          tree ? "Please choose root folder to select files" : "Please choose folder to select files",
                          chosen))
         return;
-    const std::string target = UpperStr(chosen);
+    const std::string target = platform::upperUtf8(chosen);
     forEachGroup(view, [&](const auto& files) {
         std::vector<bool> select;
         for (const auto& [item, file] : files)

@@ -21,7 +21,7 @@ std::string UnusedUndoName(const std::string& folder) {
     std::string prefix = folder;
     if (!prefix.empty() && prefix.back() != '\\') prefix += '\\';
     std::string candidate = name;
-    for (int n = 2; platform::exists(prefix + candidate) && n < 10000; ++n)
+    for (int n = 2; platform::exists(platform::fromAnsi(prefix + candidate)) && n < 10000; ++n)
         candidate = name.substr(0, name.size() - 4) + " (" + std::to_string(n) + ").bat";
     return candidate;
 }
@@ -105,13 +105,13 @@ std::string UndoEntry(bool enhanced, const std::string& keptPath, const std::str
 
 std::string UndoFooter(bool enhanced) { return enhanced ? line("goto allfolks") + line(":exitundo") : std::string(); }
 
-bool UndoFileText(const std::string& text, std::string& oem) { return platform::ansiToOem(text, oem); }
+bool UndoFileText(const std::string& text, std::string& oem) { return platform::utf8ToOem(text, oem); }
 
 bool UndoCanRestore(const std::string& keptPath, const std::string& path) {
     const auto slash = path.rfind('\\');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string unused;
     // cmd.exe creates a name ending in a dot or a blank without it, wherever the file is written.
-    return UsableName(name, false) && !IsDeviceName(name) && path.size() <= kMaxSystemPath &&
-           platform::ansiToOem(keptPath + path, unused);
+    return UsableName(name, false) && !IsDeviceName(name) && SystemLength(path) <= kMaxSystemPath &&
+           platform::utf8ToOem(keptPath + path, unused);
 }

@@ -16,7 +16,8 @@ void RememberProgramStart();
 std::string DefaultUndoName();
 // The default name, numbered "Restore to 06-12-2026 (2).bat" and on while a
 // file of that name stands in folder (empty: the current folder), so that a
-// second deletion on one day never offers the first one's undo file.
+// second deletion on one day never offers the first one's undo file. The
+// folder is in the ANSI code page, as the save dialog takes it.
 std::string UnusedUndoName(const std::string& folder);
 
 // "nf000001" for entry 1.
@@ -29,16 +30,17 @@ struct UndoTexts {
     std::string scriptText;    // the enhanced file's script (resource 1002/104)
 };
 
-// Each returns whole lines, every one ended by CR LF, in the program's ANSI text.
+// Each returns whole lines, every one ended by CR LF: the header and footer in
+// the program's ANSI text, an entry in UTF-8 like its paths.
 std::string UndoHeader(bool enhanced, const UndoTexts& texts);
-// The entry that re-creates path from keptPath; counter numbers enhanced
-// entries, first marks the first deleted file of its group.
+// The entry that re-creates path from keptPath (UTF-8); counter numbers
+// enhanced entries, first marks the first deleted file of its group.
 std::string UndoEntry(bool enhanced, const std::string& keptPath, const std::string& path, int32_t counter,
                       bool first);
 std::string UndoFooter(bool enhanced);
 
-// cmd.exe reads a batch file in the OEM code page: the text as it must be
-// written. False when that code page cannot hold some character exactly (it
+// cmd.exe reads a batch file in the OEM code page: the text (UTF-8) as it
+// must be written. False when that code page cannot hold some character exactly (it
 // then stands as "?"), so a path in it would name another file.
 bool UndoFileText(const std::string& text, std::string& oem);
 

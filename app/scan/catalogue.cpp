@@ -3,7 +3,7 @@
 #include "app/scan/masks.h"
 #include "common/text.h"
 
-bool IsDeviceName(const std::string& name) { return IsWindowsDeviceName(name); }
+bool IsDeviceName(const std::string& name) { return IsWindowsDeviceName(platform::toAnsi(name)); }
 
 bool UsableName(const std::string& name, bool trailingDotsKept) {
     if (name.empty()) return false;
@@ -11,13 +11,7 @@ bool UsableName(const std::string& name, bool trailingDotsKept) {
     return name.find_first_of("?*") == std::string::npos;
 }
 
-std::string ReachingName(const std::string& folder, const std::string& name, const std::string& shortName,
-                         size_t maxPath) {
-    if (IsDeviceName(name) || IsDeviceName(shortName)) return {};
-    for (const std::string* candidate : {&name, &shortName})
-        if (UsableName(*candidate) && folder.size() + candidate->size() <= maxPath) return *candidate;
-    return {};
-}
+size_t SystemLength(const std::string& utf8) { return Utf16FromUtf8(utf8).size(); }
 
 int32_t BlockChecksum(const void* data, int32_t count) {
     const auto* bytes = static_cast<const unsigned char*>(data);
@@ -29,6 +23,8 @@ int32_t BlockChecksum(const void* data, int32_t count) {
 TFILEINFO::TFILEINFO(int32_t folderIndex, const platform::FindData& found, FolderList folders)
     : FolderIndex(folderIndex),
       Name(found.Name),
+      // A record made from a name alone (not from a search) reads it in the code page.
+      RealName(found.RealName.empty() ? platform::fromAnsi(found.Name) : found.RealName),
       ShortName(found.ShortName),
       Size(found.Size),
       Attributes(found.Attributes),
@@ -46,13 +42,13 @@ std::string TFILEINFO::FolderPath() const {
     return folder;
 }
 
-std::string TFILEINFO::FullPath() const { return FolderPath() + "\\" + Name; }
+std::string TFILEINFO::FullPath() const { return FolderPath() + "\\" + RealName; }
 
-std::string TFILEINFO::AccessPath() const {
-    const std::string folder = FolderPath() + "\\";
-    const std::string name = ReachingName(folder, Name, ShortName, kMaxSystemPath);
-    return folder + (name.empty() ? Name : name);
-}
+// The system reaches every name the search lists (the Windows side takes the
+// long form where the plain one would not do): no 8.3 name is needed.
+std::string TFILEINFO::AccessPath() const { return FullPath(); }
+
+std::string TFILEINFO::AnsiFolderPath() const { return platform::toAnsi(FolderPath()); }
 
 bool TFILEINFO::Open() {
     if (IsOpen) return Rewind();
@@ -146,10 +142,6 @@ bool ScanFolder(int folderIndex, TFILELIST& FileList) {
         if (found.Attributes & (platform::kAttrDirectory | platform::kAttrVolumeLabel)) continue;
         if (!found.Name.empty() && found.Name.front() == '.') continue;
         if (!AcceptFileName(found.Name)) continue;
-        if (ReachingName(folder, found.Name, found.ShortName, kMaxSystemPath).empty()) {
-            ++FileList.FilesLeftOut;
-            continue;
-        }
         if (!AddFile(FileList, folderIndex, found)) return false;
     }
     return true;

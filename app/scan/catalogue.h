@@ -10,23 +10,19 @@
 #include "app/scan/varnoklist.h"
 #include "common/platform.h"
 
-// The longest path the system opens through the program's ANSI calls (MAX_PATH
-// less its terminating zero).
+// The longest path an undo file's cmd.exe reaches (MAX_PATH less its
+// terminating zero), in characters.
 inline constexpr size_t kMaxSystemPath = 259;
 
 // Names Windows keeps for devices (CON, PRN, AUX, NUL, COM1-9, LPT1-9), with or
-// without an extension: opening "aux.c" opens the device, never the file.
+// without an extension: opening "aux.c" the plain way opens the device.
 bool IsDeviceName(const std::string& name);
-// Whether the system opens a file by this name as the folder search lists it.
-// A "?" stands for a character the ANSI code page cannot hold, and a trailing
-// dot or blank is dropped when a name is opened on Windows, which names another
-// file; trailingDotsKept says whether the system that opens it keeps them.
+// Whether a name is created as written by a plain call (cmd.exe's): a "?" or
+// "*" is no name, and a trailing dot or blank is dropped on Windows;
+// trailingDotsKept says whether the system keeps them.
 bool UsableName(const std::string& name, bool trailingDotsKept = platform::namesKeepTrailingDots());
-// The name of a listed file or folder that reaches it from folder (ending with
-// a backslash) within maxPath characters: its long name where that works, else
-// its 8.3 name; empty when neither does.
-std::string ReachingName(const std::string& folder, const std::string& name, const std::string& shortName,
-                         size_t maxPath);
+// Characters of a UTF-8 text as the system counts them (UTF-16 units).
+size_t SystemLength(const std::string& utf8);
 
 // Rotate left by one bit, then XOR in the byte; "abc" gives 0x123.
 int32_t BlockChecksum(const void* data, int32_t count);
@@ -38,11 +34,13 @@ public:
     // folders: the folder list the index refers to; without one, the current folder list.
     TFILEINFO(int32_t folderIndex, const platform::FindData& found, FolderList folders = nullptr);
 
+    // Paths are UTF-8, with the file's own name: what the user reads, and
+    // what the system opens and deletes.
     std::string FolderPath() const;  // the folder list entry without its trailing backslash
-    std::string FullPath() const;    // the path as the user reads it, with the long name
-    // The path the system opens and deletes: the long name where it works,
-    // else the 8.3 name (the catalogue keeps only files one of them reaches).
+    std::string FullPath() const;
     std::string AccessPath() const;
+    // The folder in the ANSI code page, for the rules that compare it by its bytes.
+    std::string AnsiFolderPath() const;
 
     bool Open();    // rewinds when already open
     bool Rewind();  // opens when not open
@@ -69,7 +67,8 @@ public:
     static int64_t Opens;
 
     int32_t FolderIndex;
-    std::string Name;
+    std::string Name;      // in the ANSI code page: masks, orders and rules read it
+    std::string RealName;  // UTF-8, as the file system has it: shown and opened
     std::string ShortName;
     int64_t Size;
     uint32_t Attributes;
@@ -105,9 +104,8 @@ public:
     // dialog may change the live list while results are still shown, and a
     // record must keep naming its own file.
     TFILEINFO::FolderList Folders;
-    // What the scan could not look at, so the user is told: files no name of
-    // theirs reaches (or that could not be read), and listed folders that
-    // could not be opened.
+    // What the scan could not look at, so the user is told: files that could
+    // not be read, and listed folders that could not be opened.
     int32_t FilesLeftOut = 0;
     int32_t FoldersLeftOut = 0;
 };

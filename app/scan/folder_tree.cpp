@@ -14,7 +14,7 @@ using Walked = std::set<std::pair<uint64_t, uint64_t>>;  // volume and index of 
 int walk(const std::string& root, const std::function<void(const std::string&)>& visit, Walked& walked) {
     std::string folder = root;
     if (folder.empty() || folder.back() != '\\') folder += '\\';
-    if (folder.size() > kMaxFolderEntry) return 1;
+    if (SystemLength(folder) > kMaxFolderEntry) return 1;
     // A folder reached again through a link (above itself, or beside) is
     // walked once, under the first name that reached it.
     platform::FileIdentity id;
@@ -29,13 +29,15 @@ int walk(const std::string& root, const std::function<void(const std::string&)>&
         if (!(found.Attributes & platform::kAttrDirectory)) continue;
         if (found.Attributes & (platform::kAttrHidden | platform::kAttrSystem)) continue;
         if (found.Name.empty() || found.Name.front() == '.') continue;
-        // A folder whose long name the program cannot use (or which would pass
-        // 255 characters) is listed by its 8.3 name; one neither name fits is left out.
-        const std::string name = ReachingName(folder, found.Name, found.ShortName, kMaxFolderEntry - 1);
-        if (name.empty())
-            ++leftOut;
+        // A folder whose entry would pass 255 characters is listed by its 8.3
+        // name; one neither name fits is left out.
+        const size_t room = kMaxFolderEntry - 1 - SystemLength(folder);
+        if (SystemLength(found.RealName) <= room)
+            children.push_back(found.RealName);
+        else if (!found.ShortName.empty() && found.ShortName.size() <= room)
+            children.push_back(platform::fromAnsi(found.ShortName));
         else
-            children.push_back(name);
+            ++leftOut;
     }
     search.close();
     for (const std::string& name : children) leftOut += walk(folder + name + "\\", visit, walked);

@@ -73,14 +73,14 @@ std::string TRESULTS::GroupLabel(int32_t g, const TFILELIST& FileList) const {
         const TFILEINFO* file = item && item->Group == g ? EntryFile(FileList, i) : nullptr;
         if (!file) continue;
         if (first)
-            caption = file->Name;
-        else if (file->Name != caption)
+            caption = file->RealName;
+        else if (file->RealName != caption)
             caption.clear();
         first = false;
         if (caption.empty()) break;  // once empty it stays empty
     }
     if (caption.empty()) caption = "Group N " + std::to_string(g);
-    return caption.substr(0, 255);
+    return caption;  // a name holds at most 255 characters
 }
 
 int64_t TRESULTS::FreeableSpace(const TFILELIST& FileList) const { return ::FreeableSpace(*this, FileList); }

@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/scan/catalogue.h"
 #include "app/scan/folder_tree.h"
 #include "common/ui/folder_browser.h"
 #include "app/options/options.h"
@@ -12,6 +13,7 @@
 #include "common/messagebox.h"
 #include "common/win32/registry.h"
 #include "common/text.h"
+#include "common/win32/wide.h"
 #include "resources/VarnokScan/resource.h"
 
 namespace {
@@ -20,13 +22,28 @@ HWND listBox(HWND dialog) { return GetDlgItem(dialog, IDC_FOLDER_LIST); }
 
 int entryCount(HWND dialog) { return static_cast<int>(SendMessageA(listBox(dialog), LB_GETCOUNT, 0, 0)); }
 
+// The list shows and keeps each folder by its own name (wide messages).
 std::string entry(HWND dialog, int index) {
-    LRESULT length = SendMessageA(listBox(dialog), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    LRESULT length = SendMessageW(listBox(dialog), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == LB_ERR) return {};
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    length = SendMessageA(listBox(dialog), LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    length = SendMessageW(listBox(dialog), LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
     text.resize(length == LB_ERR ? 0 : static_cast<size_t>(length));
-    return text;
+    return Utf8(text);
+}
+
+void addEntry(HWND dialog, const std::string& folder) {
+    const std::wstring text = Wide(folder);
+    SendMessageW(listBox(dialog), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Case is ignored as the file system ignores it, in every script.
+bool sameFolder(const std::string& a, const std::string& b) { return platform::upperUtf8(a) == platform::upperUtf8(b); }
+
+std::string notKeptText(const std::string& folder) {
+    return "The folder " + folder +
+           " can not be kept in the folder list: this system's code page can not spell its name, and it has no short "
+           "name.";
 }
 
 class FoldersDialogWindow : public Dialog {
@@ -37,8 +54,7 @@ private:
     bool OnInit() override {
         // The dialog always starts from the stored list, not from unsaved edits.
         LoadFolders();
-        for (const std::string& folder : slFoldersToScan)
-            SendMessageA(listBox(handle()), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+        for (const std::string& folder : slFoldersToScan) addEntry(handle(), folder);
         SetWindowContextHelpId(handle(), IDH_FOLDERS);
         return true;
     }
@@ -46,7 +62,7 @@ private:
     int selected() const { return static_cast<int>(SendMessageA(listBox(handle()), LB_GETCURSEL, 0, 0)); }
 
     bool ask(const std::string& text) const {
-        return ShowMessageBox(handle(), text, "Question", mb::kYesNo | mb::kIconQuestion) == mb::kIdYes;
+        return ShowMessageBoxUtf8(handle(), text, "Question", mb::kYesNo | mb::kIconQuestion) == mb::kIdYes;
     }
 
     bool OnCommand(int id, int code, HWND control) override {
@@ -72,7 +88,7 @@ private:
             path = entry(dialog, current);
             if (BrowseForFolder(dialog, "Edit folder", path)) {
                 WaitCursor wait;
-                if (path.size() > kMaxFolderEntry) {
+                if (SystemLength(path) > kMaxFolderEntry || StoredFolderEntry(path).empty()) {
                     AddFolder(dialog, path);  // refused and told; the entry stays as it was
                     return true;
                 }
@@ -97,14 +113,17 @@ private:
             std::vector<std::string> folders;
             for (int k = 0; k < entryCount(dialog); ++k) folders.push_back(entry(dialog, k));
             std::vector<std::string> previous = std::exchange(slFoldersToScan, std::move(folders));
+            std::vector<std::string> notKept;
             try {
-                SaveFolders();
+                SaveFolders(&notKept);
             } catch (const ListFileError& e) {
                 // Nothing was saved: the dialog stays open with the user's edits.
                 slFoldersToScan = std::move(previous);
                 ShowMessageBox(dialog, e.what(), "This is error message! I am sorry...", mb::kIconHand);
                 return true;
             }
+            // Entries another program wrote: scanned until the program ends.
+            for (const std::string& folder : notKept) ShowMessageBoxUtf8(dialog, notKeptText(folder), "Error", mb::kIconHand);
             End(IDC_OK_BUTTON);
             return true;
         }
@@ -115,18 +134,25 @@ private:
 
 }  // namespace
 
-bool AddFolder(HWND dialog, const std::string& path) {
-    if (path.size() > kMaxFolderEntry) {
+bool AddFolder(HWND dialog, const std::string& path, bool quiet) {
+    if (SystemLength(path) > kMaxFolderEntry) {
         // A longer entry would come back cut on the next start, naming another folder.
-        ShowMessageBox(dialog,
-                       "This folder can not be scanned: its path is longer than 255 characters. " + path,
-                       "Error", mb::kIconHand);
+        if (!quiet)
+            ShowMessageBoxUtf8(dialog,
+                               "This folder can not be scanned: its path is longer than 255 characters. " + path,
+                               "Error", mb::kIconHand);
         return false;
     }
-    const std::string upper = UpperStr(path);
+    // Older versions read the list in the code page: a folder it cannot spell
+    // is kept by its 8.3 path, and without one it is not taken at all, rather
+    // than lost from the list at the next start.
+    if (StoredFolderEntry(path).empty()) {
+        if (!quiet) ShowMessageBoxUtf8(dialog, notKeptText(path), "Error", mb::kIconHand);
+        return false;
+    }
     for (int k = 0; k < entryCount(dialog); ++k)
-        if (UpperStr(entry(dialog, k)) == upper) return true;
-    SendMessageA(listBox(dialog), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        if (sameFolder(entry(dialog, k), path)) return true;
+    addEntry(dialog, path);
     return true;
 }
 
@@ -134,8 +160,9 @@ void AddTree(HWND dialog, const std::string& path) {
     std::string root = path;
     if (root.empty() || root.back() != '\\') root += '\\';
     if (!AddFolder(dialog, root)) return;
-    const int leftOut = ForEachFolderInTree(root, [dialog, &root](const std::string& folder) {
-        if (folder != root) AddFolder(dialog, folder);
+    int unspelt = 0;
+    const int leftOut = ForEachFolderInTree(root, [dialog, &root, &unspelt](const std::string& folder) {
+        if (folder != root && !AddFolder(dialog, folder, true)) ++unspelt;
     });
     if (leftOut > 0)
         ShowMessageBox(dialog,
@@ -143,12 +170,17 @@ void AddTree(HWND dialog, const std::string& path) {
                            " folder(s) of this tree were not added: the program can not name them in a path of at most 255 "
                            "characters.",
                        "Error", mb::kIconHand);
+    if (unspelt > 0)
+        ShowMessageBox(dialog,
+                       std::to_string(unspelt) +
+                           " folder(s) of this tree were not added: this system's code page can not spell their names, "
+                           "and they have no short names, so the folder list could not keep them.",
+                       "Error", mb::kIconHand);
 }
 
 void RemoveTree(HWND dialog, const std::string& root) {
-    const std::string upper = UpperStr(root);
     for (int k = entryCount(dialog) - 1; k >= 0; --k)
-        if (UpperStr(entry(dialog, k).substr(0, root.size())) == upper)
+        if (sameFolder(entry(dialog, k).substr(0, root.size()), root))
             SendMessageA(listBox(dialog), LB_DELETESTRING, static_cast<WPARAM>(k), 0);
 }
 

@@ -1,6 +1,7 @@
 #include "app/shell/settings_win32.h"
 
 #include "app/options/options.h"
+#include "common/platform.h"
 #include "app/scan/masks.h"
 
 #include "common/product.h"
@@ -50,19 +51,41 @@ bool SaveSettings() {
     return true;
 }
 
+std::string StoredFolderEntry(const std::string& folder) {
+    bool exact = false;
+    std::string stored = platform::toAnsi(folder, &exact);
+    if (exact) return stored;
+    // An older version reads the list in the code page: a folder it cannot
+    // spell is kept by the 8.3 names that reach it, where the volume has them.
+    const std::string shortened = platform::shortPath(folder);
+    return shortened.empty() ? std::string() : platform::toAnsi(shortened);
+}
+
 bool LoadFolders() {
     auto registry = openKey();
     if (!registry) return false;
     StringList folders;
-    registry->ReadStrings("slFoldersToScan", folders);
+    registry->ReadStrings("slFoldersToScan", folders, true);
+    // An entry kept by its 8.3 names is shown and scanned by the folder's own.
+    for (std::string& folder : folders)
+        if (folder.find('~') != std::string::npos)
+            if (std::string real = platform::longPath(folder); !real.empty()) folder = real;
     slFoldersToScan = std::move(folders);
     return true;
 }
 
-bool SaveFolders() {
+bool SaveFolders(std::vector<std::string>* notKept) {
     auto registry = openKey();
     if (!registry) return false;
-    registry->WriteStrings("slFoldersToScan", slFoldersToScan);
+    StringList stored;
+    for (const std::string& folder : slFoldersToScan) {
+        std::string entry = StoredFolderEntry(folder);
+        if (!entry.empty())
+            stored.push_back(std::move(entry));
+        else if (notKept)
+            notKept->push_back(folder);
+    }
+    registry->WriteStrings("slFoldersToScan", stored);
     return true;
 }
 

@@ -6,7 +6,9 @@
 #include <utility>
 
 #include "common/messagebox.h"
+#include "common/platform.h"
 #include "common/ui/ui_handles.h"
+#include "common/win32/wide.h"
 
 UINT FolderBrowserFlags = 0x30;
 
@@ -28,31 +30,10 @@ void createFolderPath(const std::string& path) {
     std::string partial;
     for (size_t at = 0; at <= path.size(); ++at) {
         if (at == path.size() || path[at] == '\\' || path[at] == '/') {
-            if (!partial.empty() && partial.back() != ':') CreateDirectoryA(partial.c_str(), nullptr);
+            if (!partial.empty() && partial.back() != ':') CreateDirectoryW(SystemPath(partial).c_str(), nullptr);
         }
         if (at < path.size()) partial += path[at];
     }
-}
-
-// The program's ANSI form of a folder path. Where the ANSI code page cannot
-// hold the long path, its 8.3 form names the folder; failing that, the
-// path keeps its "?" and the scan tells the user it could not open it.
-std::string ansiFolderPath(const wchar_t* wide) {
-    auto toAnsi = [](const wchar_t* text, bool& exact) {
-        char buffer[MAX_PATH * 2] = {};
-        BOOL lossy = FALSE;
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, buffer, sizeof buffer, nullptr, &lossy);
-        exact = !lossy;
-        return std::string(buffer);
-    };
-    bool exact = false;
-    std::string path = toAnsi(wide, exact);
-    if (exact) return path;
-    wchar_t shortPath[MAX_PATH] = {};
-    const DWORD n = GetShortPathNameW(wide, shortPath, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return path;
-    std::string shortened = toAnsi(shortPath, exact);
-    return exact ? shortened : path;
 }
 
 const char* const kStartProperty = "VarnokBrowseStart";
@@ -60,7 +41,8 @@ constexpr UINT_PTR kSelectTimer = 0x5653;
 
 // Selects the start folder; false while the browser's tree has none selected.
 bool selectStart(HWND browser, const std::string& start) {
-    SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start.c_str()));
+    const std::wstring folder = Wide(start);
+    SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
     HWND tree = FindWindowExA(browser, nullptr, WC_TREEVIEWA, nullptr);
     return !tree || SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) != 0;
 }
@@ -82,8 +64,8 @@ int CALLBACK browseCallback(HWND browser, UINT message, LPARAM lParam, LPARAM da
             SetPropA(browser, kStartProperty, &state->start);
             SetTimer(browser, kSelectTimer, 100, retrySelection);
         }
-    } else if (message == BFFM_VALIDATEFAILEDA) {
-        const std::string typed = reinterpret_cast<const char*>(lParam);
+    } else if (message == BFFM_VALIDATEFAILEDW) {
+        const std::string typed = Utf8(reinterpret_cast<const wchar_t*>(lParam));
         if (!AcceptTypedFolder(browser, typed)) return 1;  // keep the browser open
         state->accepted = typed;
         state->typedAccepted = true;
@@ -96,13 +78,15 @@ bool systemBrowseForFolder(HWND owner, const std::string& title, std::string& pa
     state.start = path;
     if (!state.start.empty() && state.start.back() == '\\') state.start.pop_back();
     ComApartment com;
-    BROWSEINFOA info{};
+    // Wide, so that any folder is chosen by its own name.
+    const std::wstring wideTitle = Wide(platform::fromAnsi(title));
+    BROWSEINFOW info{};
     info.hwndOwner = owner;
-    info.lpszTitle = title.c_str();
+    info.lpszTitle = wideTitle.c_str();
     info.ulFlags = FolderBrowserFlags;
     info.lpfn = browseCallback;
     info.lParam = reinterpret_cast<LPARAM>(&state);
-    unique_co_memory<ITEMIDLIST> chosen(SHBrowseForFolderA(&info));
+    unique_co_memory<ITEMIDLIST> chosen(SHBrowseForFolderW(&info));
     bool ok = false;
     std::string result;
     if (state.typedAccepted) {
@@ -111,7 +95,7 @@ bool systemBrowseForFolder(HWND owner, const std::string& title, std::string& pa
     } else if (chosen) {
         wchar_t folder[MAX_PATH] = {};
         if (SHGetPathFromIDListW(chosen.get(), folder)) {
-            result = ansiFolderPath(folder);
+            result = Utf8(folder);
             ok = true;
         }
     }
@@ -124,8 +108,8 @@ bool systemBrowseForFolder(HWND owner, const std::string& title, std::string& pa
 }  // namespace
 
 bool AcceptTypedFolder(HWND browser, const std::string& typed) {
-    if (ShowMessageBox(browser, "Folder " + typed + " not exist. Create?", "Please accept...",
-                       mb::kYesNo | mb::kIconQuestion) != mb::kIdYes)
+    if (ShowMessageBoxUtf8(browser, "Folder " + typed + " not exist. Create?", "Please accept...",
+                           mb::kYesNo | mb::kIconQuestion) != mb::kIdYes)
         return false;
     // The user was asked "Create?" and said yes, so the folder is made; if
     // that fails the typed name is still the answer and simply yields no files.

@@ -11,7 +11,7 @@
 extern UINT FolderBrowserFlags;
 
 // Shows the browser starting at path; on a choice, path becomes the folder
-// (ending with a backslash) and the result is true.
+// (ending with a backslash) and the result is true. Paths are UTF-8.
 bool BrowseForFolder(HWND owner, const std::string& title, std::string& path);
 
 // A typed name the browser could not find: asks whether to create it and

@@ -7,7 +7,39 @@
 #include <utility>
 #include <vector>
 
+#include "common/text.h"
 #include "common/win32/unique_handle.h"
+#include "common/win32/wide.h"
+
+std::wstring Wide(const std::string& utf8) {
+    const std::u16string text = Utf16FromUtf8(utf8);
+    return std::wstring(text.begin(), text.end());
+}
+
+std::string Utf8(const std::wstring& wide) { return Utf8FromUtf16(std::u16string(wide.begin(), wide.end())); }
+std::string Utf8(const wchar_t* wide) { return Utf8(std::wstring(wide ? wide : L"")); }
+
+std::wstring SystemPath(const std::string& utf8) {
+    std::wstring path = Wide(utf8);
+    const bool drive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
+    const bool share = path.size() > 2 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'?' && path[2] != L'.';
+    if (!drive && !share) return path;  // relative, or already in a form of its own
+    bool plain = path.size() < MAX_PATH;
+    for (size_t start = drive ? 3 : 2; plain && start < path.size();) {
+        size_t end = path.find(L'\\', start);
+        if (end == std::wstring::npos) end = path.size();
+        const std::wstring part = path.substr(start, end - start);
+        // ".", ".." and "/" are understood by the plain form only.
+        if (part == L"." || part == L".." || part.find(L'/') != std::wstring::npos) return path;
+        if (!part.empty() && (part.back() == L'.' || part.back() == L' '))
+            plain = false;
+        else if (part.size() <= 12 && IsWindowsDeviceName(platform::toAnsi(Utf8(part))))
+            plain = false;
+        start = end + 1;
+    }
+    if (plain) return path;
+    return drive ? L"\\\\?\\" + path : L"\\\\?\\UNC" + path.substr(1);
+}
 
 namespace platform {
 
@@ -38,9 +70,11 @@ TimeStamp localFromFileTime(const FILETIME& utc) {
     return toTimeStamp(st);
 }
 
+bool shortNamesShown = true;
+
 // A name in the ANSI code page without "best fit": a letter the code page
-// lacks becomes "?", never a look-alike ("o" for "ő") that names another file.
-// A name with "?" is reached by its 8.3 name, or left out and counted.
+// lacks becomes "?", never a look-alike ("o" for "ő"), which would name
+// another file when compared or shown.
 std::string ansiName(const wchar_t* name) {
     char text[MAX_PATH * 2] = {};
     const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, text, sizeof text, "?", nullptr);
@@ -49,12 +83,20 @@ std::string ansiName(const wchar_t* name) {
 
 void fillFindData(const WIN32_FIND_DATAW& raw, FindData& data) {
     data.Name = ansiName(raw.cFileName);
-    data.ShortName = ansiName(raw.cAlternateFileName);
+    data.RealName = Utf8(raw.cFileName);
+    data.ShortName = shortNamesShown ? ansiName(raw.cAlternateFileName) : std::string();
     data.Size = (static_cast<int64_t>(raw.nFileSizeHigh) << 32) | raw.nFileSizeLow;
     data.Attributes = raw.dwFileAttributes;
     data.Created = localFromFileTime(raw.ftCreationTime);
     data.Written = localFromFileTime(raw.ftLastWriteTime);
     data.Accessed = localFromFileTime(raw.ftLastAccessTime);
+}
+
+// A path without the "\\?\\" SystemPath may have put before it.
+std::string plainForm(const std::string& path) {
+    if (path.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + path.substr(8);
+    if (path.rfind("\\\\?\\", 0) == 0) return path.substr(4);
+    return path;
 }
 
 HANDLE asHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
@@ -73,9 +115,7 @@ bool FolderSearch::first(const std::string& pattern, FindData& data, bool folder
     close();
     // The search runs wide, so that the names it gives are the files' own
     // (the narrow one gives look-alikes for letters the code page lacks).
-    std::wstring wide(pattern.size() + 1, L'\0');
-    const int n = MultiByteToWideChar(CP_ACP, 0, pattern.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
-    if (n <= 0) return false;
+    const std::wstring wide = SystemPath(pattern);
     WIN32_FIND_DATAW raw{};
     // Limiting to folders is a hint the file system may take; the caller still looks.
     HANDLE h = FindFirstFileExW(wide.c_str(), FindExInfoStandard, &raw,
@@ -113,7 +153,7 @@ File::~File() { close(); }
 
 bool File::open(const std::string& path) {
     close();
-    unique_file h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    unique_file h(CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!h) return false;
     if (GetFileType(h.get()) != FILE_TYPE_DISK) {
@@ -190,7 +230,7 @@ bool File::identity(FileIdentity& id) const {
 
 bool folderIdentity(const std::string& path, FileIdentity& id) {
     // A folder opens only with backup semantics; no access is asked of it.
-    HANDLE folder = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE folder = CreateFileW(SystemPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION info{};
@@ -209,11 +249,11 @@ bool namesIgnoreCase() { return true; }
 bool isFolder(const std::string& path) {
     std::string folder = path;
     if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    const DWORD attributes = GetFileAttributesW(SystemPath(folder).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool exists(const std::string& path) { return GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool ansiToOem(const std::string& ansi, std::string& oem) {
     oem.clear();
@@ -232,9 +272,65 @@ bool ansiToOem(const std::string& ansi, std::string& oem) {
 
 uint32_t lastError() { return GetLastError(); }
 
-bool removeFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+bool removeFile(const std::string& path) { return DeleteFileW(SystemPath(path).c_str()) != FALSE; }
 
-bool clearAttributes(const std::string& path) { return SetFileAttributesA(path.c_str(), 0) != FALSE; }
+bool clearAttributes(const std::string& path) { return SetFileAttributesW(SystemPath(path).c_str(), 0) != FALSE; }
+
+void setShortNamesReported(bool reported) { shortNamesShown = reported; }
+bool shortNamesReported() { return shortNamesShown; }
+
+std::string toAnsi(const std::string& utf8, bool* exact) {
+    const std::wstring wide = Wide(utf8);
+    if (wide.empty()) {
+        if (exact) *exact = true;
+        return {};
+    }
+    const int length = static_cast<int>(wide.size());
+    BOOL lossy = FALSE;
+    std::string ansi(static_cast<size_t>(WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, nullptr,
+                                                             0, "?", &lossy)),
+                     '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, ansi.data(), static_cast<int>(ansi.size()),
+                        "?", &lossy);
+    // A round trip catches what the flag may not (a code page without "best fit" tables).
+    if (exact) *exact = !lossy && fromAnsi(ansi) == utf8;
+    return ansi;
+}
+
+std::string fromAnsi(const std::string& ansi) {
+    if (ansi.empty()) return {};
+    const int length = static_cast<int>(ansi.size());
+    std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), static_cast<int>(wide.size()));
+    return Utf8(wide);
+}
+
+bool utf8ToOem(const std::string& utf8, std::string& oem) {
+    oem.clear();
+    const std::wstring wide = Wide(utf8);
+    if (wide.empty()) return true;
+    const int length = static_cast<int>(wide.size());
+    BOOL lossy = FALSE;
+    oem.resize(static_cast<size_t>(
+        WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide.data(), length, nullptr, 0, "?", &lossy)));
+    WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide.data(), length, oem.data(), static_cast<int>(oem.size()),
+                        "?", &lossy);
+    return !lossy;
+}
+
+std::string shortPath(const std::string& path) {
+    if (!shortNamesShown) return {};
+    const std::wstring wide = SystemPath(path);
+    std::wstring shortened(32768, L'\0');
+    const DWORD n = GetShortPathNameW(wide.c_str(), shortened.data(), static_cast<DWORD>(shortened.size()));
+    if (n == 0 || n >= shortened.size()) return {};
+    shortened.resize(n);
+    const std::string result = plainForm(Utf8(shortened));
+    bool exact = false;
+    toAnsi(result, &exact);
+    // A name without an 8.3 form keeps its long one, and then no short path spells it.
+    return exact ? result : std::string();
+}
 
 TimeStamp localTime() {
     SYSTEMTIME st{};
@@ -321,8 +417,26 @@ std::string environment(const std::string& name) {
     return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
 }
 
+std::string longPath(const std::string& path) {
+    std::wstring expanded(32768, L'\0');
+    const DWORD n = GetLongPathNameW(SystemPath(path).c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+    if (n == 0 || n >= expanded.size()) return {};
+    expanded.resize(n);
+    return path.rfind("\\\\?\\", 0) == 0 ? Utf8(expanded) : plainForm(Utf8(expanded));
+}
+
 int systemMessageBox(void* owner, const std::string& text, const std::string& caption, uint32_t style) {
     return MessageBoxA(static_cast<HWND>(owner), text.c_str(), caption.c_str(), style);
+}
+
+int systemMessageBoxUtf8(void* owner, const std::string& text, const std::string& caption, uint32_t style) {
+    return MessageBoxW(static_cast<HWND>(owner), Wide(text).c_str(), Wide(fromAnsi(caption)).c_str(), style);
+}
+
+std::string upperUtf8(const std::string& text) {
+    std::wstring wide = Wide(text);
+    if (!wide.empty()) CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return Utf8(wide);
 }
 
 unsigned char charUpper(unsigned char c) {

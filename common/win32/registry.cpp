@@ -1,4 +1,6 @@
 #include "common/win32/registry.h"
+#include "common/platform.h"
+#include "common/win32/wide.h"
 
 #include <fstream>
 #include <utility>
@@ -199,7 +201,7 @@ void TMYREGISTRY::WriteBinaryData(const std::string& name, const void* buffer, D
     }
 }
 
-bool TMYREGISTRY::ReadStrings(const std::string& name, StringList& list) {
+bool TMYREGISTRY::ReadStrings(const std::string& name, StringList& list, bool asUtf8) {
     try {
         HKEY key = registry_->CurrentKey();
         DWORD type = 0, size = 0;
@@ -223,6 +225,22 @@ bool TMYREGISTRY::ReadStrings(const std::string& name, StringList& list) {
                 Error(kModuleID, 10);
                 return false;
             }
+            if (asUtf8) data = platform::fromAnsi(data);
+        } else if (type == REG_MULTI_SZ && asUtf8) {
+            const std::wstring valueName = Wide(StripLeadingBackslash(name));
+            DWORD bytes = 0;
+            LastError = RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr, nullptr, &bytes);
+            std::wstring wide(bytes / sizeof(wchar_t) + 1, L'\0');
+            bytes = static_cast<DWORD>(wide.size() * sizeof(wchar_t));
+            if (LastError == 0)
+                LastError = RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr,
+                                             reinterpret_cast<BYTE*>(wide.data()), &bytes);
+            if (LastError != 0) {
+                Error(kModuleID, 10);
+                return false;
+            }
+            wide.resize(bytes / sizeof(wchar_t));
+            data = Utf8(wide);
         } else if (type == REG_MULTI_SZ) {
             data.assign(size, '\0');
             LastError = RegQueryValueExA(key, StripLeadingBackslash(name), nullptr, nullptr,

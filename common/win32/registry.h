@@ -85,8 +85,10 @@ public:
     // Returns the number of bytes read, 0 after a failure.
     DWORD ReadBinaryData(const std::string& name, void* buffer, DWORD size);
     void WriteBinaryData(const std::string& name, const void* buffer, DWORD size);
-    // Appends the stored strings to list; true when they were read.
-    bool ReadStrings(const std::string& name, StringList& list);
+    // Appends the stored strings to list; true when they were read. asUtf8:
+    // the entries in UTF-8, read wide, so that an entry another program wrote
+    // in letters the code page lacks comes back as itself.
+    bool ReadStrings(const std::string& name, StringList& list, bool asUtf8 = false);
     // Throws ListFileError when a large list's file cannot be written.
     void WriteStrings(const std::string& name, const StringList& list);
     void DeleteKey(const std::string& name);

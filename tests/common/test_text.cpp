@@ -218,3 +218,25 @@ TEST(DeleteFileForced, ReportsAFailureWithItsErrorCode) {
 }
 
 }  // namespace
+
+// Every name the system can give comes back as itself, a lone surrogate too;
+// bytes that were never UTF-8 stand as U+FFFD, one each.
+TEST(NameText, Utf16AndUtf8RoundTrip) {
+    struct Case {
+        std::u16string wide;
+        std::string utf8;
+    };
+    const Case cases[] = {
+        {u"plain.txt", "plain.txt"},
+        {u"caf\u00E9 \u65E5\u672C", "caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC"},
+        {u"\U0001F600", "\xF0\x9F\x98\x80"},
+        {std::u16string(1, char16_t(0xD800)) + u"x", "\xED\xA0\x80x"},  // a lone high surrogate
+        {std::u16string(1, char16_t(0xDC00)), "\xED\xB0\x80"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Utf8FromUtf16(c.wide), c.utf8) << c.utf8;
+        EXPECT_EQ(Utf16FromUtf8(c.utf8), c.wide) << c.utf8;
+    }
+    EXPECT_EQ(Utf16FromUtf8("a\xE9z\xC3"), u"a\uFFFDz\uFFFD");
+    EXPECT_EQ(Utf16FromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");  // an overlong "/" is no "/"
+}

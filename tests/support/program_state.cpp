@@ -20,5 +20,6 @@ void ResetProgramState() {
     Results.reset();
     FileList.reset();
     Shortcuts = DefaultShortcuts();
+    platform::setShortNamesReported(true);
 #endif
 }

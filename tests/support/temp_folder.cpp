@@ -6,6 +6,9 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "common/platform.h"
+#include "common/text.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -87,15 +90,8 @@ std::string TempFolder::makeFolder(std::string_view relative) {
     return p + static_cast<char>(fs::path::preferred_separator);
 }
 
-bool FileExists(const std::string& path) {
-#ifdef _WIN32
-    // The program's paths are ANSI text, as the A functions take them.
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-#else
-    std::error_code ec;
-    return fs::exists(path, ec);
-#endif
-}
+// The program's paths are UTF-8.
+bool FileExists(const std::string& path) { return platform::exists(path); }
 
 void SetReadOnly(const std::string& path, bool readOnly) {
     fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
@@ -103,6 +99,6 @@ void SetReadOnly(const std::string& path, bool readOnly) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(fs::path(Utf16FromUtf8(path)), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -2,10 +2,14 @@
 // undo batch files it writes, run for real by Wine's cmd.exe.
 #include <windows.h>
 
+#include <algorithm>
+#include <set>
+#include <filesystem>
 #include <cstdlib>
 #include <deque>
 
 #include "app/results/deletion_win32.h"
+#include "common/win32/wide.h"
 #include "app/results/undo_file.h"
 #include "app/scan/detection.h"
 #include "app/scan/folder_tree.h"
@@ -30,8 +34,8 @@ std::string runBatch(const std::string& file, const std::string& arguments) {
 }
 
 // Writes a file under a path in the program's ANSI text.
-void writeAnsi(const std::string& path, const std::string& content) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+void writePath(const std::string& path, const std::string& content) {  // the program's paths: UTF-8
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
     DWORD written = 0;
     EXPECT_TRUE(WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
@@ -398,23 +402,23 @@ TEST_F(Deletion, EnhancedEntriesAreNumberedAcrossGroups) {
 }
 
 // Folders and names that cmd.exe reads specially, Windows-1252 letters, and
-// one letter code page 437 lacks: every deleted file comes back byte for byte
+// letters code page 437 lacks: every deleted file comes back byte for byte
 // at its exact path under either form, a file standing there since is never
 // overwritten, and a file no undo line could name is kept and reported.
 TEST_F(Deletion, HostileNamesAreRestoredExactlyAndNothingIsOverwritten) {
-    const std::vector<std::string> folders = {"100% sure", "Caf\xE9 \xF1", "R&D (old) ^!;,='`", " lead", "plain"};
+    const std::vector<std::string> folders = {"100% sure", "Caf\u00E9 \u00F1", "R&D (old) ^!;,='`", " lead", "plain"};
     const std::vector<std::string> names = {"a&b.txt",         "c^d (1)!.txt",         "50%off%PATH%.txt",
                                             "h;i,j=k'l`m.txt", "x&copy nul pwned.txt", " lead blank.txt",
-                                            "na\xEFve r\xE9sum\xE9 \xDF\xC6\xFC.txt", "%~dp0.txt", "a%~nxf1.txt"};
+                                            "na\u00EFve r\u00E9sum\u00E9 \u00DF\u00C6\u00FC.txt", "%~dp0.txt", "a%~nxf1.txt"};
     const std::string content("odd\0content\xFF", 12);
     for (bool enhanced : {false, true}) {
         TempFolder odd;
         for (const std::string& f : folders) {
-            ASSERT_TRUE(CreateDirectoryA((odd.entry() + f).c_str(), nullptr)) << f;
-            for (const std::string& n : names) writeAnsi(odd.entry() + f + "\\" + n, content);
+            ASSERT_TRUE(CreateDirectoryW(Wide(odd.entry() + f).c_str(), nullptr)) << f;
+            for (const std::string& n : names) writePath(odd.entry() + f + "\\" + n, content);
         }
-        const std::string noOem = odd.entry() + "plain\\0 \xF8re \x80.txt";
-        writeAnsi(noOem, content);
+        const std::string noOem = odd.entry() + "plain\\0 \u00F8re \u20AC \u65E5\u672C.txt";
+        writePath(noOem, content);
         files.Clear();
         results.Clear();
         order.clear();
@@ -437,7 +441,9 @@ TEST_F(Deletion, HostileNamesAreRestoredExactlyAndNothingIsOverwritten) {
 
         if (enhanced) {  // listing and testing name every path as it is, too
             const std::string listed = runBatch(undoPath, "-l");
-            for (const std::string& path : deleted) EXPECT_NE(listed.find("\"" + path + "\""), std::string::npos) << path;
+            // (cmd.exe prints in the code page)
+            for (const std::string& path : deleted)
+                EXPECT_NE(listed.find("\"" + platform::toAnsi(path) + "\""), std::string::npos) << path;
             EXPECT_NE(runBatch(undoPath, "-t").find("Result : All need files present!"), std::string::npos);
         }
         const std::string restore = enhanced ? "-x *" : "";
@@ -447,12 +453,66 @@ TEST_F(Deletion, HostileNamesAreRestoredExactlyAndNothingIsOverwritten) {
         EXPECT_FALSE(FileExists("pwned.txt"));
 
         // What the user saved at a restored path since is never overwritten.
-        writeAnsi(deleted[0], "saved since");  // the file of the first entry
+        writePath(deleted[0], "saved since");  // the file of the first entry
         const std::string again = runBatch(undoPath, enhanced ? "-x nf000001" : "");
         EXPECT_EQ(ReadWholeFile(deleted[0]), "saved since");
         EXPECT_NE(again.find(enhanced ? "[Skip!]" : "is there already and was not overwritten."), std::string::npos)
             << again;
     }
+}
+
+// Folders and files named in Japanese, Greek, Cyrillic and emoji, on a volume
+// that keeps no 8.3 names: every file is found, the results show each by its
+// own path, and the copies are deleted by their names once the kept copy is
+// checked. An undo file, read by cmd.exe in the OEM code page, could not name
+// them: with one, each is kept and reported by its name.
+TEST_F(Deletion, NamesInAnyScriptAreFoundShownAndDeletedWithoutShortNames) {
+    platform::setShortNamesReported(false);
+    const std::string scripts[] = {"\u65E5\u672C\u8A9E", "\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC",
+                                   "\u041A\u0438\u0440\u0438\u043B\u043B\u0438\u0446\u0430", "\U0001F600 smile"};
+    std::set<std::string> copies, originals;
+    for (const std::string& name : scripts) {
+        const std::filesystem::path wide(Utf16FromUtf8(name));
+        tree.writeExact(wide / (wide.wstring() + L".txt"), "in " + name);
+        tree.writeExact(wide.wstring() + L" copy.txt", "in " + name);
+        originals.insert(tree.entry() + name + "\\" + name + ".txt");
+        copies.insert(tree.entry() + name + " copy.txt");
+    }
+    const std::vector<std::string> folders = folderTree(tree.entry());
+    ASSERT_EQ(folders.size(), 5u);
+    scan(folders);
+    ASSERT_EQ(results.Count(), 8);
+
+    bCreateUndo = true;
+    MessageRecorder refused({mb::kIdYes});
+    std::set<std::string> shown, marked;
+    open([&](HWND dialog, TRESVIEW& view) {
+        for (HTREEITEM g : groups(view)) {
+            for (HTREEITEM f : members(view, g)) shown.insert(view.GetText(f));
+            marked.insert(view.GetText(members(view, g)[0]));
+            view.Mark(members(view, g)[0]);
+        }
+        press(dialog, IDC_DELETE_MARKED);
+    });
+    std::set<std::string> all = copies;
+    all.insert(originals.begin(), originals.end());
+    EXPECT_EQ(shown, all);  // the tree shows every path as it is
+    ASSERT_EQ(refused.shown.size(), 5u);
+    for (const std::string& path : marked) {
+        EXPECT_TRUE(FileExists(path)) << path;
+        const std::string report = "Can not delete file " + path + " because the undo file can not hold its path.";
+        EXPECT_TRUE(std::any_of(refused.shown.begin(), refused.shown.end(), [&](const auto& m) { return m.text == report; }))
+            << report;
+    }
+
+    bCreateUndo = false;
+    order.clear();
+    EXPECT_EQ(results.Count(), 8);  // nothing went: every group stays to be tried again
+    MessageRecorder asked({mb::kIdYes});
+    markAndDelete({{0}, {0}, {0}, {0}}, {});
+    EXPECT_EQ(asked.shown.size(), 1u);
+    for (const std::string& path : all) EXPECT_EQ(FileExists(path), marked.count(path) == 0) << path;
+    EXPECT_EQ(results.Count(), 0);
 }
 
 // The enhanced file refers to itself wherever it is saved, "&", "( )" and "%" included.
@@ -492,7 +552,7 @@ TEST_F(Deletion, AFullDiskStopsBeforeTheFileWhoseEntryDoesNotFit) {
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     ULARGE_INTEGER free{};
     ASSERT_TRUE(GetDiskFreeSpaceExA(folder.c_str(), &free, nullptr, nullptr));
-    writeAnsi(folder + "\\filler", std::string(static_cast<size_t>(free.QuadPart) - 4096, 'f'));
+    writePath(folder + "\\filler", std::string(static_cast<size_t>(free.QuadPart) - 4096, 'f'));
     undoPath = folder + "\\undo.bat";
     MessageRecorder messages({mb::kIdYes});
     std::vector<int> all;

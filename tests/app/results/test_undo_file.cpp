@@ -68,7 +68,8 @@ TEST(UndoFile, PathsAreQuotedAndPercentSignsDoubled) {
 }
 
 // cmd.exe reads the file in the OEM code page; a path it cannot hold, or a
-// name that would be created as another, cannot be brought back.
+// name that would be created as another, cannot be brought back. Paths come
+// as the file system names them (UTF-8).
 TEST(UndoFile, WhatAnUndoFileCanRestore) {
     struct Case {
         const char* path;
@@ -76,9 +77,10 @@ TEST(UndoFile, WhatAnUndoFileCanRestore) {
         const char* oem;  // the path as written (code page 437 here)
     };
     const Case cases[] = {
-        {"C:\\Caf\xE9 \xF1\\na\xEFve.txt", true, "C:\\Caf\x82 \xA4\\na\x8Bve.txt"},
+        {"C:\\Caf\u00E9 \u00F1\\na\u00EFve.txt", true, "C:\\Caf\x82 \xA4\\na\x8Bve.txt"},
         {"C:\\R&D (old) ^!;,='`\\100% sure.txt", true, "C:\\R&D (old) ^!;,='`\\100% sure.txt"},
-        {"C:\\x\\\xF8re.txt", false, "C:\\x\\?re.txt"},
+        {"C:\\x\\\u00F8re.txt", false, "C:\\x\\?re.txt"},
+        {"C:\\x\\\u65E5\u672C.txt", false, "C:\\x\\??.txt"},
         {"C:\\x\\???.txt", false, "C:\\x\\???.txt"},
         {"C:\\x\\notes.", false, "C:\\x\\notes."},
         {"C:\\x\\aux.c", false, "C:\\x\\aux.c"},
@@ -89,7 +91,7 @@ TEST(UndoFile, WhatAnUndoFileCanRestore) {
         UndoFileText(c.path, oem);
         EXPECT_EQ(oem, c.oem) << c.path;
     }
-    EXPECT_FALSE(UndoCanRestore("C:\\\xF8\\kept.txt", "C:\\x.txt"));  // nor can a source it cannot name
+    EXPECT_FALSE(UndoCanRestore("C:\\\u00F8\\kept.txt", "C:\\x.txt"));  // nor can a source it cannot name
     EXPECT_FALSE(UndoCanRestore("C:\\kept.txt", "C:\\" + std::string(300, 'x')));
 }
 

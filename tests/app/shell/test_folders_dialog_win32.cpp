@@ -6,7 +6,11 @@
 
 #include <deque>
 
+#include "app/scan/catalogue.h"
+#include "app/scan/detection.h"
+#include "common/product.h"
 #include "common/ui/folder_browser.h"
+#include "common/win32/wide.h"
 #include "app/shell/folders_dialog_win32.h"
 #include "app/options/options.h"
 #include "app/shell/settings_win32.h"
@@ -223,6 +227,57 @@ TEST_F(FoldersDialogTest, AListThatCannotBeSavedKeepsTheEdits) {
     EXPECT_EQ(messages.shown[0].text.rfind("Can not write file ", 0), 0u) << messages.shown[0].text;
     EXPECT_EQ(messages.shown[0].caption, "This is error message! I am sorry...");
     EXPECT_TRUE(slFoldersToScan.empty());  // the stored list, unchanged
+}
+
+// A folder named in letters the code page lacks is kept by the 8.3 path older
+// versions read too, and comes back by its own name after a restart; without
+// 8.3 names it is refused, and the user told. An entry another program wrote
+// wide in such letters is scanned with the others, never instead of them.
+TEST_F(FoldersDialogTest, FoldersInAnyScriptAreKeptOrRefusedAndNeverStopTheScan) {
+    TempFolder tree;
+    const std::string japanese = tree.entry() + "\u65E5\u672C\u8A9E\\";
+    tree.writeExact(std::filesystem::path(L"\x65e5\x672c\x8a9e") / L"a.txt", "pair 1");
+    tree.write("plain/a.txt", "pair 1");
+    tree.write("plain/b.txt", "pair 2");
+    tree.write("other/b.txt", "pair 2");
+
+    answers = {japanese};
+    EXPECT_TRUE(run([&](HWND dialog) {
+        press(dialog, IDC_ADD_FOLDER);
+        press(dialog, IDC_OK_BUTTON);
+    }));
+    EXPECT_EQ(Raw("slFoldersToScan").data.find('?'), std::string::npos);
+    slFoldersToScan.clear();
+    ASSERT_TRUE(LoadFolders());
+    EXPECT_EQ(slFoldersToScan, (std::vector<std::string>{japanese}));
+
+    platform::setShortNamesReported(false);
+    answers = {japanese};
+    MessageRecorder messages;
+    std::vector<std::string> shown;
+    run([&](HWND dialog) {
+        SendDlgItemMessageA(dialog, IDC_FOLDER_LIST, LB_RESETCONTENT, 0, 0);
+        press(dialog, IDC_ADD_FOLDER);
+        shown = listed(dialog);
+        press(dialog, IDC_CANCEL_BUTTON);
+    });
+    platform::setShortNamesReported(true);
+    EXPECT_TRUE(shown.empty());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text.rfind("The folder " + japanese + " can not be kept", 0), 0u) << messages.shown[0].text;
+
+    const std::wstring written = Wide(japanese) + L'\0' + Wide(tree.path("plain")) + L'\0' + Wide(tree.path("other")) + L'\0' + L'\0';
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, product::kRegistryKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr), 0);
+    RegSetValueExW(key, L"slFoldersToScan", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(written.data()),
+                   static_cast<DWORD>(written.size() * sizeof(wchar_t)));
+    RegCloseKey(key);
+    ASSERT_TRUE(LoadFolders());
+    EXPECT_EQ(slFoldersToScan, (std::vector<std::string>{japanese, tree.path("plain"), tree.path("other")}));
+    std::unique_ptr<TFILELIST> list;
+    ASSERT_TRUE(CollectFiles(list));
+    EXPECT_EQ(list->Count(), 4);
+    EXPECT_EQ(FindDuplicates(*list)->Count(), 4);  // two pairs
 }
 
 // An entry longer than 255 characters would come back cut, naming another folder.
