@@ -20,6 +20,7 @@ private:
     bool OnInit() override {
         const HWND dialog = handle();
         // The file's own name and folder, whatever the code page spells.
+        for (int id : {IDC_INFO_NAME, IDC_INFO_LOCATION}) ShowNamesInAnyScript(GetDlgItem(dialog, id));
         SetDlgItemTextW(dialog, IDC_INFO_NAME, Wide(realName()).c_str());
         SetDlgItemTextW(dialog, IDC_INFO_LOCATION, Wide(folder_).c_str());
         const std::pair<int, uint32_t> boxes[] = {{IDC_INFO_ARCHIVE, 0x20},  {IDC_INFO_COMPRESSED, 0x800},

@@ -392,6 +392,7 @@ private:
         for (int k = 0; k < 3; ++k)
             SendMessageA(status_, SB_SETTEXTA, static_cast<WPARAM>(2 * k) | SBT_POPOUT,
                          reinterpret_cast<LPARAM>(labels[k]));
+        ShowNamesInAnyScript(tree());
         view_ = std::make_unique<TRESVIEW>(tree(), status_, *input_.results, *input_.files);
         currentView = view_.get();
         images_.reset(ImageList_Create(16, 16, ILC_COLOR4, 4, 0));

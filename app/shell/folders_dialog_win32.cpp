@@ -54,6 +54,7 @@ private:
     bool OnInit() override {
         // The dialog always starts from the stored list, not from unsaved edits.
         LoadFolders();
+        ShowNamesInAnyScript(listBox(handle()));
         for (const std::string& folder : slFoldersToScan) addEntry(handle(), folder);
         SetWindowContextHelpId(handle(), IDH_FOLDERS);
         return true;

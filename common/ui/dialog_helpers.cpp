@@ -1,5 +1,8 @@
 #include "common/ui/dialog_helpers.h"
 
+#include <utility>
+#include <vector>
+
 void SetWaitCursor(bool busy) { SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
 
 ItemRect GetItemRect(HWND dialog, int id) {
@@ -18,6 +21,20 @@ int ScaledPixels(int pixels) {
         return caps > 0 ? caps : 96;
     }();
     return MulDiv(pixels, dpi, 96);
+}
+
+void ShowNamesInAnyScript(HWND control) {
+    LOGFONTW face{};
+    const auto current = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    if (!current || !GetObjectW(current, sizeof face, &face)) return;
+    lstrcpynW(face.lfFaceName, L"MS Shell Dlg", LF_FACESIZE);
+    // One font per size, kept while the program runs (a few at most).
+    static std::vector<std::pair<LONG, HFONT>> made;
+    HFONT font = nullptr;
+    for (const auto& [height, f] : made)
+        if (height == face.lfHeight) font = f;
+    if (!font && (font = CreateFontIndirectW(&face)) != nullptr) made.emplace_back(face.lfHeight, font);
+    if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
 void SetItemText(HWND dialog, int id, const std::string& text) { SetWindowTextA(GetDlgItem(dialog, id), text.c_str()); }

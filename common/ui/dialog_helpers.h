@@ -33,6 +33,11 @@ ItemRect GetItemRect(HWND dialog, int id);
 // with them.
 int ScaledPixels(int pixels);
 
+// Gives a control that shows file names the dialog's font as "MS Shell Dlg":
+// the system maps it to a TrueType face whose font links hold every script,
+// where the bitmap "MS Sans Serif" shows a box for each letter it lacks.
+void ShowNamesInAnyScript(HWND control);
+
 void SetItemText(HWND dialog, int id, const std::string& text);
 std::string GetItemText(HWND dialog, int id);
 void SetItemNumber(HWND dialog, int id, int64_t value);
