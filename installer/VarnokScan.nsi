@@ -158,7 +158,11 @@ Section "Varnok Scan"
   File "/oname=Swaplet.exe" "${SWAPLET_EXE}"
   File "/oname=Uninstall.exe" "${UNINSTALL_EXE}"
   File "/oname=tips.dat" "${TIPS_DAT}"
-  File "/oname=VarnokScan.htm" "${DOCS}\VarnokScan.htm"
+  ; The help and the documentation page, built from one source.
+  File "/oname=VarnokScan.htm" "${HELP}\VarnokScan.htm"
+  File "/oname=VarnokScan.hlp" "${HELP}\VarnokScan.hlp"
+  File "/oname=VarnokScan.cnt" "${HELP}\VarnokScan.cnt"
+  File "/oname=VarnokScan.chm" "${HELP}\VarnokScan.chm"
   File "/oname=VarnokScan.css" "${DOCS}\VarnokScan.css"
   File "/oname=VarnokScan.txt" "${DOCS}\VarnokScan.txt"
 

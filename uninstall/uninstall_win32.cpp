@@ -24,7 +24,9 @@ const char* const kValues[] = {"bEnableAdvanced", "lAdvancedBufferSize", "lStand
 const char* const kFiles[] = {"\\VarnokScan.exe",      "\\VarnokScan.htm",      "\\VarnokScan.css",
                               "\\VarnokScan.txt",      "\\VarnokScan.hlp",      "\\VarnokScan.gid",
                               "\\slIncludedFiles.dat", "\\slExcludedFiles.dat", "\\slFoldersToScan.dat",
-                              "\\Swaplet.exe",         "\\update.dll",          "\\tips.dat"};
+                              "\\Swaplet.exe",         "\\update.dll",          "\\tips.dat",
+                              // the help as HTML Help, and WinHelp's contents
+                              "\\VarnokScan.chm",      "\\VarnokScan.cnt"};
 // The group's four items ("Varnok Scan (Trellane)", "Varnok Scan
 // Documentation", "Varnok Scan license agreement", "Uninstall Varnok Scan") go
 // with the group. DeleteItem acts on the group last shown or created in the

@@ -37,8 +37,6 @@ const char* const kTitle = "Varnok scan (Trellane)";
 
 bool notEmpty(const TVARNOKLIST* list) { return list && list->Count() > 0; }
 
-void winHelp(UINT command, ULONG_PTR data) { WinHelpA(MainWindow, HelpFilePath().c_str(), command, data); }
-
 void runScan() {
     if (notEmpty(FileList.get()) || notEmpty(Results.get())) {
         if (ShowMessageBox(MainWindow, "Do you want to clear results of the previous search of files - duplicates?",
@@ -120,13 +118,13 @@ LRESULT onCommand(HWND window, int id) {
         if (UpdateCommand(window)) ExitProgram(false);
         return 0;
     case IDM_HELP_INDEX:
-        winHelp(HELP_CONTENTS, 0);
+        ShowHelpContents(MainWindow);
         return 0;
     case IDM_HELP_SEARCH:
-        winHelp(HELP_KEY, reinterpret_cast<ULONG_PTR>(""));
+        ShowHelpIndex(MainWindow);
         return 0;
     case IDM_HELP_USING:
-        winHelp(HELP_HELPONHELP, 0);
+        ShowHelpOnHelp(MainWindow);
         return 0;
     }
     // Context (1998) and Previous help (161) have no action of their own here.
@@ -146,7 +144,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
             break;
         case WM_HELP: {
             const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
-            WinHelpA(window, HelpFilePath().c_str(), HELP_CONTEXT, info->dwContextId);
+            ShowContextHelp(window, info->dwContextId);
             return TRUE;
         }
         case WM_DESTROY:

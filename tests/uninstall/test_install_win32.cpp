@@ -149,7 +149,8 @@ TEST_F(InstallTest, ASilentInstallLeavesTheProgramItsSettingsItsEntryAndItsGroup
     const std::string folder = root.path("Varnok Scan");
     install(folder);
     for (const char* file : {"VarnokScan.exe", "update.dll", "Swaplet.exe", "Uninstall.exe", "tips.dat",
-                             "VarnokScan.htm", "VarnokScan.css", "VarnokScan.txt"})
+                             "VarnokScan.htm", "VarnokScan.css", "VarnokScan.txt", "VarnokScan.hlp", "VarnokScan.cnt",
+                             "VarnokScan.chm"})
         EXPECT_TRUE(FileExists(folder + "\\" + file)) << file;
     EXPECT_EQ(stringValue(HKEY_CURRENT_USER, kProductKey, "PathToApp"), folder);
     for (const char* name : kSettings) {

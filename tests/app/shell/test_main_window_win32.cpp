@@ -17,6 +17,8 @@
 #include "tests/support/message_recorder.h"
 #include "tests/support/modal_driver_win32.h"
 #include "tests/support/registry_fixture_win32.h"
+#include "common/ui/help.h"
+#include "common/win32/wide.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -307,6 +309,94 @@ TEST_F(ProgramTest, TheCloseBoxAsksAndNoKeepsTheProgramRunning) {
     EXPECT_FALSE(IsWindow(window));
     MSG msg;
     EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // the loop would end
+}
+
+// The topic Wine's winhlp32 shows (its own process; the topic's first line),
+// after which its window is closed; empty when no viewer came up.
+std::string shownHelpTopic() {
+    for (int k = 0; k < 200; ++k) {
+        if (HWND viewer = FindWindowA("MS_WINHELP", nullptr)) {
+            char text[256] = {};
+            if (HWND topic = FindWindowExA(viewer, nullptr, "RichEdit20A", nullptr))
+                SendMessageA(topic, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+            if (text[0]) {
+                PostMessageA(viewer, WM_CLOSE, 0, 0);
+                for (int n = 0; n < 100 && IsWindow(viewer); ++n) Sleep(50);
+                const std::string shown = text;
+                return shown.substr(0, shown.find_first_of("\r\n"));
+            }
+        }
+        Sleep(50);
+    }
+    return {};
+}
+
+// F1 in a dialog and its Help button open the help at the dialog's topic;
+// Help > Index at the contents, Topic search at the index, Using help at the
+// page on using it: in WinHelp where it runs (here, Wine's), and the same
+// pages of the HTML Help file where it does not (its calls are recorded:
+// Wine's HTML Help shows no page text without its Gecko package).
+TEST_F(ProgramTest, HelpOpensAtTheTopicOfWhatAskedForIt) {
+    const std::string hlp = HelpFilePath();
+    ASSERT_TRUE(CopyFileA(VARNOK_HELP_DIR "/VarnokScan.hlp", hlp.c_str(), FALSE));
+    const auto inOptions = [](std::function<void(HWND)> act) {
+        ModalDriver driver("Other settings", [act](HWND dialog) {
+            act(dialog);
+            SendMessageA(dialog, WM_COMMAND, IDC_CANCEL_BUTTON, 0);
+        });
+        command(IDM_OPTIONS);
+    };
+    const auto pressF1 = [](HWND dialog) {
+        // The key itself: the system turns it into WM_KEYF1, then WM_HELP.
+        SetForegroundWindow(dialog);
+        SetFocus(GetDlgItem(dialog, IDC_OK_BUTTON));
+        keybd_event(VK_F1, 0, 0, 0);
+        keybd_event(VK_F1, 0, KEYEVENTF_KEYUP, 0);
+        for (int k = 0; k < 20; ++k) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+            Sleep(25);
+        }
+    };
+    struct Case {
+        const char* kind;
+        std::function<void()> act;
+        const char* topic;  // the first line WinHelp shows; nullptr: not asked of WinHelp here
+        const char* page;   // what HTML Help is asked for, after the .chm's name
+        UINT command;
+    };
+    const Case cases[] = {
+        {"F1 in a dialog", [&] { inOptions(pressF1); }, "Chapter 8: Other options", "::/options.html", 0},
+        {"its Help button",
+         [&] { inOptions([](HWND dialog) { SendMessageA(dialog, WM_COMMAND, IDC_HELP_BUTTON, 0); }); },
+         "Chapter 8: Other options", "::/options.html", 0},
+        {"Help > Index", [] { command(IDM_HELP_INDEX); }, "Varnok Scan (Trellane)", "", 1},
+        {"Help > Topic search", [] { command(IDM_HELP_SEARCH); }, nullptr, "", 2},
+        {"Help > Using help", [] { command(IDM_HELP_USING); }, "Chapter 15: Using help", "::/usinghelp.html", 0},
+        {"the update's progress window", [] { ShowContextHelp(nullptr, 125); }, "Chapter 13: Updates",
+         "::/update.html", 0},
+    };
+    for (const Case& c : cases) {
+        if (!c.topic) continue;
+        c.act();
+        EXPECT_EQ(shownHelpTopic(), c.topic) << c.kind;
+    }
+    DeleteFileA(hlp.c_str());
+
+    std::vector<std::pair<std::wstring, UINT>> asked;
+    SetHtmlHelpCall([&](HWND, const std::wstring& target, UINT how) { asked.emplace_back(target, how); });
+    const std::wstring chm = Wide(platform::fromAnsi(HtmlHelpFilePath()));
+    for (const Case& c : cases) {
+        asked.clear();
+        c.act();
+        ASSERT_EQ(asked.size(), 1u) << c.kind;
+        EXPECT_EQ(asked[0].first, chm + Wide(c.page)) << c.kind;
+        EXPECT_EQ(asked[0].second, c.command) << c.kind;
+    }
+    SetHtmlHelpCall(nullptr);
 }
 
 TEST_F(ProgramTest, MenuHasEveryCommand) {
