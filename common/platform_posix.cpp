@@ -247,42 +247,21 @@ bool exists(const std::string& path) {
     return stat(hostPath(path).c_str(), &st) == 0;
 }
 
-// Windows-1252 to code page 437, the pair a Western Windows installation has.
-bool ansiToOem(const std::string& ansi, std::string& oem) {
+// Text to code page 437 (the OEM code page of a Western Windows) a character
+// at a time, each `width` bytes in the encoding `from`; a character that code
+// page lacks becomes "?".
+bool toCodePage437(const char* from, const std::string& text, size_t width, std::string& oem) {
     oem.clear();
-    iconv_t convert = iconv_open("IBM437", "CP1252");
+    iconv_t convert = iconv_open("IBM437", from);
     if (convert == reinterpret_cast<iconv_t>(-1)) return false;
     bool exact = true;
-    for (char c : ansi) {
-        char in[1] = {c};
+    for (size_t at = 0; at + width <= text.size(); at += width) {
+        char in[2] = {text[at], width > 1 ? text[at + 1] : '\0'};
         char out[4];
-        char* from = in;
+        char* source = in;
         char* to = out;
-        size_t inLeft = 1, outLeft = sizeof out;
-        if (iconv(convert, &from, &inLeft, &to, &outLeft) == static_cast<size_t>(-1)) {
-            exact = false;
-            oem += '?';
-        } else {
-            oem.append(out, static_cast<size_t>(to - out));
-        }
-    }
-    iconv_close(convert);
-    return exact;
-}
-
-// UTF-8 to code page 437, a character at a time.
-bool utf8ToOem(const std::string& utf8, std::string& oem) {
-    oem.clear();
-    iconv_t convert = iconv_open("IBM437", "UTF-16LE");
-    if (convert == reinterpret_cast<iconv_t>(-1)) return false;
-    bool exact = true;
-    for (char16_t c : Utf16FromUtf8(utf8)) {
-        char in[2] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-        char out[4];
-        char* from = in;
-        char* to = out;
-        size_t inLeft = 2, outLeft = sizeof out;
-        if (iconv(convert, &from, &inLeft, &to, &outLeft) == static_cast<size_t>(-1)) {
+        size_t inLeft = width, outLeft = sizeof out;
+        if (iconv(convert, &source, &inLeft, &to, &outLeft) == static_cast<size_t>(-1)) {
             exact = false;
             oem += '?';
             iconv(convert, nullptr, nullptr, nullptr, nullptr);
@@ -292,6 +271,18 @@ bool utf8ToOem(const std::string& utf8, std::string& oem) {
     }
     iconv_close(convert);
     return exact;
+}
+
+// Windows-1252 to code page 437, the pair a Western Windows installation has.
+bool ansiToOem(const std::string& ansi, std::string& oem) { return toCodePage437("CP1252", ansi, 1, oem); }
+
+bool utf8ToOem(const std::string& utf8, std::string& oem) {
+    std::string units;
+    for (char16_t c : Utf16FromUtf8(utf8)) {
+        units += static_cast<char>(c & 0xFF);
+        units += static_cast<char>(c >> 8);
+    }
+    return toCodePage437("UTF-16LE", units, 2, oem);
 }
 
 // Names here are the bytes the file system holds: nothing to convert.

@@ -56,51 +56,45 @@ def context_hash(name):
 
 
 def internal_file(hlp, offset):
-    """The data of the internal file at offset (after its 9-byte header)."""
-    _reserved, used, _flags = struct.unpack_from("<IIB", hlp, offset)
-    return offset + 9, used
+    """Where the data of the internal file at offset begins (after its 9-byte header)."""
+    return offset + 9
 
 
-def directory_leaf(hlp, start, length):
-    """(name, offset, where the offset is stored) of the directory's one leaf page."""
+def leaf(hlp, start, what):
+    """The one leaf page of the B+ tree at start: (where its entries begin, how many)."""
     magic, _flags, page_size = struct.unpack_from("<HHH", hlp, start)
-    n_levels = struct.unpack_from("<H", hlp, start + 32)[0]
     root = struct.unpack_from("<H", hlp, start + 26)[0]
+    n_levels = struct.unpack_from("<H", hlp, start + 32)[0]
     if magic != 0x293B or n_levels != 1:
-        sys.exit("make_help: unexpected directory layout")
+        sys.exit(f"make_help: unexpected {what} layout")
     page = start + 38 + root * page_size
-    entries = struct.unpack_from("<H", hlp, page + 2)[0]
-    at = page + 8
-    found = []
+    return page + 8, struct.unpack_from("<H", hlp, page + 2)[0]
+
+
+def directory(hlp, start):
+    """{name: (offset, where the offset is stored)} of the internal files."""
+    at, entries = leaf(hlp, start, "directory")
+    found = {}
     for _ in range(entries):
         end = hlp.index(b"\0", at)
-        name = hlp[at:end].decode("latin-1")
-        found.append((name, struct.unpack_from("<I", hlp, end + 1)[0], end + 1))
+        found[hlp[at:end].decode("latin-1")] = (struct.unpack_from("<I", hlp, end + 1)[0], end + 1)
         at = end + 5
     return found
 
 
 def contexts(hlp, start):
-    """{hash: topic offset} from the |CONTEXT tree (one leaf page)."""
-    magic, _flags, page_size = struct.unpack_from("<HHH", hlp, start)
-    n_levels = struct.unpack_from("<H", hlp, start + 32)[0]
-    root = struct.unpack_from("<H", hlp, start + 26)[0]
-    if magic != 0x293B or n_levels != 1:
-        sys.exit("make_help: unexpected context tree")
-    page = start + 38 + root * page_size
-    entries = struct.unpack_from("<H", hlp, page + 2)[0]
-    return dict(struct.unpack_from("<II", hlp, page + 8 + 8 * k) for k in range(entries))
+    """{hash: topic offset} from the |CONTEXT tree."""
+    at, entries = leaf(hlp, start, "context tree")
+    return dict(struct.unpack_from("<II", hlp, at + 8 * k) for k in range(entries))
 
 
 def map_ids(hlp_path, mapped):
     hlp = bytearray(hlp_path.read_bytes())
-    magic, directory, _free, size = struct.unpack_from("<IIII", hlp, 0)
+    magic, directory_at, _free, size = struct.unpack_from("<IIII", hlp, 0)
     if magic != 0x00035F3F or size != len(hlp):
         sys.exit("make_help: not a WinHelp file")
-    dir_data, dir_len = internal_file(hlp, directory)
-    files = {name: (offset, stored) for name, offset, stored in directory_leaf(hlp, dir_data, dir_len)}
-    context_data, _ = internal_file(hlp, files["|CONTEXT"][0])
-    topics = contexts(hlp, context_data)
+    files = directory(hlp, internal_file(hlp, directory_at))
+    topics = contexts(hlp, internal_file(hlp, files["|CONTEXT"][0]))
     pairs = []
     for _keyword, topic, ids in mapped:
         offset = topics.get(context_hash(topic))

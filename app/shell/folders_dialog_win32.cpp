@@ -165,18 +165,15 @@ void AddTree(HWND dialog, const std::string& path) {
     const int leftOut = ForEachFolderInTree(root, [dialog, &root, &unspelt](const std::string& folder) {
         if (folder != root && !AddFolder(dialog, folder, true)) ++unspelt;
     });
-    if (leftOut > 0)
-        ShowMessageBox(dialog,
-                       std::to_string(leftOut) +
-                           " folder(s) of this tree were not added: the program can not name them in a path of at most 255 "
-                           "characters.",
-                       "Error", mb::kIconHand);
-    if (unspelt > 0)
-        ShowMessageBox(dialog,
-                       std::to_string(unspelt) +
-                           " folder(s) of this tree were not added: this system's code page can not spell their names, "
-                           "and they have no short names, so the folder list could not keep them.",
-                       "Error", mb::kIconHand);
+    const auto tell = [dialog](int count, const char* why) {
+        if (count > 0)
+            ShowMessageBox(dialog, std::to_string(count) + " folder(s) of this tree were not added: " + why, "Error",
+                           mb::kIconHand);
+    };
+    tell(leftOut, "the program can not name them in a path of at most 255 characters.");
+    tell(unspelt,
+         "this system's code page can not spell their names, and they have no short names, so the folder list could "
+         "not keep them.");
 }
 
 void RemoveTree(HWND dialog, const std::string& root) {
