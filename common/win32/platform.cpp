@@ -19,6 +19,21 @@ std::wstring Wide(const std::string& utf8) {
 std::string Utf8(const std::wstring& wide) { return Utf8FromUtf16(std::u16string(wide.begin(), wide.end())); }
 std::string Utf8(const wchar_t* wide) { return Utf8(std::wstring(wide ? wide : L"")); }
 
+namespace {
+
+// Whether a name begins as a device name does (CON, PRN, AUX, NUL, COM, LPT,
+// CLOCK$), so that only those are looked at closely on each open.
+bool mayNameDevice(const std::wstring& part) {
+    if (part.size() < 3) return false;
+    wchar_t head[4] = {part[0], part[1], part[2], 0};
+    CharUpperBuffW(head, 3);
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"COM", L"LPT", L"CLO"})
+        if (lstrcmpW(head, device) == 0) return true;
+    return false;
+}
+
+}  // namespace
+
 std::wstring SystemPath(const std::string& utf8) {
     std::wstring path = Wide(utf8);
     const bool drive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
@@ -33,7 +48,7 @@ std::wstring SystemPath(const std::string& utf8) {
         if (part == L"." || part == L".." || part.find(L'/') != std::wstring::npos) return path;
         if (!part.empty() && (part.back() == L'.' || part.back() == L' '))
             plain = false;
-        else if (part.size() <= 12 && IsWindowsDeviceName(platform::toAnsi(Utf8(part))))
+        else if (mayNameDevice(part) && IsWindowsDeviceName(platform::toAnsi(Utf8(part))))
             plain = false;
         start = end + 1;
     }

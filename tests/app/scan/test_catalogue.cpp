@@ -120,7 +120,8 @@ TEST(FileNames, DevicesAndNamesTheSystemCannotOpenAsListed) {
 // 8.3 name to fall back on (as on a volume that keeps none).
 TEST_F(CatalogueTest, EveryListedNameIsReachedAsItself) {
     platform::setShortNamesReported(false);
-    for (const char* device : {"aux.c", "com1.dat", "nul.txt", "LPT3"}) folder.writeExact(device, "device?");
+    for (const char* device : {"aux.c", "com1.dat", "nul.txt", "LPT3", "con.a longer extension"})
+        folder.writeExact(device, "device?");
     folder.writeExact("notes.", "with a dot");
     folder.writeExact("notes", "without dot");
     const std::string deep = std::string(240 - folder.entry().size(), 'd');
@@ -129,8 +130,8 @@ TEST_F(CatalogueTest, EveryListedNameIsReachedAsItself) {
     slFoldersToScan = {folder.entry(), folder.path(deep)};
     auto list = collect();
     platform::setShortNamesReported(true);
-    const std::set<std::string> expected = {"aux.c", "com1.dat", "nul.txt", "LPT3", "notes", "notes.",
-                                            "first copy of twenty.txt", "other copy of twenty.txt"};
+    const std::set<std::string> expected = {"aux.c", "com1.dat", "nul.txt", "LPT3", "con.a longer extension",
+                                            "notes", "notes.", "first copy of twenty.txt", "other copy of twenty.txt"};
     EXPECT_EQ(names(*list), expected);
     for (int i = 0; i < list->Count(); ++i) {
         TFILEINFO& f = *(*list)[i];
@@ -143,7 +144,7 @@ TEST_F(CatalogueTest, EveryListedNameIsReachedAsItself) {
     }
     auto results = FindDuplicates(*list);
     EXPECT_EQ(list->FilesLeftOut, 0);
-    EXPECT_EQ(results->Count(), 6);  // the four "devices", and the two copies deep down
+    EXPECT_EQ(results->Count(), 7);  // the five "devices", and the two copies deep down
 }
 
 TEST_F(CatalogueTest, KeepsFolderListOrderAndRecordsTheFolderIndex) {
