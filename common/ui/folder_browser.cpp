@@ -39,31 +39,32 @@ void createFolderPath(const std::string& path) {
 const char* const kStartProperty = "VarnokBrowseStart";
 constexpr UINT_PTR kSelectTimer = 0x5653;
 
-// Selects the start folder; false while the browser's tree has none selected.
-bool selectStart(HWND browser, const std::string& start) {
+void selectStart(HWND browser, const std::string& start) {
     const std::wstring folder = Wide(start);
     SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-    HWND tree = FindWindowExA(browser, nullptr, WC_TREEVIEWA, nullptr);
-    return !tree || SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) != 0;
 }
 
 // Under load Wine's browser can refuse the selection while it is still
-// filling its tree; it is asked again until the folder is selected.
+// filling its tree, and it fills the tree again when a folder in it changes.
 void CALLBACK retrySelection(HWND browser, UINT, UINT_PTR id, DWORD) {
     const auto* start = static_cast<const std::string*>(GetPropA(browser, kStartProperty));
-    if (!start || selectStart(browser, *start)) {
+    if (!start) {
         KillTimer(browser, id);
-        RemovePropA(browser, kStartProperty);
+        return;
     }
+    // While nothing is selected (the tree not filled yet, or filled again
+    // when a folder beside it changed), the start folder is selected again;
+    // once the user picks one, there is a selection and this does nothing.
+    HWND tree = FindWindowExA(browser, nullptr, WC_TREEVIEWA, nullptr);
+    if (tree && !SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) selectStart(browser, *start);
 }
 
 int CALLBACK browseCallback(HWND browser, UINT message, LPARAM lParam, LPARAM data) {
     auto* state = reinterpret_cast<BrowseState*>(data);
     if (message == BFFM_INITIALIZED && !state->start.empty()) {
-        if (!selectStart(browser, state->start)) {
-            SetPropA(browser, kStartProperty, &state->start);
-            SetTimer(browser, kSelectTimer, 100, retrySelection);
-        }
+        selectStart(browser, state->start);
+        SetPropA(browser, kStartProperty, &state->start);
+        SetTimer(browser, kSelectTimer, 100, retrySelection);
     } else if (message == BFFM_VALIDATEFAILEDW) {
         const std::string typed = Utf8(reinterpret_cast<const wchar_t*>(lParam));
         if (!AcceptTypedFolder(browser, typed)) return 1;  // keep the browser open
