@@ -55,9 +55,7 @@ def context_hash(name):
     return value
 
 
-def internal_file(hlp, offset):
-    """Where the data of the internal file at offset begins (after its 9-byte header)."""
-    return offset + 9
+FILE_HEADER = 9  # before each internal file's data: reserved and used size, flags
 
 
 def leaf(hlp, start, what):
@@ -93,8 +91,8 @@ def map_ids(hlp_path, mapped):
     magic, directory_at, _free, size = struct.unpack_from("<IIII", hlp, 0)
     if magic != 0x00035F3F or size != len(hlp):
         sys.exit("make_help: not a WinHelp file")
-    files = directory(hlp, internal_file(hlp, directory_at))
-    topics = contexts(hlp, internal_file(hlp, files["|CONTEXT"][0]))
+    files = directory(hlp, directory_at + FILE_HEADER)
+    topics = contexts(hlp, files["|CONTEXT"][0] + FILE_HEADER)
     pairs = []
     for _keyword, topic, ids in mapped:
         offset = topics.get(context_hash(topic))
@@ -104,7 +102,7 @@ def map_ids(hlp_path, mapped):
     body = struct.pack("<H", len(pairs)) + b"".join(struct.pack("<II", n, o) for n, o in sorted(pairs))
     # The new map goes at the end; the directory entry points at it.
     at = len(hlp)
-    hlp += struct.pack("<IIB", len(body) + 9, len(body), 0) + body
+    hlp += struct.pack("<IIB", len(body) + FILE_HEADER, len(body), 0) + body
     struct.pack_into("<I", hlp, files["|CTXOMAP"][1], at)
     struct.pack_into("<I", hlp, 12, len(hlp))
     hlp_path.write_bytes(bytes(hlp))

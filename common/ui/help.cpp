@@ -35,15 +35,13 @@ bool winHelpViewer() { return onWine() || LOBYTE(LOWORD(GetVersion())) < 6; }
 
 // HTML Help, loaded when first asked for: no import the program cannot start without.
 bool htmlHelp(HWND window, const std::string& page, UINT command) {
-    std::wstring target = Wide(platform::fromAnsi(HtmlHelpFilePath()));
-    if (!page.empty()) target += L"::/" + Wide(page);
+    const std::wstring file = Wide(platform::fromAnsi(HtmlHelpFilePath()));
+    const std::wstring target = page.empty() ? file : file + L"::/" + Wide(page);
     if (const auto& call = replacement()) {
         call(window, target, command);
         return true;
     }
-    if (winHelpViewer() || GetFileAttributesW(Wide(platform::fromAnsi(HtmlHelpFilePath())).c_str()) ==
-                               INVALID_FILE_ATTRIBUTES)
-        return false;
+    if (winHelpViewer() || GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
     using HtmlHelpW = HWND(WINAPI*)(HWND, const wchar_t*, UINT, DWORD_PTR);
     static HMODULE library = LoadLibraryA("hhctrl.ocx");
     static const auto function =

@@ -17,7 +17,10 @@ std::wstring Wide(const std::string& utf8) {
 }
 
 std::string Utf8(const std::wstring& wide) { return Utf8FromUtf16(std::u16string(wide.begin(), wide.end())); }
-std::string Utf8(const wchar_t* wide) { return Utf8(std::wstring(wide ? wide : L"")); }
+// Called for every entry a search lists: one copy, no more.
+std::string Utf8(const wchar_t* wide) {
+    return wide ? Utf8FromUtf16(std::u16string(wide, wide + lstrlenW(wide))) : std::string();
+}
 
 namespace {
 
