@@ -111,6 +111,7 @@ bool readEntry(Search& s, FindData& data) {
         data.Accessed = fromTimeT(st.st_atime);
         data.HasIdentity = true;
         data.Identity = identityOf(st);
+        data.SizeAndTimesListed = true;
         return true;
     }
     return false;

@@ -33,6 +33,7 @@ TFILEINFO::TFILEINFO(int32_t folderIndex, const platform::FindData& found, Folde
       Accessed(found.Accessed),
       folders_(std::move(folders)),
       hasIdentity_(found.HasIdentity),
+      listed_(found.SizeAndTimesListed),
       identity_(found.Identity) {}
 
 std::string TFILEINFO::FolderPath() const {
@@ -50,12 +51,55 @@ std::string TFILEINFO::AccessPath() const { return FullPath(); }
 
 std::string TFILEINFO::AnsiFolderPath() const { return platform::toAnsi(FolderPath()); }
 
+void (*TFILEINFO::BeforeOpen)(const TFILEINFO&) = nullptr;
+
 bool TFILEINFO::Open() {
     if (IsOpen) return Rewind();
+    if (Changed) return false;  // what it holds now is not what was compared
+    if (BeforeOpen) BeforeOpen(*this);
     IsOpen = Handle.open(AccessPath());
     ++Opens;
-    if (!IsOpen) Unreadable = true;
-    return IsOpen;
+    if (!IsOpen) {
+        Unreadable = true;
+        return false;
+    }
+    // A file opened again is checked before a byte of it is read: renamed
+    // over in between, it would be judged by two files' bytes. Where the
+    // listing told which file it is, so is the first open.
+    if ((openedBefore_ || hasIdentity_) && !stillAsListed()) {
+        Changed = true;
+        IsOpen = false;
+        Handle.close();
+        return false;
+    }
+    openedBefore_ = true;
+    return true;
+}
+
+bool TFILEINFO::Unchanged() {
+    if (IsOpen) {
+        if (!stillAsListed()) Changed = true;
+    } else if (Open()) {
+        Close();
+    } else {
+        return false;  // gone, or no longer readable
+    }
+    return !Changed;
+}
+
+bool TFILEINFO::stillAsListed() {
+    platform::FileIdentity now;
+    // A system that cannot tell leaves the bytes to tell.
+    if (!Handle.identity(now)) return true;
+    if (listed_ && (now.size != identity_.size || now.written != identity_.written)) return false;
+    if (!hasIdentity_) {
+        identity_ = now;
+        hasIdentity_ = true;
+        listed_ = true;
+        return true;
+    }
+    if (now.index != identity_.index) return false;
+    return !(now.volumeKnown && identity_.volumeKnown && now.volume != identity_.volume);
 }
 
 bool TFILEINFO::Rewind() {
@@ -91,6 +135,7 @@ int32_t TFILEINFO::ReadBlock(void* buffer, int32_t count) {
 
 bool TFILEINFO::Close() {
     if (!IsOpen) return true;
+    if (!stillAsListed()) Changed = true;
     IsOpen = false;
     return Handle.close();
 }
@@ -108,11 +153,13 @@ bool TFILEINFO::DeleteFromDisk() {
 
 bool TFILEINFO::LearnIdentity() {
     if (hasIdentity_) return true;
-    if (IsOpen) return hasIdentity_ = Handle.identity(identity_);
+    if (IsOpen) {
+        if (!stillAsListed()) Changed = true;
+        return hasIdentity_;
+    }
     // Closed before it was asked (a large set of one size keeps few files
     // open): opened once more for it.
     if (!Open()) return false;
-    hasIdentity_ = Handle.identity(identity_);
     Close();
     return hasIdentity_;
 }
@@ -151,11 +198,17 @@ std::string LeftOutText(const TFILELIST& FileList) {
     const std::string files = std::to_string(FileList.FilesLeftOut) + " file(s) that could not be read";
     const std::string folders =
         std::to_string(FileList.FoldersLeftOut) + " folder(s) of the list that could not be opened";
+    std::string text;
     if (FileList.FilesLeftOut > 0 && FileList.FoldersLeftOut > 0)
-        return "The search left out " + files + " and " + folders + ".";
-    if (FileList.FilesLeftOut > 0) return "The search left out " + files + ".";
-    if (FileList.FoldersLeftOut > 0) return "The search left out " + folders + ".";
-    return {};
+        text = "The search left out " + files + " and " + folders + ".";
+    else if (FileList.FilesLeftOut > 0)
+        text = "The search left out " + files + ".";
+    else if (FileList.FoldersLeftOut > 0)
+        text = "The search left out " + folders + ".";
+    if (FileList.FilesChanged > 0)
+        text += (text.empty() ? "" : " ") + std::to_string(FileList.FilesChanged) +
+                " file(s) changed while the search read them; they are in no group. Search again to compare them.";
+    return text;
 }
 
 bool CollectFiles(std::unique_ptr<TFILELIST>& FileList) {

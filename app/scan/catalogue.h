@@ -42,7 +42,10 @@ public:
     // The folder in the ANSI code page, for the rules that compare it by its bytes.
     std::string AnsiFolderPath() const;
 
-    bool Open();    // rewinds when already open
+    // Rewinds when already open. A file opened again must still be the one
+    // listed (which file, its size, its last write): else it is Changed and
+    // stays closed.
+    bool Open();
     bool Rewind();  // opens when not open
     bool Seek(int64_t position);  // opens when not open
     // Bytes read (0 at the end) or -1. The first successful read of the
@@ -50,6 +53,8 @@ public:
     int32_t ReadBlock(void* buffer, int32_t count);
     // As ReadBlock, leaving the checksum alone (the comparison needs none).
     int32_t ReadData(void* buffer, int32_t count);
+    // Closing learns which file was read, and marks it Changed when it is
+    // no longer the file listed.
     bool Close();
     void ReadFirstBlock(void* buffer, int32_t count);
     bool DeleteFromDisk();
@@ -87,14 +92,30 @@ public:
     bool Alias = false;
     // The file could not be opened or read while detection needed it.
     bool Unreadable = false;
+    // The file was replaced or written to while the search read it: what was
+    // read of it is no content of one file, and it is grouped with none.
+    bool Changed = false;
     // In advanced mode: equal numbers for files of one size whose first
     // blocks, read by the checksum pass, are equal byte for byte; -1 when
     // the pass kept no block of it.
     int32_t FirstBlockPart = -1;
 
+    // Whether the file is still the one listed, as it was: asked of the open
+    // file, else of the file opened once more. False marks it Changed.
+    bool Unchanged();
+
+    // For tests: called before a record's file is opened, to change the
+    // file at that moment as another program might.
+    static void (*BeforeOpen)(const TFILEINFO&);
+
 private:
+    // Whether the open file is still the one listed and read before.
+    bool stillAsListed();
+
     FolderList folders_;
-    bool hasIdentity_ = false;
+    bool hasIdentity_ = false;  // identity_ names the file (its index), not only its size and times
+    bool listed_ = false;       // identity_'s size and last write came from the listing
+    bool openedBefore_ = false;
     platform::FileIdentity identity_;
 };
 
@@ -108,6 +129,7 @@ public:
     // not be read, and listed folders that could not be opened.
     int32_t FilesLeftOut = 0;
     int32_t FoldersLeftOut = 0;
+    int32_t FilesChanged = 0;  // replaced or written to while the search read them
 };
 
 // The notice of what a scan left out, or empty when it left out nothing.

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <optional>
+#include <random>
 #include <unordered_map>
 #include <vector>
 
@@ -97,26 +99,51 @@ constexpr int32_t kAlwaysKept = 64;
 // block read and the one kept.
 constexpr int64_t kLargestWindow = 8 << 20;
 
-uint64_t hashBytes(const uint8_t* data, size_t count) {
-    uint64_t h = 0x9E3779B97F4A7C15ull ^ count;
-    size_t k = 0;
-    for (; k + 8 <= count; k += 8) {
-        uint64_t word;
-        std::memcpy(&word, data + k, 8);
-        h = (h ^ word) * 0xFF51AFD7ED558CCDull;
-        h ^= h >> 29;
-    }
-    for (; k < count; ++k) h = (h ^ data[k]) * 0x100000001B3ull;
-    return h ^ (h >> 32);
+// A digest of a whole block (the XXH64 construction: four lanes, so the
+// processor works on them side by side) decides which part a block may
+// belong to; the bytes then decide. Its seed is new every run, so no tree
+// can be made whose blocks all meet in one part.
+constexpr uint64_t kP1 = 0x9E3779B185EBCA87ull, kP2 = 0xC2B2AE3D27D4EB4Full, kP3 = 0x165667B19E3779F9ull,
+                   kP4 = 0x85EBCA77C2B2AE63ull, kP5 = 0x27D4EB2F165667C5ull;
+inline uint64_t rotl(uint64_t x, int r) { return (x << r) | (x >> (64 - r)); }
+inline uint64_t load64(const uint8_t* p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
 }
+inline uint64_t lane(uint64_t acc, uint64_t input) { return rotl(acc + input * kP2, 31) * kP1; }
+inline uint64_t merge(uint64_t h, uint64_t v) { return (h ^ lane(0, v)) * kP1 + kP4; }
 
-// A block's hash only tells where to look for its equal (equal blocks are
-// always compared byte by byte): its two ends are enough to part blocks that
-// differ, which mostly differ there, at a fraction of the cost of a large one.
-constexpr size_t kHashedEnd = 4096;
-uint64_t blockHash(const uint8_t* data, size_t count) {
-    if (count <= 2 * kHashedEnd) return hashBytes(data, count);
-    return hashBytes(data, kHashedEnd) * 31 + hashBytes(data + count - kHashedEnd, kHashedEnd) + count;
+const uint64_t kDigestSeed = [] {
+    std::random_device device;
+    return (static_cast<uint64_t>(device()) << 32) ^ device() ^ reinterpret_cast<uintptr_t>(&device);
+}();
+
+uint64_t blockDigest(const uint8_t* p, size_t count) {
+    const uint8_t* const end = p + count;
+    const uint64_t seed = kDigestSeed;
+    uint64_t h;
+    if (count >= 32) {
+        uint64_t v1 = seed + kP1 + kP2, v2 = seed + kP2, v3 = seed, v4 = seed - kP1;
+        for (; p + 32 <= end; p += 32) {
+            v1 = lane(v1, load64(p));
+            v2 = lane(v2, load64(p + 8));
+            v3 = lane(v3, load64(p + 16));
+            v4 = lane(v4, load64(p + 24));
+        }
+        h = rotl(v1, 1) + rotl(v2, 7) + rotl(v3, 12) + rotl(v4, 18);
+        h = merge(merge(merge(merge(h, v1), v2), v3), v4);
+    } else {
+        h = seed + kP5;
+    }
+    h += count;
+    for (; p + 8 <= end; p += 8) h = rotl(h ^ lane(0, load64(p)), 27) * kP1 + kP4;
+    for (; p < end; ++p) h = rotl(h ^ (*p * kP5), 11) * kP1;
+    h ^= h >> 33;
+    h *= kP2;
+    h ^= h >> 29;
+    h *= kP3;
+    return h ^ (h >> 32);
 }
 
 class ClassReader {
@@ -182,10 +209,14 @@ struct Subset {
 // The contents one round tells apart: the first member of each, its block
 // (kept in one arena while the round's memory lasts), how many share it.
 struct Part {
-    uint64_t hash;
-    int first;
+    uint64_t key;     // where it is filed: its digest, or 0 in a round of two files
+    uint64_t digest;  // of the block its members were compared with, when it is not kept
+    int first;        // its reference: the member every other was compared with
+    int firstSlot;    // the reference's place in the round, and the last member's
+    int lastSlot;
     int count;
     int64_t kept;  // offset of its block in the arena, or -1
+    bool reread;   // its reference was read again for a newcomer
 };
 
 // What the rounds of every class reuse, so memory is taken once.
@@ -194,8 +225,9 @@ struct Scratch {
     std::vector<uint8_t> again;  // a block read a second time
     std::vector<uint8_t> arena;
     std::vector<Part> parts;
-    std::vector<int> partOf;     // per member of the round: its part, or -1
-    std::vector<int> hashSlots;  // open addressing over parts by hash
+    std::vector<int> partOf;      // per member of the round: its part, or -1
+    std::vector<int> nextInPart;  // per member of the round: the next member of its part, or -1
+    std::vector<int> hashSlots;   // open addressing over parts by key
 };
 
 // Splits the files [first, end) of one size into the sets of identical
@@ -206,7 +238,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
     std::vector<std::vector<int>> sets;
     const int64_t size = files[first]->Size;
     ClassReader reader(files, first, end);
-    auto& [block, again, arena, parts, partOf, hashSlots] = scratch;
+    auto& [block, again, arena, parts, partOf, nextInPart, hashSlots] = scratch;
     std::vector<Subset> work;
     // In advanced mode the checksum pass may already have told the first
     // blocks apart: the comparison starts behind them.
@@ -219,6 +251,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
         std::map<int32_t, std::vector<int>> byPart;
         for (int k = first; k < end; ++k) byPart[files[k]->FirstBlockPart].push_back(k);
         for (auto part = byPart.rbegin(); part != byPart.rend(); ++part) {
+            std::erase_if(part->second, [&](int k) { return files[k]->Changed; });
             if (part->second.size() < 2) continue;
             if (behind == size)
                 sets.push_back(std::move(part->second));  // read whole by the pass
@@ -264,9 +297,31 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
         if (arena.capacity() < budget) arena.reserve(budget);
         parts.clear();
         partOf.assign(subset.members.size(), -1);
+        nextInPart.assign(subset.members.size(), -1);
         size_t slots = 16;
         while (slots < subset.members.size() + subset.members.size() / 2) slots *= 2;
         hashSlots.assign(slots, -1);
+        // Past the round's memory a part keeps only the digest of its block,
+        // and its reference is read again for a newcomer. It must read as it
+        // did: one that reads otherwise changed, leaves the part, and the next
+        // member that still reads so leads it, so every member is compared
+        // with the same bytes. False when no member is left.
+        const auto rereadReference = [&](Part& part) {
+            for (; part.firstSlot >= 0; part.firstSlot = nextInPart[static_cast<size_t>(part.firstSlot)]) {
+                part.first = subset.members[static_cast<size_t>(part.firstSlot)];
+                if (again.size() < static_cast<size_t>(count)) again.resize(static_cast<size_t>(count));
+                if (reader.readAt(part.first, subset.position, again.data(), count, bufferSize) == count) {
+                    BytesReadAgain += count;
+                    if (count == left) files[part.first]->LearnIdentity();  // open again now
+                    if (blockDigest(again.data(), static_cast<size_t>(count)) == part.digest) return part.reread = true;
+                    files[part.first]->Changed = true;
+                }
+                reader.close(part.first);
+                partOf[static_cast<size_t>(part.firstSlot)] = -1;
+                --part.count;
+            }
+            return false;
+        };
         for (size_t m = 0; m < subset.members.size(); ++m) {
             const int index = subset.members[m];
             if (reader.readAt(index, subset.position, block.data(), asked, bufferSize) != count) {
@@ -274,63 +329,86 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
                 continue;
             }
             if (subset.position < readBefore) BytesReadAgain += std::min<int64_t>(count, readBefore - subset.position);
-            // Most rounds find all alike: the first part is tried before any hash is made.
             const auto sameAs = [&](const Part& part) {
                 return count == 0 || std::memcmp(arena.data() + part.kept, block.data(), static_cast<size_t>(count)) == 0;
+            };
+            std::optional<uint64_t> digest;
+            const auto digestOfBlock = [&] {
+                if (!digest) digest = blockDigest(block.data(), static_cast<size_t>(count));
+                return *digest;
+            };
+            const auto keep = [&](Part& part, const std::vector<uint8_t>& bytes) {
+                if (static_cast<int64_t>(arena.size()) + count > roundMemory && count > kAlwaysKept) return;
+                part.kept = static_cast<int64_t>(arena.size());
+                arena.insert(arena.end(), bytes.begin(), bytes.begin() + count);
             };
             // A file read to its end alike with another says which file it is
             // while it is open, for the second names of one file among the
             // copies; so does the first of its part, while it is still open
             // (else at the end of the round).
-            const auto joined = [&](const Part& part) {
-                if (count != left) return;
-                files[index]->LearnIdentity();
-                if (files[part.first]->IsOpen) files[part.first]->LearnIdentity();
+            const auto join = [&](size_t p) {
+                Part& part = parts[p];
+                if (count == left) {
+                    files[index]->LearnIdentity();
+                    if (files[part.first]->IsOpen) files[part.first]->LearnIdentity();
+                }
+                ++part.count;
+                partOf[m] = static_cast<int>(p);
+                nextInPart[static_cast<size_t>(part.lastSlot)] = static_cast<int>(m);
+                part.lastSlot = static_cast<int>(m);
             };
+            // Most rounds find all alike: the first part is tried before any digest is made.
             if (!parts.empty() && parts.front().kept >= 0 && sameAs(parts.front())) {
-                joined(parts.front());
-                ++parts.front().count;
-                partOf[m] = 0;
+                join(0);
                 continue;
             }
-            const uint64_t h = members > 2 ? blockHash(block.data(), static_cast<size_t>(count)) : 0;
-            size_t slot = static_cast<size_t>(h) & (slots - 1);
-            for (; hashSlots[slot] >= 0; slot = (slot + 1) & (slots - 1)) {
-                Part& part = parts[static_cast<size_t>(hashSlots[slot])];
-                if (part.hash != h) continue;
+            const uint64_t key = members > 2 ? digestOfBlock() : 0;
+            size_t slot = static_cast<size_t>(key) & (slots - 1);
+            bool placed = false;
+            for (; hashSlots[slot] >= 0 && !placed; slot = (slot + 1) & (slots - 1)) {
+                const auto p = static_cast<size_t>(hashSlots[slot]);
+                Part& part = parts[p];
+                if (part.key != key) continue;
                 if (part.kept >= 0) {
-                    if (sameAs(part)) break;
+                    if (sameAs(part)) {
+                        join(p);
+                        placed = true;
+                    }
                     continue;
                 }
-                // Past the round's memory only a hash was kept: the first
-                // member's block is read again to compare it byte by byte, and
-                // kept for the part's next members while the memory lasts.
-                if (again.size() < static_cast<size_t>(count)) again.resize(static_cast<size_t>(count));
-                if (reader.readAt(part.first, subset.position, again.data(), count, bufferSize) != count) continue;
-                BytesReadAgain += count;
-                if (count == left) files[part.first]->LearnIdentity();  // open again now
+                if (part.digest != digestOfBlock()) continue;
+                if (!rereadReference(part)) {
+                    // Every member it had changed: this file leads it now.
+                    part = {part.key, part.digest, index, static_cast<int>(m), static_cast<int>(m), 1, -1, false};
+                    partOf[m] = static_cast<int>(p);
+                    keep(part, block);
+                    placed = true;
+                    continue;
+                }
                 if (count == 0 || std::memcmp(again.data(), block.data(), static_cast<size_t>(count)) == 0) {
-                    if (static_cast<int64_t>(arena.size()) + count <= roundMemory) {
-                        part.kept = static_cast<int64_t>(arena.size());
-                        arena.insert(arena.end(), again.begin(), again.begin() + count);
-                    }
-                    break;
+                    keep(part, again);  // for the part's next members, while the memory lasts
+                    join(p);
+                    placed = true;
                 }
             }
-            if (hashSlots[slot] >= 0) {
-                joined(parts[static_cast<size_t>(hashSlots[slot])]);
-                ++parts[static_cast<size_t>(hashSlots[slot])].count;
-                partOf[m] = hashSlots[slot];
-                continue;
-            }
-            Part part{h, index, 1, -1};
-            if (static_cast<int64_t>(arena.size()) + count <= roundMemory || count <= kAlwaysKept) {
-                part.kept = static_cast<int64_t>(arena.size());
-                arena.insert(arena.end(), block.begin(), block.begin() + count);
-            }
+            if (placed) continue;
+            Part part{key, 0, index, static_cast<int>(m), static_cast<int>(m), 1, -1, false};
+            keep(part, block);
+            if (part.kept < 0) part.digest = digestOfBlock();
             hashSlots[slot] = static_cast<int>(parts.size());
             partOf[m] = static_cast<int>(parts.size());
             parts.push_back(part);
+        }
+        // A reference read again was compared at several moments: changed
+        // since the first (a write, a rename over it), its members were still
+        // each compared with bytes of the one digest, and keep together
+        // without it.
+        for (Part& part : parts) {
+            if (!part.reread || part.count < 2) continue;
+            if (files[part.first]->Unchanged()) continue;
+            reader.close(part.first);
+            partOf[static_cast<size_t>(part.firstSlot)] = -1;
+            --part.count;
         }
         // Each part of two or more goes on, in catalogue order; later parts go
         // on the stack first, so sets come out in a steady order.
@@ -349,6 +427,9 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
             if (goesTo < 0) next[static_cast<size_t>(-goesTo - 1)].push_back(subset.members[m]);
         }
         for (size_t p = next.size(); p-- > 0;) {
+            // A file found changed when it was closed is no copy of anything.
+            std::erase_if(next[p], [&](int k) { return files[k]->Changed; });
+            if (next[p].size() < 2) continue;
             if (count == left)
                 sets.push_back(std::move(next[p]));
             else
@@ -395,7 +476,7 @@ public:
         std::unordered_multimap<uint64_t, std::pair<size_t, int32_t>> seen;  // hash -> (kept block, part)
         for (size_t k = 0; k < keptFiles_.size(); ++k) {
             const uint8_t* bytes = kept_.data() + k * static_cast<size_t>(length);
-            const uint64_t h = blockHash(bytes, static_cast<size_t>(length));
+            const uint64_t h = blockDigest(bytes, static_cast<size_t>(length));
             int32_t part = -1;
             for (auto [at, stop] = seen.equal_range(h); at != stop && part < 0; ++at)
                 if (length == 0 ||
@@ -454,6 +535,7 @@ int32_t addGroup(TFILELIST& files, const std::vector<int>& set, TRESULTS& Result
     std::vector<TFILEINFO*> added;
     for (size_t k = 1; k < set.size(); ++k) {
         TFILEINFO& candidate = *files[set[k]];
+        if (candidate.Changed) continue;
         candidate.Alias = candidate.SameFileAs(reference);
         for (size_t m = 0; m < added.size() && !candidate.Alias; ++m) candidate.Alias = added[m]->SameFileAs(candidate);
         if (candidate.Alias) continue;
@@ -545,7 +627,13 @@ std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* prog
 
     if (progress) progress->Destroy();
     ScanRunning = false;
-    for (int i = 0; i < FileList.Count(); ++i)
-        if (FileList[i]->Unreadable && !FileList[i]->Grouped) ++FileList.FilesLeftOut;
+    for (int i = 0; i < FileList.Count(); ++i) {
+        const TFILEINFO& file = *FileList[i];
+        if (file.Grouped) continue;
+        if (file.Changed)
+            ++FileList.FilesChanged;
+        else if (file.Unreadable)
+            ++FileList.FilesLeftOut;
+    }
     return Results;
 }

@@ -108,6 +108,17 @@ void fillFindData(const WIN32_FIND_DATAW& raw, FindData& data) {
     data.Created = localFromFileTime(raw.ftCreationTime);
     data.Written = localFromFileTime(raw.ftLastWriteTime);
     data.Accessed = localFromFileTime(raw.ftLastAccessTime);
+    // Which file it is the search does not tell; what it was, it does.
+    auto wide = [](const FILETIME& t) {
+        return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    data.HasIdentity = false;
+    data.Identity = FileIdentity{};
+    data.Identity.volumeKnown = false;
+    data.Identity.size = data.Size;
+    data.Identity.created = wide(raw.ftCreationTime);
+    data.Identity.written = wide(raw.ftLastWriteTime);
+    data.SizeAndTimesListed = true;
 }
 
 // A path without the "\\?\\" SystemPath may have put before it.

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <random>
 
 #include "tests/app/scan/reference_detection.h"
 #include "tests/app/scan/scan_fixture.h"
@@ -228,6 +230,138 @@ TEST_F(Detection, AFileWhoseLengthChangedSinceTheListIsNeverGrouped) {
         const std::string names = groupNames(*results, *files);
         EXPECT_TRUE(names == "x y" || names == "y x") << c.change << " " << c.size << ": " << names;
     }
+}
+
+// Another program at work while the search reads: something done to the
+// tree just before a given file is opened.
+struct WhileReading {
+    static inline std::function<void(const TFILEINFO&)> action;
+    static void hook(const TFILEINFO& file) {
+        if (action) action(file);
+    }
+    WhileReading() { TFILEINFO::BeforeOpen = hook; }
+    ~WhileReading() {
+        TFILEINFO::BeforeOpen = nullptr;
+        action = nullptr;
+    }
+};
+
+std::string randomContent(std::mt19937& random, size_t size) {
+    std::string s(size, '\0');
+    for (char& c : s) c = static_cast<char>(random());
+    return s;
+}
+
+void overwriteByte(const std::string& path, size_t at, char value) {
+    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(static_cast<std::streamoff>(at));
+    f.put(value);
+}
+
+TEST_F(Detection, AFileChangedInPlaceWhileTheRoundReadsNeverJoinsTwoDifferentFiles) {
+    // Past the round's memory a part keeps only a digest, and its first file
+    // is read again for each newcomer. Here that file, c, is changed in its
+    // middle just before a is read: every member must still have been
+    // compared with the same bytes.
+    struct Case {
+        bool aIsCopy;  // a holds c's first content (else c's with the middle byte flipped)
+        const char* groups;
+    } cases[] = {
+        {false, ""},    // c, changed into a, leaves; b alone is no group; a and b never meet
+        {true, "a b"},  // c leaves; the part goes on from b, which still reads as it did
+    };
+    const TDETECTIONLIMITS saved = DetectionLimits;
+    DetectionLimits = {2, 2 * 65536};  // two blocks fill the round: the rest are digests
+    std::mt19937 random(29);
+    for (const Case& cc : cases) {
+        TempFolder f;
+        for (int k = 0; k < 4; ++k) f.write("f" + std::to_string(k), randomContent(random, 65536));
+        const std::string content = randomContent(random, 65536);
+        std::string flipped = content;
+        flipped[32768] ^= 0x55;
+        const std::string c = f.write("c", content);
+        f.write("b", content);
+        f.write("a", cc.aIsCopy ? content : flipped);
+        WhileReading reading;
+        reading.action = [&](const TFILEINFO& file) {
+            if (file.Name == "a") overwriteByte(c, 32768, cc.aIsCopy ? 'Z' : flipped[32768]);
+        };
+        slFoldersToScan = {f.entry()};
+        auto files = collect();
+        auto results = FindDuplicates(*files);
+        EXPECT_EQ(groupNames(*results, *files), cc.groups) << "a is a copy: " << cc.aIsCopy;
+        EXPECT_EQ(files->FilesChanged, 1);
+    }
+    DetectionLimits = saved;
+}
+
+TEST_F(Detection, AFileReplacedBetweenTwoOpensIsNeverJudgedByTwoFilesBytes) {
+    // Renamed over while the search has it closed, "a" would be compared by
+    // its old head and the new file's rest. Opened again, it must still be
+    // the file listed.
+    struct Case {
+        bool advanced;  // closed between the checksum pass and the comparison
+        TDETECTIONLIMITS limits;  // else closed between two rounds
+    } cases[] = {{true, DetectionLimits}, {false, {2, 1024}}};
+    const TDETECTIONLIMITS saved = DetectionLimits;
+    for (const Case& c : cases) {
+        TempFolder f;
+        std::mt19937 random(7);
+        const std::string content = randomContent(random, 100000);
+        std::string other = content;
+        other[0] ^= 1;
+        f.write("f00000", content);
+        f.write("f00001", content);
+        const std::string a = f.write("a", content);
+        TempFolder away;
+        const std::string src = away.write("src", other);
+        int opensOfA = 0;
+        WhileReading reading;
+        reading.action = [&](const TFILEINFO& file) {
+            if (file.Name == "a" && ++opensOfA == 2) std::filesystem::rename(src, a);
+        };
+        bEnableAdvanced = c.advanced;
+        DetectionLimits = c.limits;
+        slFoldersToScan = {f.entry()};
+        auto files = collect();
+        auto results = FindDuplicates(*files);
+        EXPECT_GE(opensOfA, 2);
+        const std::string names = groupNames(*results, *files);
+        EXPECT_TRUE(names == "f00000 f00001" || names == "f00001 f00000") << "advanced: " << c.advanced << ": " << names;
+        EXPECT_EQ(files->FilesChanged, 1);
+        EXPECT_NE(LeftOutText(*files).find("1 file(s) changed while the search read them"), std::string::npos);
+    }
+    DetectionLimits = saved;
+}
+
+TEST_F(Detection, FilesThatShareTheirEndsAreReadOnceEach) {
+    // Headers and footers in common (database pages, disk images) must not
+    // send every file to every earlier part: reads and opens grow with the files.
+    struct Case {
+        int files;
+        bool pairs;  // every content twice
+    } cases[] = {{60, false}, {60, true}};
+    const TDETECTIONLIMITS saved = DetectionLimits;
+    DetectionLimits = {4, 2 * 16384};
+    std::mt19937 random(3);
+    for (const Case& c : cases) {
+        TempFolder f;
+        std::string content;
+        for (int k = 0; k < c.files; ++k) {
+            if (!c.pairs || k % 2 == 0)
+                content = std::string(4096, '\0') + randomContent(random, 8192) + std::string(4096, '\0');
+            f.write("f" + std::to_string(k), content);
+        }
+        slFoldersToScan = {f.entry()};
+        auto files = collect();
+        const int64_t readAgain = BytesReadAgain, opens = TFILEINFO::Opens;
+        auto results = FindDuplicates(*files);
+        const int groups = results->Count() ? (*results)[results->Count() - 1]->Group : 0;
+        EXPECT_EQ(groups, c.pairs ? c.files / 2 : 0);
+        EXPECT_LE(BytesReadAgain - readAgain, int64_t{c.files} * 16384) << "pairs: " << c.pairs;
+        EXPECT_LE(TFILEINFO::Opens - opens, 3 * c.files) << "pairs: " << c.pairs;
+    }
+    DetectionLimits = saved;
 }
 
 TEST_F(Detection, UnreadableFileIsNeverGroupedInAdvancedMode) {
