@@ -3,7 +3,10 @@
 // differ early or late. With --hostile, two thirds of the files (at most
 // 20,000) share one size, and the rest hold further same-size families of
 // hundreds, copies that differ only in their last byte, and a chain of deep
-// folders.
+// folders. With --small, files of 1 B to 4 KiB, a third of them copies (a
+// scan of millions of files). With --shared-ends, 64 KiB files whose first
+// and last 4 KiB are zeros and whose middles differ, a tenth of them copies
+// (database pages, disk images).
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,13 +18,14 @@
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
-    const bool hostile = argc > 1 && std::string(argv[1]) == "--hostile";
-    if (hostile) {
+    const std::string mode = argc > 1 && std::string(argv[1]).rfind("--", 0) == 0 ? argv[1] : "";
+    const bool hostile = mode == "--hostile", small = mode == "--small", sharedEnds = mode == "--shared-ends";
+    if (!mode.empty()) {
         --argc;
         ++argv;
     }
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: varnok-make-tree [--hostile] DIR FILES [SEED]\n");
+    if (argc < 3 || !(mode.empty() || hostile || small || sharedEnds)) {
+        std::fprintf(stderr, "usage: varnok-make-tree [--hostile | --small | --shared-ends] DIR FILES [SEED]\n");
         return 2;
     }
     const fs::path root = argv[1];
@@ -90,6 +94,25 @@ int main(int argc, char** argv) {
                 write(content);
             }
         }
+    }
+    while (small && written < files) {
+        if (below(3) == 0 && !originals.empty()) {
+            write(originals[below(originals.size())]);
+            continue;
+        }
+        std::string content = randomBytes(1 + below(4096));
+        if (originals.size() < 4000) originals.push_back(content);
+        write(content);
+    }
+    while (sharedEnds && written < files) {
+        std::string content;
+        if (below(10) == 0 && !originals.empty()) {
+            content = originals[below(originals.size())];
+        } else {
+            content = std::string(4096, '\0') + randomBytes(65536 - 8192) + std::string(4096, '\0');
+            if (originals.size() < 4000) originals.push_back(content);
+        }
+        write(content);
     }
     while (written < files) {
         const size_t roll = below(100);

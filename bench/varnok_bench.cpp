@@ -111,13 +111,23 @@ int main(int argc, char** argv) {
 
     const auto started = std::chrono::steady_clock::now();
     std::unique_ptr<TFILELIST> files;
-    if (!CollectFiles(files)) {
-        std::cerr << "varnok-bench: Error while reading files list!\n";
-        return 1;
+    int catalogued = 0;
+    std::chrono::steady_clock::time_point collected;
+    std::unique_ptr<TRESULTS> results;
+    try {
+        if (!CollectFiles(files)) {
+            std::cerr << "varnok-bench: Error while reading files list!\n";
+            return 1;
+        }
+        catalogued = files->Count();
+        collected = std::chrono::steady_clock::now();
+        results = catalogued > 0 ? FindDuplicates(*files) : std::make_unique<TRESULTS>();
+    } catch (const std::bad_alloc&) {
+        const int64_t listed = files ? files->Count() : 0;
+        files.reset();
+        std::cerr << "varnok-bench: " << OutOfMemoryText(listed) << "\n";
+        return 3;
     }
-    const int catalogued = files->Count();
-    const auto collected = std::chrono::steady_clock::now();
-    std::unique_ptr<TRESULTS> results = catalogued > 0 ? FindDuplicates(*files) : std::make_unique<TRESULTS>();
     const auto finished = std::chrono::steady_clock::now();
     auto millis = [](auto span) {
         return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(span).count());

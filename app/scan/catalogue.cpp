@@ -211,6 +211,12 @@ std::string LeftOutText(const TFILELIST& FileList) {
     return text;
 }
 
+std::string OutOfMemoryText(int64_t filesListed) {
+    return "There is not enough memory to search so many files: the search stopped after listing " +
+           std::to_string(filesListed) +
+           " files, and nothing was changed. Please search fewer folders at a time, or close other programs.";
+}
+
 bool CollectFiles(std::unique_ptr<TFILELIST>& FileList) {
     FileList = std::make_unique<TFILELIST>();
     FileList->Folders = std::make_shared<const std::vector<std::string>>(slFoldersToScan);

@@ -134,6 +134,8 @@ public:
 
 // The notice of what a scan left out, or empty when it left out nothing.
 std::string LeftOutText(const TFILELIST& FileList);
+// What the user is told when a search could not get the memory it needed.
+std::string OutOfMemoryText(int64_t filesListed);
 
 // Builds a new catalogue of the listed folders into FileList. False when a
 // file could not be added.

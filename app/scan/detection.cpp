@@ -4,6 +4,7 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <new>
 #include <optional>
 #include <random>
 #include <unordered_map>
@@ -98,6 +99,8 @@ constexpr int32_t kAlwaysKept = 64;
 // read alike so far: larger windows mean fewer opens, and memory for the
 // block read and the one kept.
 constexpr int64_t kLargestWindow = 8 << 20;
+// Below this a round does not shrink further when memory is short: the scan stops instead.
+constexpr int64_t kLeastRoundMemory = 256 << 10;
 
 // A digest of a whole block (the XXH64 construction: four lanes, so the
 // processor works on them side by side) decides which part a block may
@@ -221,13 +224,16 @@ struct Part {
 
 // What the rounds of every class reuse, so memory is taken once.
 struct Scratch {
-    std::vector<uint8_t> block;
-    std::vector<uint8_t> again;  // a block read a second time
-    std::vector<uint8_t> arena;
-    std::vector<Part> parts;
-    std::vector<int> partOf;      // per member of the round: its part, or -1
-    std::vector<int> nextInPart;  // per member of the round: the next member of its part, or -1
-    std::vector<int> hashSlots;   // open addressing over parts by key
+    struct {
+        std::vector<uint8_t> block;
+        std::vector<uint8_t> again;  // a block read a second time
+        std::vector<uint8_t> arena;
+        std::vector<Part> parts;
+        std::vector<int> partOf;      // per member of the round: its part, or -1
+        std::vector<int> nextInPart;  // per member of the round: the next member of its part, or -1
+        std::vector<int> hashSlots;   // open addressing over parts by key
+    } rounds;
+    int64_t memoryCap = INT64_MAX;  // lowered when the system could not give a round its memory
 };
 
 // Splits the files [first, end) of one size into the sets of identical
@@ -238,7 +244,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
     std::vector<std::vector<int>> sets;
     const int64_t size = files[first]->Size;
     ClassReader reader(files, first, end);
-    auto& [block, again, arena, parts, partOf, nextInPart, hashSlots] = scratch;
+    auto& [block, again, arena, parts, partOf, nextInPart, hashSlots] = scratch.rounds;
     std::vector<Subset> work;
     // In advanced mode the checksum pass may already have told the first
     // blocks apart: the comparison starts behind them.
@@ -270,7 +276,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
         work.pop_back();
         const int64_t left = size - subset.position;
         const int64_t members = static_cast<int64_t>(subset.members.size());
-        const int64_t roundMemory = DetectionLimits.RoundMemory;
+        const int64_t roundMemory = std::min(DetectionLimits.RoundMemory, scratch.memoryCap);
         // Files that all stay open are read at most a buffer at a time, and
         // no more than the round's memory holds if every block differs, so
         // every block stays at hand and none is read twice. Past the
@@ -294,7 +300,19 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
         arena.clear();
         // Its whole budget at once: grown step by step it could take twice that.
         const size_t budget = static_cast<size_t>(roundMemory + int64_t{kAlwaysKept} * members);
-        if (arena.capacity() < budget) arena.reserve(budget);
+        if (arena.capacity() < budget) {
+            try {
+                arena.reserve(budget);
+            } catch (const std::bad_alloc&) {
+                // A round that cannot have its memory works with less: the
+                // blocks are smaller, or more of them kept as digests.
+                if (roundMemory <= kLeastRoundMemory) throw;
+                scratch.memoryCap = std::max(kLeastRoundMemory, roundMemory / 2);
+                std::vector<uint8_t>().swap(arena);
+                work.push_back(std::move(subset));
+                continue;
+            }
+        }
         parts.clear();
         partOf.assign(subset.members.size(), -1);
         nextInPart.assign(subset.members.size(), -1);

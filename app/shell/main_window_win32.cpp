@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <new>
+
 #include "app/results/results_window_win32.h"
 #include "app/results/selection.h"
 #include "app/results/undo_file.h"
@@ -46,16 +48,26 @@ void runScan() {
     }
     if (slFoldersToScan.empty() && SendMessageA(MainWindow, WM_COMMAND, IDM_FOLDERS, 0) == IDC_CANCEL_BUTTON) return;
     SetWaitCursor(true);
-    if (!CollectFiles(FileList)) {
+    try {
+        if (!CollectFiles(FileList)) {
+            SetWaitCursor(false);
+            ShowMessageBox(MainWindow, "Error while reading files list!", "This is error message! I am sorry...",
+                           mb::kIconHand);
+            return;
+        }
+        if (FileList->Count() > 0) {
+            ProgressWindow window;
+            TTIMEORACLE tracker(&window);
+            Results = FindDuplicates(*FileList, &tracker);
+        }
+    } catch (const std::bad_alloc&) {
+        // What the search had taken is given back before a word is said.
+        const int64_t listed = FileList ? FileList->Count() : 0;
+        ClearResults();
+        ScanRunning = false;
         SetWaitCursor(false);
-        ShowMessageBox(MainWindow, "Error while reading files list!", "This is error message! I am sorry...",
-                       mb::kIconHand);
+        ShowMessageBox(MainWindow, OutOfMemoryText(listed), "Error", mb::kIconHand);
         return;
-    }
-    if (FileList->Count() > 0) {
-        ProgressWindow window;
-        TTIMEORACLE tracker(&window);
-        Results = FindDuplicates(*FileList, &tracker);
     }
     // What the search could not look at is never passed over in silence.
     if (const std::string leftOut = LeftOutText(*FileList); !leftOut.empty())

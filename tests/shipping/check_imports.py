@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Fails when a shipped file imports a DLL a clean Windows does not have.
+"""Fails when a shipped file imports a DLL a clean Windows does not have, or
+when the program is not marked large-address-aware.
 
 Each file may import the DLLs every Windows from 7 to 11 keeps in its system
 folder, and the DLLs shipped beside it (the other files named). Wine keeps
@@ -18,6 +19,15 @@ SYSTEM_DLLS = {
     "msvcrt.dll", "ole32.dll", "oleaut32.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "uxtheme.dll",
     "version.dll", "winmm.dll", "ws2_32.dll", "wsock32.dll",
 }
+
+
+# The programs that hold a whole search in memory.
+LARGE_ADDRESS_AWARE = {"varnokscan.exe"}
+
+
+def large_address_aware(objdump, path):
+    out = subprocess.run([objdump, "-p", path], capture_output=True, text=True, check=True).stdout
+    return "large address aware" in out
 
 
 def imports(objdump, path):
@@ -41,6 +51,9 @@ def main():
             failed = True
         if not names:
             print("  no import table read: not a Windows program?")
+            failed = True
+        if os.path.basename(path).lower() in LARGE_ADDRESS_AWARE and not large_address_aware(args.objdump, path):
+            print("  not marked large-address-aware: a search of millions of files would have 2 GiB, not 4")
             failed = True
     return 1 if failed else 0
 

@@ -7,6 +7,7 @@
 
 #include "tests/app/scan/reference_detection.h"
 #include "tests/app/scan/scan_fixture.h"
+#include "tests/support/failing_allocation.h"
 
 namespace {
 
@@ -362,6 +363,24 @@ TEST_F(Detection, FilesThatShareTheirEndsAreReadOnceEach) {
         EXPECT_LE(TFILEINFO::Opens - opens, 3 * c.files) << "pairs: " << c.pairs;
     }
     DetectionLimits = saved;
+}
+
+TEST_F(Detection, ARoundThatCannotHaveItsMemoryWorksWithLess) {
+    // A 32-bit process with its address space nearly full: the round's 32 MiB
+    // are refused, and half of that again, but the answer is the same.
+    std::mt19937 random(5);
+    const std::string copy = randomContent(random, 65536);
+    folder.write("a", copy);
+    folder.write("b", randomContent(random, 65536));
+    folder.write("c", copy);
+    auto files = collect();
+    std::unique_ptr<TRESULTS> results;
+    {
+        failing_allocation::Scope tight(0, 16 << 20);
+        results = FindDuplicates(*files);
+        EXPECT_EQ(failing_allocation::refused(), 2);
+    }
+    EXPECT_EQ(groupNames(*results, *files), "a c");
 }
 
 TEST_F(Detection, UnreadableFileIsNeverGroupedInAdvancedMode) {

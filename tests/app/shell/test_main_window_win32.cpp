@@ -20,6 +20,8 @@
 #include "common/ui/help.h"
 #include "common/win32/wide.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/failing_allocation.h"
+#include "app/scan/progress.h"
 
 namespace {
 
@@ -177,6 +179,42 @@ TEST_F(ProgramTest, ARunTellsWhatTheSearchLeftOut) {
     EXPECT_EQ(messages.shown[0].caption, "Information");
     EXPECT_EQ(messages.shown[0].style, static_cast<uint32_t>(MB_ICONINFORMATION));
     EXPECT_EQ(messages.shown[0].owner, MainWindow);
+}
+
+// A 32-bit program can run out of address space on a whole file server: the
+// search stops in the program's words, gives its memory back and changes nothing.
+TEST_F(ProgramTest, ARunThatRunsOutOfMemoryStopsWithAMessageAndChangesNothing) {
+    for (int k = 0; k < 300; ++k) tree.write("many/f" + std::to_string(k), k % 2 ? "odd" : "even");
+    slFoldersToScan = {tree.path("many") + "\\"};
+    MessageRecorder messages;
+    {
+        // The catalogue's growth past a kilobyte is refused.
+        failing_allocation::Scope full(0, 1024);
+        command(IDM_RUN);
+        EXPECT_GT(failing_allocation::refused(), 0);
+    }
+    ASSERT_EQ(messages.shown.size(), 1u);
+    const std::string& text = messages.shown[0].text;
+    const std::string lead = "There is not enough memory to search so many files: the search stopped after listing ";
+    ASSERT_EQ(text.rfind(lead, 0), 0u) << text;
+    const int listed = std::atoi(text.c_str() + lead.size());
+    EXPECT_GT(listed, 0);
+    EXPECT_LT(listed, 300);
+    EXPECT_EQ(text, OutOfMemoryText(listed));
+    EXPECT_EQ(messages.shown[0].caption, "Error");
+    EXPECT_EQ(messages.shown[0].owner, MainWindow);
+    EXPECT_EQ(FileList, nullptr);
+    EXPECT_EQ(Results, nullptr);
+    EXPECT_FALSE(ScanRunning);
+    for (int k = 0; k < 300; k += 37)
+        EXPECT_EQ(ReadWholeFile(tree.path("many/f" + std::to_string(k))), k % 2 ? "odd" : "even");
+    // Memory back, the same run finds the two groups.
+    ModalDriver again(kResultsCaption, [&](HWND dialog) {
+        EXPECT_EQ(TreeView(dialog).groups().size(), 2u);
+        TreeView(dialog).escape();
+    });
+    command(IDM_RUN);
+    EXPECT_TRUE(again.found());
 }
 
 TEST_F(ProgramTest, SelectingAndMarkingByHand) {
