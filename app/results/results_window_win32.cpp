@@ -303,7 +303,7 @@ bool TRESVIEW::FileData(HTREEITEM item, platform::FindData& record, std::string&
     const TFILEINFO* f = FileOf(item);
     if (!f) return false;
     record.Name = f->Name;
-    record.RealName = f->RealName;
+    record.RealName = f->RealName();
     record.ShortName = f->ShortName;
     record.Size = f->Size;
     record.Attributes = f->Attributes;

@@ -1,5 +1,9 @@
 #include "catalogue.h"
 
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+
 #include "app/scan/masks.h"
 #include "common/text.h"
 
@@ -20,21 +24,89 @@ int32_t BlockChecksum(const void* data, int32_t count) {
     return static_cast<int32_t>(sum);
 }
 
-TFILEINFO::TFILEINFO(int32_t folderIndex, const platform::FindData& found, FolderList folders)
+TPACKEDTIME::TPACKEDTIME(const platform::TimeStamp& t)
+    : Milliseconds(t.Milliseconds),
+      DayOfWeek(t.DayOfWeek),
+      Second(t.Second),
+      Minute(t.Minute),
+      Hour(t.Hour),
+      Day(t.Day),
+      Month(t.Month),
+      Year(t.Year) {}
+
+TPACKEDTIME::operator platform::TimeStamp() const {
+    platform::TimeStamp t;
+    t.Year = static_cast<uint16_t>(Year);
+    t.Month = static_cast<uint16_t>(Month);
+    t.DayOfWeek = static_cast<uint16_t>(DayOfWeek);
+    t.Day = static_cast<uint16_t>(Day);
+    t.Hour = static_cast<uint16_t>(Hour);
+    t.Minute = static_cast<uint16_t>(Minute);
+    t.Second = static_cast<uint16_t>(Second);
+    t.Milliseconds = static_cast<uint16_t>(Milliseconds);
+    return t;
+}
+
+TSHORTNAME::TSHORTNAME(const std::string& name) {
+    // An 8.3 name never runs longer; anything else is no short name.
+    if (name.size() > sizeof text_) return;
+    std::memcpy(text_, name.data(), name.size());
+    length_ = static_cast<uint8_t>(name.size());
+}
+
+namespace {
+uint32_t foldVolume(uint64_t volume) { return static_cast<uint32_t>(volume ^ (volume >> 32)); }
+
+// Names the code page cannot spell as they are: few records have one, so
+// they are kept aside rather than a place for one in every record.
+struct RealNames {
+    std::mutex lock;
+    std::unordered_map<const TFILEINFO*, std::string> byRecord;
+};
+RealNames& realNames() {
+    static RealNames* names = new RealNames;  // outlives every record
+    return *names;
+}
+}  // namespace
+
+TFILEINFO::TFILEINFO(int32_t folderIndex, const platform::FindData& found, const FolderList& folders)
     : FolderIndex(folderIndex),
+      Attributes(found.Attributes),
       Name(found.Name),
-      // A record made from a name alone (not from a search) reads it in the code page.
-      RealName(found.RealName.empty() ? platform::fromAnsi(found.Name) : found.RealName),
       ShortName(found.ShortName),
       Size(found.Size),
-      Attributes(found.Attributes),
       Created(found.Created),
       Written(found.Written),
       Accessed(found.Accessed),
-      folders_(std::move(folders)),
+      folders_(folders.get()),
+      volume_(foldVolume(found.Identity.volume)),
       hasIdentity_(found.HasIdentity),
       listed_(found.SizeAndTimesListed),
-      identity_(found.Identity) {}
+      volumeKnown_(found.HasIdentity && found.Identity.volumeKnown),
+      index_(found.Identity.index),
+      written_(found.Identity.written) {
+    // A record made from a name alone (not from a search) reads it in the code page.
+    std::string real = found.RealName.empty() ? platform::fromAnsi(found.Name) : found.RealName;
+    if (real == Name) return;
+    RealNames& names = realNames();
+    std::lock_guard<std::mutex> guard(names.lock);
+    names.byRecord.emplace(this, std::move(real));
+    ownRealName_ = true;
+}
+
+TFILEINFO::~TFILEINFO() {
+    if (!ownRealName_) return;
+    RealNames& names = realNames();
+    std::lock_guard<std::mutex> guard(names.lock);
+    names.byRecord.erase(this);
+}
+
+const std::string& TFILEINFO::RealName() const {
+    if (!ownRealName_) return Name;
+    RealNames& names = realNames();
+    std::lock_guard<std::mutex> guard(names.lock);
+    return names.byRecord.find(this)->second;  // an element's place never changes while it is there
+}
 
 std::string TFILEINFO::FolderPath() const {
     const std::vector<std::string>& list = folders_ ? *folders_ : slFoldersToScan;
@@ -43,7 +115,7 @@ std::string TFILEINFO::FolderPath() const {
     return folder;
 }
 
-std::string TFILEINFO::FullPath() const { return FolderPath() + "\\" + RealName; }
+std::string TFILEINFO::FullPath() const { return FolderPath() + "\\" + RealName(); }
 
 // The system reaches every name the search lists (the Windows side takes the
 // long form where the plain one would not do): no 8.3 name is needed.
@@ -91,15 +163,17 @@ bool TFILEINFO::stillAsListed() {
     platform::FileIdentity now;
     // A system that cannot tell leaves the bytes to tell.
     if (!Handle.identity(now)) return true;
-    if (listed_ && (now.size != identity_.size || now.written != identity_.written)) return false;
+    if (listed_ && (now.size != Size || now.written != written_)) return false;
     if (!hasIdentity_) {
-        identity_ = now;
-        hasIdentity_ = true;
-        listed_ = true;
+        index_ = now.index;
+        volume_ = foldVolume(now.volume);
+        volumeKnown_ = now.volumeKnown;
+        written_ = now.written;
+        hasIdentity_ = listed_ = true;
         return true;
     }
-    if (now.index != identity_.index) return false;
-    return !(now.volumeKnown && identity_.volumeKnown && now.volume != identity_.volume);
+    if (now.index != index_) return false;
+    return !(now.volumeKnown && volumeKnown_ && foldVolume(now.volume) != volume_);
 }
 
 bool TFILEINFO::Rewind() {
@@ -166,7 +240,20 @@ bool TFILEINFO::LearnIdentity() {
 
 bool TFILEINFO::SameFileAs(TFILEINFO& other) {
     if (!LearnIdentity() || !other.LearnIdentity()) return true;
-    return platform::SameFile(identity_, other.identity_);
+    // Which file, and as it was listed or first opened: the size and last
+    // write stand in for the volume where one side does not know it.
+    platform::FileIdentity mine, theirs;
+    mine.index = index_;
+    theirs.index = other.index_;
+    mine.volume = volume_;
+    theirs.volume = other.volume_;
+    mine.volumeKnown = volumeKnown_;
+    theirs.volumeKnown = other.volumeKnown_;
+    mine.size = Size;
+    theirs.size = other.Size;
+    mine.written = written_;
+    theirs.written = other.written_;
+    return platform::SameFile(mine, theirs);
 }
 
 bool AddFile(TFILELIST& FileList, int folderIndex, const platform::FindData& found) {

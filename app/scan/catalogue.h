@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/options/options.h"
+#include "app/scan/record_pool.h"
 #include "app/scan/varnoklist.h"
 #include "common/platform.h"
 
@@ -27,12 +28,54 @@ size_t SystemLength(const std::string& utf8);
 // Rotate left by one bit, then XOR in the byte; "abc" gives 0x123.
 int32_t BlockChecksum(const void* data, int32_t count);
 
+// A local time as the catalogue keeps it: a TimeStamp's fields in 8 bytes
+// (a record is kept for every file a search lists, millions of them).
+struct TPACKEDTIME {
+    uint64_t Milliseconds : 10;
+    uint64_t DayOfWeek : 3;
+    uint64_t Second : 6;
+    uint64_t Minute : 6;
+    uint64_t Hour : 5;
+    uint64_t Day : 5;
+    uint64_t Month : 4;
+    uint64_t Year : 16;
+
+    TPACKEDTIME(const platform::TimeStamp& t = {});
+    operator platform::TimeStamp() const;
+    // Year to second: a later time has the larger key.
+    uint64_t Key() const {
+        return uint64_t{Year} << 26 | uint64_t{Month} << 22 | uint64_t{Day} << 17 | uint64_t{Hour} << 12 |
+               uint64_t{Minute} << 6 | uint64_t{Second};
+    }
+};
+
+// An 8.3 name (at most 12 characters), kept in the record itself.
+class TSHORTNAME {
+public:
+    TSHORTNAME(const std::string& name = {});
+    operator std::string() const { return std::string(text_, length_); }
+    bool empty() const { return length_ == 0; }
+
+private:
+    char text_[15] = {};
+    uint8_t length_ = 0;
+};
+
 class TFILEINFO : public TLISTITEM {
 public:
+    VARNOK_POOLED_RECORD
     using FolderList = std::shared_ptr<const std::vector<std::string>>;
 
-    // folders: the folder list the index refers to; without one, the current folder list.
-    TFILEINFO(int32_t folderIndex, const platform::FindData& found, FolderList folders = nullptr);
+    // folders: the folder list the index refers to (kept by the catalogue
+    // that owns the record); without one, the current folder list.
+    TFILEINFO(int32_t folderIndex, const platform::FindData& found, const FolderList& folders = nullptr);
+
+    ~TFILEINFO() override;
+    TFILEINFO(const TFILEINFO&) = delete;
+    TFILEINFO& operator=(const TFILEINFO&) = delete;
+
+    // The name as the file system has it, in UTF-8: shown and opened.
+    const std::string& RealName() const;
 
     // Paths are UTF-8, with the file's own name: what the user reads, and
     // what the system opens and deletes.
@@ -71,19 +114,30 @@ public:
     static int64_t BytesRead;
     static int64_t Opens;
 
+    // Fields are laid out so that the record takes little room: its size is
+    // the catalogue's size per file.
     int32_t FolderIndex;
-    std::string Name;      // in the ANSI code page: masks, orders and rules read it
-    std::string RealName;  // UTF-8, as the file system has it: shown and opened
-    std::string ShortName;
-    int64_t Size;
     uint32_t Attributes;
-    platform::TimeStamp Created;
-    platform::TimeStamp Written;
-    platform::TimeStamp Accessed;
+    std::string Name;  // in the ANSI code page: masks, orders and rules read it
+    TSHORTNAME ShortName;
     platform::File Handle;
+    int64_t Size;
+    TPACKEDTIME Created;
+    TPACKEDTIME Written;
+    TPACKEDTIME Accessed;
+
+private:
+    const std::vector<std::string>* folders_;
+    uint32_t volume_ = 0;  // folded to 32 bits: a volume serial, or a device number
+
+public:
+    int32_t Checksum = -1;
+    // In advanced mode: equal numbers for files of one size whose first
+    // blocks, read by the checksum pass, are equal byte for byte; -1 when
+    // the pass kept no block of it.
+    int32_t FirstBlockPart = -1;
     bool IsOpen = false;
     bool HasChecksum = false;
-    int32_t Checksum = -1;
     bool Grouped = false;
     bool Deleted = false;
     // Another name of a file met earlier in the catalogue's order (a hard
@@ -95,10 +149,6 @@ public:
     // The file was replaced or written to while the search read it: what was
     // read of it is no content of one file, and it is grouped with none.
     bool Changed = false;
-    // In advanced mode: equal numbers for files of one size whose first
-    // blocks, read by the checksum pass, are equal byte for byte; -1 when
-    // the pass kept no block of it.
-    int32_t FirstBlockPart = -1;
 
     // Whether the file is still the one listed, as it was: asked of the open
     // file, else of the file opened once more. False marks it Changed.
@@ -112,11 +162,13 @@ private:
     // Whether the open file is still the one listed and read before.
     bool stillAsListed();
 
-    FolderList folders_;
-    bool hasIdentity_ = false;  // identity_ names the file (its index), not only its size and times
-    bool listed_ = false;       // identity_'s size and last write came from the listing
+    bool hasIdentity_ = false;  // index_ names the file, not only its size and last write
+    bool listed_ = false;       // written_ came from the listing
     bool openedBefore_ = false;
-    platform::FileIdentity identity_;
+    bool volumeKnown_ = false;
+    bool ownRealName_ = false;  // the real name differs from Name, and is kept aside
+    uint64_t index_ = 0;
+    int64_t written_ = 0;  // raw, compared only with itself
 };
 
 class TFILELIST : public TTYPEDLIST<TFILEINFO> {

@@ -20,13 +20,7 @@ int descending(const T& a, const T& b) {
 }
 
 // Later first, to the second; weekday and milliseconds do not count.
-int laterFirst(const platform::TimeStamp& a, const platform::TimeStamp& b) {
-    const uint16_t ka[] = {a.Year, a.Month, a.Day, a.Hour, a.Minute, a.Second};
-    const uint16_t kb[] = {b.Year, b.Month, b.Day, b.Hour, b.Minute, b.Second};
-    for (size_t k = 0; k < std::size(ka); ++k)
-        if (int c = descending(ka[k], kb[k])) return c;
-    return 0;
-}
+int laterFirst(const TPACKEDTIME& a, const TPACKEDTIME& b) { return descending(a.Key(), b.Key()); }
 
 int nameDescending(const std::string& a, const std::string& b) {
     // Bytes compare unsigned; a name that is a prefix of another comes after it.

@@ -73,8 +73,8 @@ std::string TRESULTS::GroupLabel(int32_t g, const TFILELIST& FileList) const {
         const TFILEINFO* file = item && item->Group == g ? EntryFile(FileList, i) : nullptr;
         if (!file) continue;
         if (first)
-            caption = file->RealName;
-        else if (file->RealName != caption)
+            caption = file->RealName();
+        else if (file->RealName() != caption)
             caption.clear();
         first = false;
         if (caption.empty()) break;  // once empty it stays empty

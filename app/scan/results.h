@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "app/scan/record_pool.h"
 #include "app/scan/varnoklist.h"
 
 class TFILEINFO;
@@ -15,6 +16,7 @@ class TFILELIST;
 
 class TRESULTITEM : public TLISTITEM {
 public:
+    VARNOK_POOLED_RECORD
     TRESULTITEM(int32_t group, int32_t fileIndex) : Group(group), FileIndex(fileIndex) {}
     int32_t Group;      // 1-based group number
     int32_t FileIndex;  // index into the catalogue

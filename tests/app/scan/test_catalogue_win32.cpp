@@ -70,11 +70,11 @@ TEST_F(WindowsCatalogueTest, ShortNameIsTheReportedEightDotThreeName) {
     auto byName = collectByName();
     ASSERT_TRUE(byName.count(longName));
     ASSERT_TRUE(byName.count("SHORT.TXT"));
-    const std::string& shortName = byName[longName]->ShortName;
+    const std::string shortName = byName[longName]->ShortName;
     EXPECT_FALSE(shortName.empty());
     EXPECT_LE(shortName.size(), 12u);
     EXPECT_NE(shortName.find('~'), std::string::npos) << shortName;
-    EXPECT_EQ(byName["SHORT.TXT"]->ShortName, "");
+    EXPECT_TRUE(byName["SHORT.TXT"]->ShortName.empty());
 
     // The short name reaches the same file.
     char shortPath[MAX_PATH];
@@ -102,13 +102,14 @@ TEST_F(WindowsCatalogueTest, TimesAreLocalTimesOfTheFile) {
     }
     auto byName = collectByName();
     ASSERT_TRUE(byName.count("dated.txt"));
-    for (const platform::TimeStamp* t : {&byName["dated.txt"]->Written, &byName["dated.txt"]->Created}) {
-        EXPECT_EQ(t->Year, 2019);
-        EXPECT_EQ(t->Month, 7);
-        EXPECT_EQ(t->Day, 14);
-        EXPECT_EQ(t->Hour, 21);
-        EXPECT_EQ(t->Minute, 45);
-        EXPECT_EQ(t->Second, 30);
+    for (const platform::TimeStamp t : {platform::TimeStamp(byName["dated.txt"]->Written),
+                                        platform::TimeStamp(byName["dated.txt"]->Created)}) {
+        EXPECT_EQ(t.Year, 2019);
+        EXPECT_EQ(t.Month, 7);
+        EXPECT_EQ(t.Day, 14);
+        EXPECT_EQ(t.Hour, 21);
+        EXPECT_EQ(t.Minute, 45);
+        EXPECT_EQ(t.Second, 30);
     }
 }
 
@@ -148,7 +149,7 @@ TEST_F(WindowsCatalogueTest, NamesTheCodePageCannotHoldAreReachedByTheirOwnNames
     std::set<std::string> stored, shown;
     for (int k = 0; k < 2; ++k) {
         stored.insert((*list)[(*results)[k]->FileIndex]->Name);
-        shown.insert((*list)[(*results)[k]->FileIndex]->RealName);
+        shown.insert((*list)[(*results)[k]->FileIndex]->RealName());
     }
     EXPECT_EQ(stored, (std::set<std::string>{"inside.txt", "???.txt"}));
     EXPECT_EQ(shown, (std::set<std::string>{"inside.txt", "\u65E5\u672C\u8A9E.txt"}));
