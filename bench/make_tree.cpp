@@ -6,7 +6,9 @@
 // folders. With --small, files of 1 B to 4 KiB, a third of them copies (a
 // scan of millions of files). With --shared-ends, 64 KiB files whose first
 // and last 4 KiB are zeros and whose middles differ, a tenth of them copies
-// (database pages, disk images).
+// (database pages, disk images). With --changing, FILES distinct 64 KiB files
+// and three more: c and b alike, a the same but for its byte 32,768 (for
+// varnok-bench --copy-when-opened a a c: c becomes a while the search reads).
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -19,13 +21,14 @@ namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 && std::string(argv[1]).rfind("--", 0) == 0 ? argv[1] : "";
-    const bool hostile = mode == "--hostile", small = mode == "--small", sharedEnds = mode == "--shared-ends";
+    const bool hostile = mode == "--hostile", small = mode == "--small", sharedEnds = mode == "--shared-ends",
+               changing = mode == "--changing";
     if (!mode.empty()) {
         --argc;
         ++argv;
     }
-    if (argc < 3 || !(mode.empty() || hostile || small || sharedEnds)) {
-        std::fprintf(stderr, "usage: varnok-make-tree [--hostile | --small | --shared-ends] DIR FILES [SEED]\n");
+    if (argc < 3 || !(mode.empty() || hostile || small || sharedEnds || changing)) {
+        std::fprintf(stderr, "usage: varnok-make-tree [--hostile | --small | --shared-ends | --changing] DIR FILES [SEED]\n");
         return 2;
     }
     const fs::path root = argv[1];
@@ -94,6 +97,20 @@ int main(int argc, char** argv) {
                 write(content);
             }
         }
+    }
+    if (changing) {
+        fs::create_directories(root);
+        auto put = [&](const std::string& name, const std::string& content) {
+            std::ofstream(root / name, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
+        };
+        for (long k = 0; k < files; ++k) put("f" + std::to_string(k), randomBytes(65536));
+        std::string content = randomBytes(65536);
+        put("c", content);
+        put("b", content);
+        content[32768] ^= 0x55;
+        put("a", content);
+        std::printf("%ld files under %s\n", files + 3, root.string().c_str());
+        return 0;
     }
     while (small && written < files) {
         if (below(3) == 0 && !originals.empty()) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <iostream>
 #include <set>
 #include <string>
@@ -30,7 +31,20 @@ const char* const kUsage =
     "  --no-short-names                as on a volume that keeps no 8.3 names (Windows build)\n"
     "  --groups FILE                   write the groups, one path per line, a blank line after each (- = stdout)\n"
     "  --model                         then time the results model: every group's caption, and a purge after\n"
-    "                                  one copy of each group is deleted (a second line)\n";
+    "                                  one copy of each group is deleted (a second line)\n"
+    "  --copy-when-opened NAME SRC DST just before the file named NAME is first opened, SRC's bytes are written\n"
+    "                                  over DST in place (a file changed while the search reads)\n";
+
+// What --copy-when-opened does, once.
+std::string whenOpened, copyFrom, copyTo;
+void copyWhenOpened(const TFILEINFO& file) {
+    if (whenOpened.empty() || file.Name != whenOpened) return;
+    whenOpened.clear();
+    std::ifstream in(copyFrom, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::fstream out(copyTo, std::ios::in | std::ios::out | std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
 int fail(const std::string& message) {
     std::cerr << "varnok-bench: " << message << "\n" << kUsage;
@@ -97,6 +111,10 @@ int main(int argc, char** argv) {
             platform::setShortNamesReported(false);
         } else if (arg == "--model") {
             model = true;
+        } else if (arg == "--copy-when-opened") {
+            if (!value(whenOpened) || !value(copyFrom) || !value(copyTo))
+                return fail("--copy-when-opened needs a name and two files");
+            TFILEINFO::BeforeOpen = copyWhenOpened;
         } else if (arg == "--groups") {
             if (!value(groupsFile)) return fail("--groups needs a file name");
         } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
@@ -136,12 +154,13 @@ int main(int argc, char** argv) {
     const int groups = results->Count() > 0 ? (*results)[results->Count() - 1]->Group : 0;
     std::printf(
         "files=%d pruned=%d groups=%d duplicates=%d freeable=%lld bytes_read=%lld read_again=%lld opens=%lld skipped=%d "
-        "collect_ms=%lld "
+        "changed=%d collect_ms=%lld "
         "ms=%lld\n",
                 catalogued, files->Count(), groups, results->Count() - groups,
                 static_cast<long long>(FreeableSpace(*results, *files)),
                 static_cast<long long>(TFILEINFO::BytesRead), static_cast<long long>(BytesReadAgain),
                 static_cast<long long>(TFILEINFO::Opens), files->FilesLeftOut + files->FoldersLeftOut + treeLeftOut,
+                files->FilesChanged,
                 millis(collected - started), millis(finished - started));
 
     if (!groupsFile.empty()) {
