@@ -550,7 +550,8 @@ int32_t addGroup(TFILELIST& files, const std::vector<int>& set, TRESULTS& Result
         if (candidate.Changed) continue;
         candidate.Alias = candidate.SameFileAs(reference);
         for (size_t m = 0; m < added.size() && !candidate.Alias; ++m) candidate.Alias = added[m]->SameFileAs(candidate);
-        if (candidate.Alias) continue;
+        // Learning which file it is may be the look that finds it changed.
+        if (candidate.Alias || candidate.Changed) continue;
         Results.AddToGroup(set[k]);
         candidate.Grouped = true;
         added.push_back(&candidate);
