@@ -61,11 +61,10 @@ struct FindData {
     TimeStamp Written;
     TimeStamp Accessed;
     // Which file it is, where the listing tells (POSIX): nothing need be
-    // asked of the open file then. Without it, Identity still holds the
-    // size and raw times listed, for telling a file that changed since.
+    // asked of the open file then, and each open is checked against it.
     bool HasIdentity = false;
     FileIdentity Identity;
-    bool SizeAndTimesListed = false;  // Identity's size and times came from the search
+    bool SizeAndTimesListed = false;  // Identity's size and times came from the search and can be checked against
 };
 
 // Enumerates one folder. first() takes a Windows search pattern

@@ -86,8 +86,8 @@ public:
     std::string AnsiFolderPath() const;
 
     // Rewinds when already open. A file opened again must still be the one
-    // listed (which file, its size, its last write): else it is Changed and
-    // stays closed.
+    // it was (which file, its size, its last write; as listed where the
+    // listing tells): else it is Changed and stays closed.
     bool Open();
     bool Rewind();  // opens when not open
     bool Seek(int64_t position);  // opens when not open

@@ -108,17 +108,14 @@ void fillFindData(const WIN32_FIND_DATAW& raw, FindData& data) {
     data.Created = localFromFileTime(raw.ftCreationTime);
     data.Written = localFromFileTime(raw.ftLastWriteTime);
     data.Accessed = localFromFileTime(raw.ftLastAccessTime);
-    // Which file it is the search does not tell; what it was, it does.
-    auto wide = [](const FILETIME& t) {
-        return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-    };
+    // Which file it is the search does not tell. Nor are its times taken to
+    // check it by: a folder's entry can lag its file (another hard link
+    // written to, some network shares), and every file would pass for
+    // changed. A file is checked against its first open instead.
     data.HasIdentity = false;
     data.Identity = FileIdentity{};
     data.Identity.volumeKnown = false;
-    data.Identity.size = data.Size;
-    data.Identity.created = wide(raw.ftCreationTime);
-    data.Identity.written = wide(raw.ftLastWriteTime);
-    data.SizeAndTimesListed = true;
+    data.SizeAndTimesListed = false;
 }
 
 // A path without the "\\?\\" SystemPath may have put before it.
