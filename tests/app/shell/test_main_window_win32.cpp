@@ -187,6 +187,8 @@ TEST_F(ProgramTest, ARunThatRunsOutOfMemoryStopsWithAMessageAndChangesNothing) {
     for (int k = 0; k < 300; ++k) tree.write("many/f" + std::to_string(k), k % 2 ? "odd" : "even");
     slFoldersToScan = {tree.path("many") + "\\"};
     MessageRecorder messages;
+    // A record kept alive keeps the records' first slab, so the 300 fit in it.
+    const auto slabKept = std::make_unique<TFILEINFO>(0, platform::FindData{});
     {
         // The catalogue's growth past a kilobyte is refused.
         failing_allocation::Scope full(0, 1024);
