@@ -49,9 +49,14 @@ TPACKEDTIME::operator platform::TimeStamp() const {
 
 TSHORTNAME::TSHORTNAME(const std::string& name) {
     // An 8.3 name never runs longer; anything else is no short name.
-    if (name.size() > sizeof text_) return;
+    if (name.size() > sizeof text_ || name.find('\0') != std::string::npos) return;
     std::memcpy(text_, name.data(), name.size());
-    length_ = static_cast<uint8_t>(name.size());
+}
+
+size_t TSHORTNAME::length() const {
+    size_t n = 0;
+    while (n < sizeof text_ && text_[n] != '\0') ++n;
+    return n;
 }
 
 namespace {
@@ -73,13 +78,13 @@ TFILEINFO::TFILEINFO(int32_t folderIndex, const platform::FindData& found, const
     : FolderIndex(folderIndex),
       Attributes(found.Attributes),
       Name(found.Name),
-      ShortName(found.ShortName),
       Size(found.Size),
       Created(found.Created),
       Written(found.Written),
       Accessed(found.Accessed),
       folders_(folders.get()),
       volume_(foldVolume(found.Identity.volume)),
+      ShortName(found.ShortName),
       hasIdentity_(found.HasIdentity),
       listed_(found.SizeAndTimesListed),
       volumeKnown_(found.HasIdentity && found.Identity.volumeKnown),

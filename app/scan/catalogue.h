@@ -53,12 +53,12 @@ struct TPACKEDTIME {
 class TSHORTNAME {
 public:
     TSHORTNAME(const std::string& name = {});
-    operator std::string() const { return std::string(text_, length_); }
-    bool empty() const { return length_ == 0; }
+    operator std::string() const { return std::string(text_, length()); }
+    bool empty() const { return text_[0] == '\0'; }
 
 private:
-    char text_[15] = {};
-    uint8_t length_ = 0;
+    size_t length() const;
+    char text_[12] = {};  // zeros after the name, when it is shorter
 };
 
 class TFILEINFO : public TLISTITEM {
@@ -119,7 +119,6 @@ public:
     int32_t FolderIndex;
     uint32_t Attributes;
     std::string Name;  // in the ANSI code page: masks, orders and rules read it
-    TSHORTNAME ShortName;
     platform::File Handle;
     int64_t Size;
     TPACKEDTIME Created;
@@ -136,6 +135,7 @@ public:
     // blocks, read by the checksum pass, are equal byte for byte; -1 when
     // the pass kept no block of it.
     int32_t FirstBlockPart = -1;
+    TSHORTNAME ShortName;
     bool IsOpen = false;
     bool HasChecksum = false;
     bool Grouped = false;
