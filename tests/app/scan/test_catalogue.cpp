@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <set>
 
@@ -94,6 +95,35 @@ TEST_F(CatalogueTest, MissingFoldersGiveNoFilesButAreCounted) {
     list = collect();
     EXPECT_EQ(list->Count(), 0);
     EXPECT_EQ(LeftOutText(*list), "");
+}
+
+// A record keeps what the listing said in less room: nothing may be lost.
+TEST(CatalogueRecord, KeepsTimesAndShortNamesWhole) {
+    const std::pair<std::string, std::string> shortNames[] = {
+        {"", ""}, {"A", "A"}, {"ABCDEFGH.XYZ", "ABCDEFGH.XYZ"}, {"ABCDEFGHI.XYZ", ""}};
+    for (const auto& [given, kept] : shortNames) {
+        platform::FindData d;
+        d.Name = "name";
+        d.ShortName = given;
+        EXPECT_EQ(std::string(TFILEINFO(0, d).ShortName), kept) << given;
+    }
+    const platform::TimeStamp times[] = {{2026, 12, 3, 9, 23, 59, 59, 999}, {1601, 1, 1, 1, 0, 0, 0, 0},
+                                         {30827, 12, 6, 31, 23, 59, 59, 999}};
+    for (const platform::TimeStamp& t : times) {
+        const platform::TimeStamp back = TPACKEDTIME(t);
+        EXPECT_EQ(std::memcmp(&back, &t, sizeof t), 0) << t.Year;
+    }
+    // Later to the second sorts later; the weekday and milliseconds do not count.
+    platform::TimeStamp a = times[0], b = times[0];
+    b.Milliseconds = 0;
+    b.DayOfWeek = 0;
+    EXPECT_EQ(TPACKEDTIME(a).Key(), TPACKEDTIME(b).Key());
+    b.Second = 58;
+    EXPECT_GT(TPACKEDTIME(a).Key(), TPACKEDTIME(b).Key());
+    b = times[0];
+    b.Year = 2025;
+    b.Month = 12;
+    EXPECT_GT(TPACKEDTIME(a).Key(), TPACKEDTIME(b).Key());
 }
 
 TEST(FileNames, DevicesAndNamesTheSystemCannotOpenAsListed) {
