@@ -11,10 +11,12 @@ written into it here, each pointing at the topic of its section.
 usage: make_help.py SOURCE.but OUTDIR [--halibut PATH]
 """
 import argparse
+import os
 import re
 import struct
 import subprocess
 import sys
+import time
 from pathlib import Path
 
 SECTION = re.compile(r"^\\[CHSA](?:\{([^}]*)\})", re.M)
@@ -86,12 +88,31 @@ def contexts(hlp, start):
     return dict(struct.unpack_from("<II", hlp, at + 8 * k) for k in range(entries))
 
 
-def map_ids(hlp_path, mapped):
+def written_at(source):
+    """The moment the help was written, not built: SOURCE_DATE_EPOCH when set,
+    else the last commit that changed the source, else now. Two builds of one
+    commit then give the same file."""
+    if os.environ.get("SOURCE_DATE_EPOCH"):
+        return int(os.environ["SOURCE_DATE_EPOCH"])
+    try:
+        out = subprocess.run(["git", "-C", str(source.parent), "log", "-1", "--format=%ct", "--", source.name],
+                             capture_output=True, text=True, check=True).stdout.strip()
+        return int(out)
+    except (OSError, subprocess.CalledProcessError, ValueError):
+        return int(time.time())
+
+
+def map_ids(hlp_path, mapped, moment):
     hlp = bytearray(hlp_path.read_bytes())
     magic, directory_at, _free, size = struct.unpack_from("<IIII", hlp, 0)
     if magic != 0x00035F3F or size != len(hlp):
         sys.exit("make_help: not a WinHelp file")
     files = directory(hlp, directory_at + FILE_HEADER)
+    # halibut dates the file by the clock (|SYSTEM: magic, minor, major, date).
+    system = files["|SYSTEM"][0] + FILE_HEADER
+    if struct.unpack_from("<H", hlp, system)[0] != 0x036C:
+        sys.exit("make_help: unexpected |SYSTEM layout")
+    struct.pack_into("<I", hlp, system + 6, moment)
     topics = contexts(hlp, files["|CONTEXT"][0] + FILE_HEADER)
     pairs = []
     for _keyword, topic, ids in mapped:
@@ -142,7 +163,7 @@ def main():
     # Run in the output folder: halibut takes --html=NAME as a bare name.
     subprocess.run([args.halibut, "--input-charset=UTF-8", "--winhelp=VarnokScan.hlp", "--chm=VarnokScan.chm",
                     "--html=VarnokScan.htm", str(source)], check=True, cwd=out)
-    map_ids(out / "VarnokScan.hlp", mapped)
+    map_ids(out / "VarnokScan.hlp", mapped, written_at(source))
     write_table(out / "help_pages.h", mapped)
 
 
