@@ -1,0 +1,36 @@
+# Whether a release can be signed with a certificate and key: stops and says
+# why not. Also runs as a script (the refusals are tested that way):
+#   cmake -DCERT=FILE -DKEY=FILE -DSOURCE=DIR -P code_signing_check.cmake
+function(varnok_check_code_signing cert key source)
+  set(how "configure with -DVARNOK_CODE_SIGNING_CERT=FILE -DVARNOK_CODE_SIGNING_KEY=FILE, or leave out -DVARNOK_CODE_SIGNING=ON")
+  if(NOT cert OR NOT key)
+    message(FATAL_ERROR "A signed release needs the maker's code-signing certificate and its key: ${how}.")
+  endif()
+  foreach(file IN ITEMS "${cert}" "${key}")
+    if(NOT EXISTS "${file}" OR IS_DIRECTORY "${file}")
+      message(FATAL_ERROR "The code-signing file ${file} does not exist: ${how}.")
+    endif()
+  endforeach()
+  find_program(GIT git)
+  if(GIT)
+    execute_process(COMMAND ${GIT} -C ${source} ls-files --error-unmatch ${key}
+                    RESULT_VARIABLE untracked OUTPUT_QUIET ERROR_QUIET)
+    if(untracked EQUAL 0)
+      message(FATAL_ERROR "The code-signing key ${key} is in the repository: the maker's key is kept offline, "
+                          "never in the repository.")
+    endif()
+  endif()
+  file(READ "${cert}" text LIMIT 65536)
+  if(NOT text MATCHES "-----BEGIN CERTIFICATE-----")
+    message(FATAL_ERROR "${cert} holds no certificate (PEM): ${how}.")
+  endif()
+  file(READ "${key}" text LIMIT 65536)
+  if(NOT text MATCHES "-----BEGIN ([A-Z]+ )?PRIVATE KEY-----")
+    message(FATAL_ERROR "${key} holds no private key (PEM, unencrypted for the build): ${how}.")
+  endif()
+endfunction()
+
+if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+  varnok_check_code_signing("${CERT}" "${KEY}" "${SOURCE}")
+  message(STATUS "may sign a release")
+endif()
