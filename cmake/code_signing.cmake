@@ -46,11 +46,11 @@ function(varnok_sign_command in out result)
     PARENT_SCOPE)
 endfunction()
 
-# The file of a shipped target as the installer takes it: signed when the
-# release is signed.
-function(varnok_shipped_file target result)
+# The file of a shipped target (named `name`) as the installer takes it:
+# signed when the release is signed.
+function(varnok_shipped_file target name result)
   if(VARNOK_CODE_SIGNING)
-    set(${result} ${VARNOK_SIGNED_DIR}/$<TARGET_FILE_NAME:${target}> PARENT_SCOPE)
+    set(${result} ${VARNOK_SIGNED_DIR}/${name} PARENT_SCOPE)
   else()
     set(${result} $<TARGET_FILE:${target}> PARENT_SCOPE)
   endif()
