@@ -58,6 +58,9 @@ std::optional<HandOverStream> ReadHandOver(ByteSource& source, uint32_t maxTotal
         std::unique_ptr<TNEWFILEDATA> record = TNEWFILEDATA::Create(source, left);
         if (!record) return std::nullopt;
         if (record->path.empty()) break;
+        // Empty files cost nothing against the bytes, but each costs a record:
+        // no stream brings more files than a package can hold.
+        if (stream.files.size() == kMaxPackageEntries) return std::nullopt;
         left -= static_cast<uint32_t>(record->data.size());
         stream.files.push_back(std::move(record));
     }

@@ -46,9 +46,10 @@ struct HandOverStream {
     uint32_t processId = 0;
 };
 
-// The whole stream; none when it breaks before the process id, or when its
-// files together pass maxTotal bytes (one update's worth, by default): a
-// stream of many large files would otherwise take all memory.
+// The whole stream; none when it breaks before the process id, when its
+// files together pass maxTotal bytes (one update's worth, by default), or when
+// it brings more files than a package can hold: a stream of many large files,
+// or of millions of empty ones, would otherwise take all memory.
 std::optional<HandOverStream> ReadHandOver(ByteSource& source, uint32_t maxTotal = kMaxPackageBytes);
 
 // A ByteSource over bytes in memory.

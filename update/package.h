@@ -15,6 +15,8 @@
 
 // The largest package or unpacked file an update may bring.
 inline constexpr uint32_t kMaxPackageBytes = 256u << 20;
+// The most files a package can name: its count is three digits.
+inline constexpr size_t kMaxPackageEntries = 999;
 
 // The entry that carries the maker's signature over all the others. Its
 // recorded size is not signed, so it is held to a key's length (4096 bits at

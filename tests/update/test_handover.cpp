@@ -63,3 +63,19 @@ TEST(HandOver, AStreamCutAnywhereOrLyingAboutSizesGivesNothing) {
     EXPECT_FALSE(AppendShortString(longName, std::string(256, 'x')));
     EXPECT_TRUE(longName.empty());
 }
+
+TEST(HandOver, MoreFilesThanAPackageCanHoldAreRefused) {
+    // Empty files cost nothing against the byte limit, but each costs the
+    // reader memory: a package holds at most 999, and so may a stream.
+    for (const auto& [count, accepted] : {std::pair{kMaxPackageEntries, true}, std::pair{kMaxPackageEntries + 1, false}}) {
+        std::vector<std::pair<std::string, std::string>> files;
+        for (size_t k = 0; k < count; ++k) files.emplace_back("C:\\App\\f" + std::to_string(k), "");
+        const std::string bytes = stream(files, "C:\\App\\x.exe", 9);
+        MemorySource source(bytes);
+        const auto read = ReadHandOver(source);
+        EXPECT_EQ(read.has_value(), accepted) << count;
+        if (read) {
+            EXPECT_EQ(read->files.size(), count);
+        }
+    }
+}
