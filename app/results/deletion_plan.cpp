@@ -4,9 +4,10 @@
 
 #include "common/platform.h"
 
-GroupPlan PlanGroupDeletion(const std::vector<bool>& marked, bool keepLastCopy) {
+GroupPlan PlanGroupDeletion(const std::vector<bool>& marked, bool keepLastCopy, const std::vector<bool>& restorable) {
     GroupPlan plan;
     bool kept = false;
+    int readable = -1;  // the last kept member the undo file can read from
     for (size_t k = 0; k < marked.size(); ++k) {
         const bool last = k + 1 == marked.size();
         MemberAction action = MemberAction::Keep;
@@ -14,9 +15,11 @@ GroupPlan PlanGroupDeletion(const std::vector<bool>& marked, bool keepLastCopy) 
         if (action != MemberAction::Delete) {
             kept = true;
             plan.source = static_cast<int>(k);
+            if (k >= restorable.size() || restorable[k]) readable = static_cast<int>(k);
         }
         plan.actions.push_back(action);
     }
+    if (readable >= 0) plan.source = readable;
     return plan;
 }
 

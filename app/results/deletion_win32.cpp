@@ -280,7 +280,12 @@ bool DeleteGroup(TRESVIEW& view, HTREEITEM group, const std::vector<TRESVIEW::No
         members.push_back(node.item);
         marked.push_back(node.image == 1);
     }
-    const GroupPlan plan = PlanGroupDeletion(marked, bNotDeleteLastCopy);
+    // The undo file restores every deleted copy from one kept copy: one whose
+    // path it can hold, where any kept copy's path will do.
+    std::vector<bool> restorable;
+    if (state.undo)
+        for (const TRESVIEW::Node& node : nodes) restorable.push_back(node.file && UndoCanReadFrom(node.file->AccessPath()));
+    const GroupPlan plan = PlanGroupDeletion(marked, bNotDeleteLastCopy, restorable);
     const TFILEINFO* kept = plan.source >= 0 ? view.FileOf(members[static_cast<size_t>(plan.source)]) : nullptr;
     const std::string keptPath = kept ? kept->AccessPath() : "";
     int keptCount = 0;
@@ -301,7 +306,10 @@ bool DeleteGroup(TRESVIEW& view, HTREEITEM group, const std::vector<TRESVIEW::No
             continue;
         }
         if (state.undo && !UndoCanRestore(keptPath, file->FullPath())) {
-            keepAndReport(state.owner, file->FullPath(), "the undo file can not hold its path.");
+            keepAndReport(state.owner, file->FullPath(),
+                          UndoCanReadFrom(keptPath) ? "the undo file can not hold its path."
+                                                    : "the undo file can not hold the path of its kept copy " +
+                                                          (kept ? kept->FullPath() : "") + ".");
             progress.step();
             continue;
         }

@@ -107,6 +107,11 @@ std::string UndoFooter(bool enhanced) { return enhanced ? line("goto allfolks") 
 
 bool UndoFileText(const std::string& text, std::string& oem) { return platform::utf8ToOem(text, oem); }
 
+bool UndoCanReadFrom(const std::string& keptPath) {
+    std::string unused;
+    return SystemLength(keptPath) <= kMaxSystemPath && platform::utf8ToOem(keptPath, unused);
+}
+
 bool UndoCanRestore(const std::string& keptPath, const std::string& path) {
     const auto slash = path.rfind('\\');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);

@@ -47,3 +47,6 @@ bool UndoFileText(const std::string& text, std::string& oem);
 // Whether an undo file can bring a deleted file back at path from keptPath:
 // both fit the OEM code page exactly, and path's name is created as written.
 bool UndoCanRestore(const std::string& keptPath, const std::string& path);
+// Whether an undo file can copy from keptPath: it fits the OEM code page
+// exactly and cmd.exe's path length.
+bool UndoCanReadFrom(const std::string& keptPath);

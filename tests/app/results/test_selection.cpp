@@ -130,6 +130,7 @@ TEST(DeletionPlan, WhoGoesWhoStaysAndTheSource) {
         bool keepLast;
         std::vector<A> actions;
         int source;
+        std::vector<bool> restorable = {};  // whose path the undo file can read from (all when empty)
     };
     const Case cases[] = {
         {{true, true, true}, true, {A::Delete, A::Delete, A::Spare}, 2},
@@ -138,9 +139,13 @@ TEST(DeletionPlan, WhoGoesWhoStaysAndTheSource) {
         {{true, true, true}, false, {A::Delete, A::Delete, A::Delete}, -1},
         {{false, false}, true, {A::Keep, A::Keep}, 1},
         {{true, false}, false, {A::Delete, A::Keep}, 1},
+        // The last kept copy has a name the undo file cannot hold (a decomposed
+        // accent): another kept copy is the source.
+        {{false, true, true, false}, true, {A::Keep, A::Delete, A::Delete, A::Keep}, 0, {true, true, true, false}},
+        {{false, false}, true, {A::Keep, A::Keep}, 1, {false, false}},  // none can: the last, and each file is kept
     };
     for (const Case& c : cases) {
-        GroupPlan plan = PlanGroupDeletion(c.marked, c.keepLast);
+        GroupPlan plan = PlanGroupDeletion(c.marked, c.keepLast, c.restorable);
         EXPECT_EQ(plan.actions, c.actions);
         EXPECT_EQ(plan.source, c.source);
     }
