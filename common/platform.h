@@ -64,7 +64,11 @@ struct FindData {
     // asked of the open file then, and each open is checked against it.
     bool HasIdentity = false;
     FileIdentity Identity;
-    bool SizeAndTimesListed = false;  // Identity's size and times came from the search and can be checked against
+    // Identity's size and last write came from the search and a file can be
+    // checked against them (POSIX). Not on Windows: a folder's entry can lag
+    // its file (another hard link written to, some network shares), and every
+    // file would pass for changed; a file is checked against its first open.
+    bool SizeAndTimesListed = false;
 };
 
 // Enumerates one folder. first() takes a Windows search pattern

@@ -49,7 +49,7 @@ TPACKEDTIME::operator platform::TimeStamp() const {
 
 TSHORTNAME::TSHORTNAME(const std::string& name) {
     // An 8.3 name never runs longer; anything else is no short name.
-    if (name.size() > sizeof text_ || name.find('\0') != std::string::npos) return;
+    if (name.size() > sizeof text_) return;
     std::memcpy(text_, name.data(), name.size());
 }
 
@@ -153,6 +153,16 @@ bool TFILEINFO::Open() {
     return true;
 }
 
+platform::FileIdentity TFILEINFO::identity() const {
+    platform::FileIdentity id;
+    id.index = index_;
+    id.volume = volume_;
+    id.volumeKnown = volumeKnown_;
+    id.size = Size;
+    id.written = written_;
+    return id;
+}
+
 bool TFILEINFO::Unchanged() {
     if (IsOpen) {
         if (!stillAsListed()) Changed = true;
@@ -245,20 +255,8 @@ bool TFILEINFO::LearnIdentity() {
 
 bool TFILEINFO::SameFileAs(TFILEINFO& other) {
     if (!LearnIdentity() || !other.LearnIdentity()) return true;
-    // Which file, and as it was listed or first opened: the size and last
-    // write stand in for the volume where one side does not know it.
-    platform::FileIdentity mine, theirs;
-    mine.index = index_;
-    theirs.index = other.index_;
-    mine.volume = volume_;
-    theirs.volume = other.volume_;
-    mine.volumeKnown = volumeKnown_;
-    theirs.volumeKnown = other.volumeKnown_;
-    mine.size = Size;
-    theirs.size = other.Size;
-    mine.written = written_;
-    theirs.written = other.written_;
-    return platform::SameFile(mine, theirs);
+    // The size and last write stand in for the volume where one side does not know it.
+    return platform::SameFile(identity(), other.identity());
 }
 
 bool AddFile(TFILELIST& FileList, int folderIndex, const platform::FindData& found) {

@@ -161,6 +161,8 @@ public:
 private:
     // Whether the open file is still the one listed and read before.
     bool stillAsListed();
+    // Which file it is, as listed or first opened.
+    platform::FileIdentity identity() const;
 
     bool hasIdentity_ = false;  // index_ names the file, not only its size and last write
     bool listed_ = false;       // written_ came from the listing

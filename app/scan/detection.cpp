@@ -324,7 +324,6 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
                 if (again.size() < static_cast<size_t>(count)) again.resize(static_cast<size_t>(count));
                 if (reader.readAt(part.first, subset.position, again.data(), count, bufferSize) == count) {
                     BytesReadAgain += count;
-                    if (count == left) files[part.first]->LearnIdentity();  // open again now
                     if (blockDigest(again.data(), static_cast<size_t>(count)) == part.digest) return part.reread = true;
                     files[part.first]->Changed = true;
                 }
@@ -354,16 +353,10 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
                 part.kept = static_cast<int64_t>(arena.size());
                 arena.insert(arena.end(), bytes.begin(), bytes.begin() + count);
             };
-            // A file read to its end alike with another says which file it is
-            // while it is open, for the second names of one file among the
-            // copies; so does the first of its part, while it is still open
-            // (else at the end of the round).
+            // Which file each member is (for the second names of one file
+            // among the copies) is learnt when it is closed.
             const auto join = [&](size_t p) {
                 Part& part = parts[p];
-                if (count == left) {
-                    files[index]->LearnIdentity();
-                    if (files[part.first]->IsOpen) files[part.first]->LearnIdentity();
-                }
                 ++part.count;
                 partOf[m] = static_cast<int>(p);
                 nextInPart[static_cast<size_t>(part.lastSlot)] = static_cast<int>(m);
@@ -377,7 +370,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
             const uint64_t key = members > 2 ? digestOfBlock() : 0;
             size_t slot = static_cast<size_t>(key) & (slots - 1);
             bool placed = false;
-            for (; hashSlots[slot] >= 0 && !placed; slot = (slot + 1) & (slots - 1)) {
+            for (; hashSlots[slot] >= 0; slot = (slot + 1) & (slots - 1)) {
                 const auto p = static_cast<size_t>(hashSlots[slot]);
                 Part& part = parts[p];
                 if (part.key != key) continue;
@@ -385,6 +378,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
                     if (sameAs(part)) {
                         join(p);
                         placed = true;
+                        break;
                     }
                     continue;
                 }
@@ -395,12 +389,13 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
                     partOf[m] = static_cast<int>(p);
                     keep(part, block);
                     placed = true;
-                    continue;
+                    break;
                 }
                 if (count == 0 || std::memcmp(again.data(), block.data(), static_cast<size_t>(count)) == 0) {
                     keep(part, again);  // for the part's next members, while the memory lasts
                     join(p);
                     placed = true;
+                    break;
                 }
             }
             if (placed) continue;
@@ -434,7 +429,6 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
         for (size_t m = 0; m < subset.members.size(); ++m) {
             if (partOf[m] < 0) continue;
             const int goesTo = parts[static_cast<size_t>(partOf[m])].count;
-            if (goesTo < 0 && count == left) files[subset.members[m]]->LearnIdentity();
             if (goesTo > 0 || count == left) reader.close(subset.members[m]);
             if (goesTo < 0) next[static_cast<size_t>(-goesTo - 1)].push_back(subset.members[m]);
         }
@@ -475,7 +469,6 @@ public:
         // whole here, it is asked for a byte more: one that grew is no copy.
         const int32_t asked = f.Size <= blockSize_ ? expected + 1 : blockSize_;
         if (f.ReadBlock(block_.data(), asked) == expected) {
-            if (f.Size <= blockSize_) f.LearnIdentity();  // its whole length: no later round opens it
             kept_.insert(kept_.end(), block_.begin(), block_.begin() + expected);
             keptFiles_.push_back(i);
         }

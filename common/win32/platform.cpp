@@ -108,14 +108,6 @@ void fillFindData(const WIN32_FIND_DATAW& raw, FindData& data) {
     data.Created = localFromFileTime(raw.ftCreationTime);
     data.Written = localFromFileTime(raw.ftLastWriteTime);
     data.Accessed = localFromFileTime(raw.ftLastAccessTime);
-    // Which file it is the search does not tell. Nor are its times taken to
-    // check it by: a folder's entry can lag its file (another hard link
-    // written to, some network shares), and every file would pass for
-    // changed. A file is checked against its first open instead.
-    data.HasIdentity = false;
-    data.Identity = FileIdentity{};
-    data.Identity.volumeKnown = false;
-    data.SizeAndTimesListed = false;
 }
 
 // A path without the "\\?\\" SystemPath may have put before it.
