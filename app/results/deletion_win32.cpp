@@ -98,6 +98,7 @@ struct DeletionState {
     HWND owner;            // every box of the deletion is owned by the results window
     UndoFile* undo;        // null when no undo file is written
     int32_t counter = 1;   // numbers the enhanced entries across groups
+    int32_t deleted = 0;   // files that went
 };
 
 // The progress of a deletion that takes more than a moment: how many of the
@@ -237,6 +238,7 @@ public:
                 progress_.step();
                 if (stayed) break;
                 if (state_.undo) ++state_.counter;
+                ++state_.deleted;
                 started_.insert(p.group);
                 view_.DeleteItem(p.node);
             }
@@ -399,10 +401,11 @@ std::string undoFolder() {
 
 bool DeleteCommand(HWND window, TRESVIEW& view) {
     if (view.Tallies[TallyDel].Files == 0) return true;
+    std::string path;
     UndoFile undo(window);
     DeletionState state{window, bCreateUndo ? &undo : nullptr};
     if (bCreateUndo) {
-        std::string path = undoFolder();
+        path = undoFolder();
         path += UnusedUndoName(path);
         if (!ChooseUndoFile(window, path)) return true;
         const UndoTexts texts{VersionText(), DateTimeText(ProgramStartTime), UndoScriptText()};
@@ -414,7 +417,15 @@ bool DeleteCommand(HWND window, TRESVIEW& view) {
             return true;
         }
     }
-    DeleteMarked(view, state);
+    const bool confirmed = DeleteMarked(view, state);
+    // Every marked file kept back: nothing changed, so the user keeps the
+    // window with its marks to mend the cause, and no undo file without an
+    // entry is left to be mistaken for one that restores something.
+    if (confirmed && state.deleted == 0) {
+        undo.close();
+        if (bCreateUndo) DeleteFileA(path.c_str());
+        return false;
+    }
     if (bCreateUndo) {
         std::string footer;
         UndoFileText(platform::fromAnsi(UndoFooter(bEnhancedUndo)), footer);

@@ -11,7 +11,8 @@
 // How long a deletion runs before its progress window with Stop! shows.
 extern DWORD DeletionProgressDelayMs;
 
-// The whole command; always true (the window then purges and closes).
+// The whole command; true when the window then purges and closes, false when
+// the user confirmed but every marked file was kept back (nothing changed).
 bool DeleteCommand(HWND window, TRESVIEW& view);
 
 // The save dialog for the undo file: starts at path's name, true with path set

@@ -455,7 +455,10 @@ private:
         }
         case IDC_DELETE_MARKED:
             deleting_ = true;
-            DeleteCommand(handle(), *view_);
+            if (!DeleteCommand(handle(), *view_)) {
+                deleting_ = false;
+                return true;
+            }
             deleting_ = false;
             input_.results->Purge(*input_.files);
             if (currentView == view_.get()) currentView = nullptr;

@@ -278,6 +278,8 @@ TEST_F(Deletion, AFileChangedSinceTheScanIsKeptAndReported) {
         std::fputs("bbbb", f);
         std::fclose(f);
         press(dialog, IDC_DELETE_MARKED);
+        EXPECT_NE(CurrentResultsView(), nullptr) << "nothing went: the window stays";
+        close(dialog);
     });
     EXPECT_TRUE(FileExists(paths[0]));
     EXPECT_TRUE(FileExists(paths[1]));
@@ -493,6 +495,12 @@ TEST_F(Deletion, NamesInAnyScriptAreFoundShownAndDeletedWithoutShortNames) {
             view.Mark(members(view, g)[0]);
         }
         press(dialog, IDC_DELETE_MARKED);
+        // Nothing went: the window stays with its marks, and no undo file is left.
+        TRESVIEW* still = CurrentResultsView();
+        ASSERT_NE(still, nullptr);
+        EXPECT_EQ(still->Tallies[TallyDel].Files, 4);
+        EXPECT_FALSE(FileExists(undoPath));
+        close(dialog);
     });
     std::set<std::string> all = copies;
     all.insert(originals.begin(), originals.end());
