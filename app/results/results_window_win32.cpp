@@ -465,6 +465,11 @@ private:
             view_.reset();
             End(0);
             return true;
+        case IDOK:
+            // Enter, which the tree leaves to the window: on a file, its
+            // information, as the info button shows it.
+            if (GetFocus() != tree()) return true;
+            [[fallthrough]];
         case IDC_FILE_INFO: {
             platform::FindData record;
             std::string folder;
