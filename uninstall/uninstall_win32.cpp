@@ -37,9 +37,11 @@ const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Unin
 // The program's main window class.
 const char kMainWindowClass[] = "VarnokScan";
 // Exit codes: 1, no installation is recorded; 2, nothing was changed (the
-// program runs, or the installation is not this uninstaller's).
+// program runs, or the installation is not this uninstaller's); 3, removed,
+// but a file of the program stayed (the user was told which).
 constexpr int kExitNotFound = 1;
 constexpr int kExitNothingChanged = 2;
+constexpr int kExitFilesKept = 3;
 
 HDDEDATA CALLBACK ignoreDde(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
 
@@ -104,7 +106,34 @@ std::string installationFolder() {
     }
 }
 
-void removeSettings() {
+std::string normalFolder(const std::string& folder);
+
+// The folder an installed-programs entry names: where it says it is installed,
+// else the folder of its uninstaller.
+std::string entryFolder(const TREGISTRY& entry) {
+    const auto read = [&](const char* name) {
+        try {
+            return entry.ReadString(name);
+        } catch (const RegistryError&) {
+            return std::string();
+        }
+    };
+    std::string folder = read("InstallLocation");
+    if (folder.empty()) {
+        std::string command = read("UninstallString");
+        if (!command.empty() && command[0] == '"') command = command.substr(1, command.find('"', 1) - 1);
+        const size_t slash = command.rfind('\\');
+        if (slash != std::string::npos) folder = command.substr(0, slash);
+    }
+    return folder;
+}
+
+bool sameFolder(const std::string& a, const std::string& b) {
+    return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_EQUAL;
+}
+
+// own: this uninstaller's folder, as normalFolder gives it.
+void removeSettings(const std::string& own) {
     try {
         TREGISTRY product;
         if (product.OpenKey(product::kRegistryKey, false))
@@ -116,11 +145,15 @@ void removeSettings() {
         // What cannot be removed stays; the files still go.
     }
     // The entry is the user's own; an older installation made one for the
-    // whole machine, which goes too when this user may remove it.
+    // whole machine, which goes too when this user may remove it. An entry
+    // that names another folder belongs to another copy, whose uninstaller
+    // still needs it.
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
         try {
             TREGISTRY entry(root);
             if (entry.OpenKey(std::string(kUninstallKey) + "\\Varnok scan", false)) {
+                const std::string folder = entryFolder(entry);
+                if (!folder.empty() && !sameFolder(normalFolder(folder), own)) continue;
                 entry.DeleteValue("UninstallString");
                 entry.DeleteValue("DisplayName");
             }
@@ -239,7 +272,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const std::string self = ModuleFileName();
     const std::string own = normalFolder(self.substr(0, self.rfind('\\') + 1));
     const std::string recorded = normalFolder(folder);
-    if (CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, recorded.c_str(), -1, own.c_str(), -1) != CSTR_EQUAL) {
+    if (!sameFolder(recorded, own)) {
         ShowMessageBox(nullptr,
                        "Varnok Scan (Trellane) is installed in \"" + QuotedInMessage(recorded) +
                            "\", not in the folder of this uninstaller, \"" + QuotedInMessage(own) +
@@ -252,7 +285,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                        mb::kYesNo | mb::kIconHand) != mb::kIdYes)
         return 0;
     if (!programClosed()) return kExitNothingChanged;
-    removeSettings();
+    removeSettings(own);
     removeGroup();
     bool allRemoved = true;
     for (const char* file : kFiles) allRemoved = RemoveFile(folder + file) && allRemoved;
@@ -264,5 +297,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                        "Varnok Scan (Trellane) sucessfully removed from yours PC! But some files and folder are keeped "
                        "on hard disk...",
                        kByeCaption, mb::kIconHand);
-    return 0;
+    return allRemoved ? 0 : kExitFilesKept;
 }

@@ -317,9 +317,16 @@ TEST_F(InstallTest, AFileThatStaysIsReportedAndTheBatchGivesUpOnAnUninstallerItC
     // A file the user has open.
     HANDLE tips = CreateFileA((folder + "\\tips.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
-    const std::vector<std::string> texts =
-        uninstall(folder, {{"Question...", IDYES}, {"This is error message! I am sorry...", IDOK}, {"Bye...", IDOK}});
+    // Another copy, installed for the whole machine by an older installer: its entry is its own uninstaller's.
+    const std::string other = "\"C:\\Program Files\\Varnok Scan\\Uninstall.exe\"";
+    SHSetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", REG_SZ, other.c_str(),
+                static_cast<DWORD>(other.size() + 1));
+    const std::vector<std::string> texts = uninstall(
+        folder, {{"Question...", IDYES}, {"This is error message! I am sorry...", IDOK}, {"Bye...", IDOK}}, 3);
     CloseHandle(tips);
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(texts[2],
               "Varnok Scan (Trellane) sucessfully removed from yours PC! But some files and folder are keeped on hard "
