@@ -233,6 +233,12 @@ bool DownloadUpdate(const std::string& product, int32_t number, void** data, int
     int64_t announced = 0;
     const bool fetched = FetchPackageWithProgress(request, package, announced);
     if (StoppedByUser) return false;
+    // A size that was no size has been told as an incorrect answer: one box for one failure.
+    if (announced < 0) {
+        if (data) *data = nullptr;
+        if (size) *size = 0;
+        return false;
+    }
     if (data) *data = package.empty() ? nullptr : package.data();
     if (size) *size = static_cast<int32_t>(announced);
     if (!fetched || announced < 1) {

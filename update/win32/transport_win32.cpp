@@ -356,20 +356,23 @@ bool FetchPackage(const std::string& request, std::vector<uint8_t>& data, int64_
                        "a updating of contents). Please repeat attempt later...",
                        "Error...", mb::kIconInformation);
         socket->Close();
-        announced = 0;
+        announced = -1;
         return false;
     }
     if (announced == 0) {
         socket->Close();
         return true;
     }
-    // The buffer grows with what arrives: the size announced is only the
-    // server's word, and the signature is checked only once all is here.
+    // Room for the size announced is taken once (it is capped above): a
+    // buffer grown by doubling would hold two copies at once as it moves.
+    // Only what arrives is written, so the memory a server's word costs is
+    // address space, not pages, until the bytes come.
     const size_t limit = static_cast<size_t>(announced);
+    data.reserve(limit);
     size_t have = 0;
     bool failed = false;
     while (have < limit) {
-        if (data.size() < have + kPiece) data.resize(std::min(limit, std::max(have + kPiece, 2 * data.size())));
+        if (data.size() < have + kPiece) data.resize(std::min(limit, have + kPiece));
         have += static_cast<size_t>(
             receiveInto(*socket, data.data() + have, data.size() - have, announced, callback, failed, have));
         if (failed || StoppedByUser || have < data.size()) break;  // a failure, a stop or the server's close

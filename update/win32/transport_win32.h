@@ -48,7 +48,8 @@ UpdateServerAddress UpdateServer();
 // The answer to request, at most capacity bytes; -1 on failure.
 int FetchText(const std::string& request, std::string& buffer, size_t capacity, const TransferCallback& callback);
 // A package: ten characters of size, then that many bytes. False on failure;
-// data holds what arrived (fewer bytes than announced when the server closed early).
+// data holds what arrived (fewer bytes than announced when the server closed
+// early). announced is -1 when the size was no size (the user has been told).
 bool FetchPackage(const std::string& request, std::vector<uint8_t>& data, int64_t& announced,
                   const TransferCallback& callback);
 
