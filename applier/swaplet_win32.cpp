@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/messagebox.h"
+#include "common/win32/module.h"
 #include "common/win32/folders.h"
 #include "common/win32/syserror.h"
 #include "common/win32/unique_handle.h"
@@ -151,6 +152,45 @@ std::string programFolder(const std::string& restart) {
     return slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
 }
 
+// A path by its long names, so that a program started by its 8.3 path and
+// the files named by the long one are seen in one folder. The part not yet
+// there (a folder the update brings) is kept as it is.
+std::string longForm(const std::string& path) {
+    char buffer[MAX_PATH] = {};
+    const DWORD n = GetLongPathNameA(path.c_str(), buffer, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) return std::string(buffer, n);
+    const size_t slash = path.find_last_of('\\', path.size() >= 2 ? path.size() - 2 : 0);
+    if (slash == std::string::npos || slash < 2) return path;
+    return longForm(path.substr(0, slash + 1)) + path.substr(slash + 1);
+}
+
+// The copy of the old applier the library made in the temporary folder
+// ("upd*.tmp" there), and nothing else: it is moved over this program.
+bool isApplierBackup(const std::string& path) {
+    char temp[MAX_PATH] = {};
+    const DWORD n = GetTempPathA(MAX_PATH, temp);
+    if (n == 0 || n >= MAX_PATH || path.size() <= n) return false;
+    const std::string folder = longForm(temp), at = longForm(path.substr(0, path.rfind('\\') + 1));
+    const std::string name = path.substr(path.rfind('\\') + 1);
+    return lstrcmpiA(folder.c_str(), at.c_str()) == 0 && name.size() > 7 && _strnicmp(name.c_str(), "upd", 3) == 0 &&
+           _stricmp(name.c_str() + name.size() - 4, ".tmp") == 0;
+}
+
+// This applier came with the update: unless the update is placed whole, the
+// old one goes back in its place (this program's file moved aside, as a
+// running program's file cannot be replaced but can be renamed). The copy
+// in the temporary folder goes either way.
+void settleApplier(const std::string& backup, bool applied) {
+    if (backup.empty()) return;
+    if (!applied) {
+        const std::string self = ModuleFileName();
+        if (move(self, self + kStaged) &&
+            !MoveFileExA(backup.c_str(), self.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
+            move(self + kStaged, self);
+    }
+    DeleteFileA(backup.c_str());
+}
+
 // Starts the program again: with "/update:" when the update is in place, so
 // it records it; without it when nothing was replaced, so it is offered again.
 void restart(const std::string& command, bool applied) {
@@ -181,28 +221,42 @@ bool handleNumber(const char* text, HANDLE& handle) {
 // it; what it has to say goes to the output it was given, if any.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     HANDLE pipe = nullptr;
-    if (__argc != 2 || !handleNumber(__argv[1], pipe)) {
+    // The library names the old applier's copy third when this applier came with the update.
+    if ((__argc != 2 && __argc != 3) || !handleNumber(__argv[1], pipe)) {
         ShowTextBox(IDS_NOT_BY_HAND, "Sorry...", mb::kIconHand);
         return 1;
     }
+    // What an earlier update that was not placed left of its applier.
+    DeleteFileA((ModuleFileName() + kStaged).c_str());
     std::optional<HandOverStream> stream;
     {
         unique_kernel_handle reader(pipe);
         PipeSource source(reader.get());
         stream = ReadHandOver(source);
     }
-    if (!stream) return 0;
+    const std::string backup = __argc == 3 && isApplierBackup(__argv[2]) ? std::string(__argv[2]) : std::string();
+    if (!stream) {
+        settleApplier(backup, false);
+        return 0;
+    }
     // Every file goes into the program's own folder, or none does. The
     // program has ended for the update: it comes back either way.
-    const std::string folder = programFolder(stream->restart);
+    const std::string folder = longForm(programFolder(stream->restart));
     for (const auto& file : stream->files) {
-        if (!IsInsideFolder(file->path, folder)) {
-            say("Update refused: " + file->path + " is outside " + folder + "\r\n");
+        if (!IsInsideFolder(longForm(file->path), folder)) {
+            const std::string refused = "Update refused: " + file->path + " is outside " + folder;
+            say(refused + "\r\n");
+            settleApplier(backup, false);
             if (WaitForProcess(stream->processId, AskToClose)) restart(stream->restart, false);
+            // The user learns why the update is offered again.
+            ShowMessageBox(nullptr, refused + ".", "Error", mb::kIconHand);
             return 0;
         }
     }
-    if (!WaitForProcess(stream->processId, AskToClose)) return 0;
+    if (!WaitForProcess(stream->processId, AskToClose)) {
+        settleApplier(backup, false);
+        return 0;
+    }
     bool staged = true;
     for (const auto& file : stream->files) {
         if (!Stage(*file)) {
@@ -213,6 +267,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const bool placed = staged && PlaceAll(stream->files);
     for (const auto& file : stream->files) Unstage(*file);
     if (!placed) say("Error on updating file!\r\n");
+    settleApplier(backup, placed);
     restart(stream->restart, placed);
     return 0;
 }

@@ -26,7 +26,9 @@ const char* const kFiles[] = {"\\VarnokScan.exe",      "\\VarnokScan.htm",      
                               "\\slIncludedFiles.dat", "\\slExcludedFiles.dat", "\\slFoldersToScan.dat",
                               "\\Swaplet.exe",         "\\update.dll",          "\\tips.dat",
                               // the help as HTML Help, and WinHelp's contents
-                              "\\VarnokScan.chm",      "\\VarnokScan.cnt"};
+                              "\\VarnokScan.chm",      "\\VarnokScan.cnt",
+                              // a new applier an update could not place left aside
+                              "\\Swaplet.exe.swaplet-new"};
 // The group's four items ("Varnok Scan (Trellane)", "Varnok Scan
 // Documentation", "Varnok Scan license agreement", "Uninstall Varnok Scan") go
 // with the group. DeleteItem acts on the group last shown or created in the

@@ -125,22 +125,47 @@ TEST_F(SwapletTest, ABrokenOrHostileStreamWritesNothingAndRestartsNothing) {
     struct Case {
         const char* what;
         std::string bytes;
+        const char* refused;  // the file the user is told of, the program restarted; null: a broken stream
     };
     const Case cases[] = {
-        {"cut in the data", whole.substr(0, whole.size() / 3)},
-        {"cut before the process id", whole.substr(0, whole.size() - 2)},
+        {"cut in the data", whole.substr(0, whole.size() / 3), nullptr},
+        {"cut before the process id", whole.substr(0, whole.size() - 2), nullptr},
         {"a file outside the program's folder",
-         stream({{at("old.txt"), "new"}, {at("..\\evil.txt"), "evil"}}, restart(), program)},
-        {"a file in another folder", stream({{"C:\\windows\\evil.txt", "evil"}}, restart(), program)},
-        {"a device under a superscript digit", stream({{at("old.txt"), "new"}, {at("COM\xB9"), "x"}}, restart(), program)},
+         stream({{at("old.txt"), "new"}, {at("..\\evil.txt"), "evil"}}, restart(), program), "..\\evil.txt"},
+        {"a file in another folder", stream({{"C:\\windows\\evil.txt", "evil"}}, restart(), program),
+         "C:\\windows\\evil.txt"},
+        {"a device under a superscript digit", stream({{at("old.txt"), "new"}, {at("COM\xB9"), "x"}}, restart(), program),
+         "COM\xB9"},
     };
     for (const Case& c : cases) {
+        DeleteFileA(at("restarted.txt").c_str());
+        BoxAnswerer boxes(c.refused ? std::vector<BoxAnswerer::Step>{{"Error", IDOK}} : std::vector<BoxAnswerer::Step>{});
         const ProcessResult run = runSwaplet(c.bytes);
         EXPECT_EQ(run.exitCode, 0) << c.what;
         EXPECT_EQ(ReadWholeFile(at("old.txt")), "old") << c.what;
-        EXPECT_EQ(restarted(15), "") << c.what;
+        EXPECT_EQ(restarted(15), c.refused ? "started without an update" : "") << c.what;
+        const std::vector<std::string> texts = boxes.join();
+        ASSERT_EQ(texts.size(), c.refused ? 1u : 0u) << c.what;
+        if (c.refused) {
+            EXPECT_NE(texts[0].find(std::string("Update refused: ")), std::string::npos) << texts[0];
+            EXPECT_NE(texts[0].find(c.refused), std::string::npos) << texts[0];
+        }
     }
     EXPECT_FALSE(FileExists("C:\\windows\\evil.txt"));
+}
+
+// Started by its 8.3 path, the program is still in the folder the files name by the long one.
+TEST_F(SwapletTest, AProgramStartedByItsShortPathIsUpdated) {
+    folder.write("Varnok Scan/old.txt", "old");
+    char shortHost[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameA(at("host.exe").c_str(), shortHost, MAX_PATH), 0u);
+    ASSERT_EQ(std::string(shortHost).find("Varnok Scan"), std::string::npos) << shortHost;
+    const DWORD program = endedProcess();
+    const ProcessResult run =
+        runSwaplet(stream({{at("old.txt"), "new"}}, std::string(shortHost) + " /update:15-03-2004", program));
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(ReadWholeFile(at("old.txt")), "new");
+    EXPECT_EQ(restarted(), "15-03-2004 1");
 }
 
 TEST_F(SwapletTest, AFileThatCannotBeWrittenReplacesNothingAndTheUpdateIsNotRecorded) {
@@ -154,7 +179,7 @@ TEST_F(SwapletTest, AFileThatCannotBeWrittenReplacesNothingAndTheUpdateIsNotReco
     EXPECT_EQ(ReadWholeFile(at("first.txt")), "old first");
     EXPECT_FALSE(FileExists(at("second.txt")));
     EXPECT_FALSE(FileExists(at("first.txt.swaplet-new")));
-    EXPECT_EQ(restarted(15), "") << "restarted without /update:, so nothing is recorded";
+    EXPECT_EQ(restarted(15), "started without an update") << "so nothing is recorded";
 }
 
 // A file another program holds open cannot be replaced: the files put in
@@ -175,7 +200,7 @@ TEST_F(SwapletTest, AFileHeldOpenReplacesNothing) {
     EXPECT_FALSE(FileExists(at("new.txt")));
     for (const char* left : {"first.txt.swaplet-old", "first.txt.swaplet-new", "second.txt.swaplet-new", "new.txt.swaplet-new"})
         EXPECT_FALSE(FileExists(at(left))) << left;
-    EXPECT_EQ(restarted(15), "") << "restarted without /update:, so nothing is recorded";
+    EXPECT_EQ(restarted(15), "started without an update") << "so nothing is recorded";
 }
 
 TEST_F(SwapletTest, AFailedWriteKeepsTheOldContentAndStopsTheRest) {

@@ -51,5 +51,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return 0;
     }
     if (first == "sleep" && __argc > 2) Sleep(static_cast<DWORD>(std::atoi(__argv[2])));
+    // Started again after an update that was not placed.
+    if (first.empty()) note("restarted.txt", "started without an update");
     return 0;
 }

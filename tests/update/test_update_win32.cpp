@@ -328,58 +328,67 @@ TEST_F(UpdateTest, StopEndsTheCallWhileTheServerIsSilent) {
     EXPECT_FALSE(FileExists(at("docs\\news.txt")));
 }
 
+// The whole chain, as a user goes through it, for an update that brings a
+// new applier: placed whole, or not placed because a file is held open. The
+// old applier comes back unless the update is placed, and its copy in the
+// temporary folder never stays.
 TEST_F(UpdateTest, FromOfferToRestartThroughTheApplier) {
     const std::string package = sized(fixture("full.upd"));
-    LocalUpdateServer server([&](const std::string& request) {
-        return LocalUpdateServer::Answer{{request.find("update_dir.pl") != std::string::npos ? kList : package}, {}};
-    });
-    UpdateServerSetting setting(server.address());
-    // The program as installed: the stand-in, the library and an older applier.
-    CopyFileA(BuildFile("tests/update_test_host.exe").c_str(), at("host.exe").c_str(), FALSE);
-    CopyFileA(BuildFile("tests/update.dll").c_str(), at("update.dll").c_str(), FALSE);
-    install.write("Varnok Scan/Swaplet.exe", "the applier before this update");
+    const std::string news = ReadWholeFile(BuildFile("tests/update-fixtures/full/docs/news.txt"));
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    const size_t backupsBefore = [&] {
-        size_t n = 0;
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((std::string(temp) + "upd*.tmp").c_str(), &found);
+    const auto backups = [&] {
+        std::vector<std::string> found;
+        WIN32_FIND_DATAA data;
+        HANDLE search = FindFirstFileA((std::string(temp) + "upd*.tmp").c_str(), &data);
         if (search != INVALID_HANDLE_VALUE) {
-            do ++n;
-            while (FindNextFileA(search, &found));
+            do found.push_back(ReadWholeFile(std::string(temp) + data.cFileName));
+            while (FindNextFileA(search, &data));
             FindClose(search);
         }
-        return n;
-    }();
+        return found;
+    };
+    for (const bool held : {true, false}) {
+        SCOPED_TRACE(held ? "a file held open" : "placed whole");
+        SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Varnok Com.");
+        setFolder(at(""));
+        LocalUpdateServer server([&](const std::string& request) {
+            return LocalUpdateServer::Answer{{request.find("update_dir.pl") != std::string::npos ? kList : package}, {}};
+        });
+        UpdateServerSetting setting(server.address());
+        // The program as installed: the stand-in, the library and an older applier.
+        CopyFileA(BuildFile("tests/update_test_host.exe").c_str(), at("host.exe").c_str(), FALSE);
+        CopyFileA(BuildFile("tests/update.dll").c_str(), at("update.dll").c_str(), FALSE);
+        install.write("Varnok Scan/Swaplet.exe", "the applier before this update");
+        install.write("Varnok Scan/docs/news.txt", "old news");
+        DeleteFileA(at("restarted.txt").c_str());
+        HANDLE holder = held ? CreateFileA(at("docs\\news.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                           OPEN_EXISTING, 0, nullptr)
+                             : INVALID_HANDLE_VALUE;
+        const size_t backupsBefore = backups().size();
 
-    const ProcessResult first = RunProcess("\"" + at("host.exe") + "\" offer", 60000);
-    EXPECT_EQ(ReadWholeFile(at("first-stage.txt")), "1 1 " + std::to_string(package.size() - 10));
-    for (int tick = 0; tick < 300 && !FileExists(at("restarted.txt")); ++tick) Sleep(100);
-    Sleep(300);
-    EXPECT_EQ(ReadWholeFile(at("restarted.txt")), "15-03-2099 1");
-    EXPECT_EQ(ReadWholeFile(at("docs\\news.txt")),
-              ReadWholeFile(BuildFile("tests/update-fixtures/full/docs/news.txt")));
-    EXPECT_EQ(ReadWholeFile(at("Swaplet.exe")), ReadWholeFile(BuildFile("applier/Swaplet.exe")));
-    EXPECT_FALSE(FileExists(at("update.sig")));
-    EXPECT_EQ(GetLastUpdate(Short("Varnok scan")), 72759.0);
-    EXPECT_EQ(GetLastCommonUpdate(), 72759.0);
-    EXPECT_NE(regLine("Software\\Varnok Com.\\AutoUpdate\\Varnok scan").find("REG_BINARY"), std::string::npos);
-
-    size_t backupsAfter = 0;
-    bool oldApplierKept = false;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((std::string(temp) + "upd*.tmp").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            ++backupsAfter;
-            if (ReadWholeFile(std::string(temp) + found.cFileName) == "the applier before this update")
-                oldApplierKept = true;
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+        RunProcess("\"" + at("host.exe") + "\" offer", 60000);
+        EXPECT_EQ(ReadWholeFile(at("first-stage.txt")), "1 1 " + std::to_string(package.size() - 10));
+        for (int tick = 0; tick < 300 && !FileExists(at("restarted.txt")); ++tick) Sleep(100);
+        Sleep(300);
+        if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+        if (held) {
+            EXPECT_EQ(ReadWholeFile(at("restarted.txt")), "started without an update");
+            EXPECT_EQ(ReadWholeFile(at("docs\\news.txt")), "old news");
+            EXPECT_EQ(ReadWholeFile(at("Swaplet.exe")), "the applier before this update");
+            EXPECT_EQ(GetLastUpdate(Short("Varnok scan")), 0.0);
+        } else {
+            EXPECT_EQ(ReadWholeFile(at("restarted.txt")), "15-03-2099 1");
+            EXPECT_EQ(ReadWholeFile(at("docs\\news.txt")), news);
+            EXPECT_EQ(ReadWholeFile(at("Swaplet.exe")), ReadWholeFile(BuildFile("applier/Swaplet.exe")));
+            EXPECT_FALSE(FileExists(at("update.sig")));
+            EXPECT_EQ(GetLastUpdate(Short("Varnok scan")), 72759.0);
+            EXPECT_EQ(GetLastCommonUpdate(), 72759.0);
+            EXPECT_NE(regLine("Software\\Varnok Com.\\AutoUpdate\\Varnok scan").find("REG_BINARY"), std::string::npos);
+            const std::vector<std::string> requests = server.requests();
+            ASSERT_EQ(requests.size(), 2u);
+            EXPECT_EQ(requests[1], "GET http://127.0.0.1/cgi-bin/update_run.pl?prog=1&date=30-12-1899&common=30-12-1899");
+        }
+        EXPECT_EQ(backups().size(), backupsBefore) << "the old applier's copy stays in the temporary folder";
     }
-    EXPECT_EQ(backupsAfter, backupsBefore + 1);
-    EXPECT_TRUE(oldApplierKept) << "the applier's old file is kept in the temporary folder";
-    const std::vector<std::string> requests = server.requests();
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[1], "GET http://127.0.0.1/cgi-bin/update_run.pl?prog=1&date=30-12-1899&common=30-12-1899");
 }

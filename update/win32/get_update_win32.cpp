@@ -122,7 +122,7 @@ std::string MakeBackup(const std::string& path) {
     return backup;
 }
 
-int WriteWithBackup(const std::string& path, const std::vector<uint8_t>& data) {
+int WriteWithBackup(const std::string& path, const std::vector<uint8_t>& data, std::string* kept) {
     // Folders the update brings along (all inside the installation folder).
     MakeParentFolders(path);
     const std::string backup = MakeBackup(path);
@@ -139,16 +139,41 @@ int WriteWithBackup(const std::string& path, const std::vector<uint8_t>& data) {
     const bool whole = WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
                        written == data.size();
     file.reset();
-    if (whole) return 0;
-    if (!backup.empty()) CopyFileA(backup.c_str(), path.c_str(), FALSE);
-    return -1;
+    if (whole && kept) {
+        *kept = backup;
+        return 0;
+    }
+    // The copy in the temporary folder never outlives the call unless the
+    // caller keeps it to put the old file back later.
+    if (!whole && !backup.empty()) CopyFileA(backup.c_str(), path.c_str(), FALSE);
+    if (!backup.empty()) DeleteFileA(backup.c_str());
+    return whole ? 0 : -1;
 }
 
 bool HandOver(const std::string& installation, const TUPDATEDATA& package, const std::string& restart) {
     std::string folder = installation;
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     std::vector<uint8_t> bytes;
-    std::string applier;
+    std::string applier, applierBackup;
+    // The applier's files are written before the hand-over; until the applier
+    // runs, a failure here puts their old files back. Once it runs, the
+    // applier itself puts its old file back unless the whole update is placed.
+    struct Written {
+        std::string path, backup;
+    };
+    std::vector<Written> written;
+    bool handed = false;
+    struct PutBack {
+        std::vector<Written>& written;
+        bool& handed;
+        ~PutBack() {
+            for (const Written& w : written) {
+                if (w.backup.empty()) continue;
+                if (!handed) CopyFileA(w.backup.c_str(), w.path.c_str(), FALSE);
+                DeleteFileA(w.backup.c_str());
+            }
+        }
+    } putBack{written, handed};
     for (size_t i = 0; i < package.Count(); ++i) {
         const std::string& name = package.Entry(i).name;
         if (!isApplierFile(name) || isSignature(name)) continue;
@@ -156,11 +181,16 @@ bool HandOver(const std::string& installation, const TUPDATEDATA& package, const
             unpackFailed();
             return false;
         }
-        if (WriteWithBackup(folder + name, bytes) == -1) {
+        std::string backup;
+        if (WriteWithBackup(folder + name, bytes, &backup) == -1) {
             ShowMessageBox(nullptr, "Error on special update!", "Error", mb::kIconExclamation);
             return false;
         }
-        if (LowerStr(name) == kApplier) applier = folder + name;
+        written.push_back({folder + name, backup});
+        if (LowerStr(name) == kApplier) {
+            applier = folder + name;
+            applierBackup = backup;
+        }
     }
 
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -174,6 +204,8 @@ bool HandOver(const std::string& installation, const TUPDATEDATA& package, const
     // through the search path, where another swaplet.exe could stand first.
     if (applier.empty()) applier = folder + kApplier;
     std::string command = "\"" + applier + "\" " + std::to_string(reinterpret_cast<uintptr_t>(reader.get()));
+    // The applier's old file, for the new applier to put back if the update is not placed.
+    if (!applierBackup.empty()) command += " \"" + applierBackup + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -187,6 +219,9 @@ bool HandOver(const std::string& installation, const TUPDATEDATA& package, const
     }
     unique_kernel_handle started(process.hProcess), thread(process.hThread);
     reader.reset();
+    handed = true;
+    for (Written& w : written)
+        if (w.backup == applierBackup) w.backup.clear();  // the applier's to put back or remove
 
     for (size_t i = 0; i < package.Count(); ++i) {
         const std::string& name = package.Entry(i).name;

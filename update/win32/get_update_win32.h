@@ -17,4 +17,6 @@ bool HandOver(const std::string& folder, const TUPDATEDATA& package, const std::
 // A copy of the file in the temporary folder; empty when none could be made.
 std::string MakeBackup(const std::string& path);
 // 0 when written; -1 when not (the old content restored from the backup).
-int WriteWithBackup(const std::string& path, const std::vector<uint8_t>& data);
+// With kept, the backup of a file written is left for the caller, named
+// there (empty when none could be made); without, it is removed.
+int WriteWithBackup(const std::string& path, const std::vector<uint8_t>& data, std::string* kept = nullptr);
