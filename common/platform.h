@@ -204,10 +204,10 @@ bool onSearchPath(const std::string& name);
 class SearchPathNames {
 public:
     SearchPathNames();
-    bool contains(const std::string& name) const;
+    bool contains(const std::string& utf8Name) const;
 
 private:
-    std::unordered_set<std::string> names_;  // upper case on Windows
+    std::unordered_set<std::string> names_;  // in UTF-8, upper case on Windows
 };
 
 // The value of an environment variable, empty when it is not set.

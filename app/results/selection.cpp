@@ -44,7 +44,7 @@ double JunkScore(const TFILEINFO& file, const platform::SearchPathNames* names) 
     if (file.Attributes & platform::kAttrSystem) score -= 1;
     if (file.Attributes & platform::kAttrReadOnly) score -= 1;
     if (file.Attributes & platform::kAttrArchive) score += 0.1;
-    score += (names ? names->contains(file.Name) : platform::onSearchPath(file.Name)) ? -1 : 1;
+    score += (names ? names->contains(file.RealName()) : platform::onSearchPath(file.Name)) ? -1 : 1;
     return score;
 }
 

@@ -383,51 +383,49 @@ bool onSearchPath(const std::string& name) {
 }
 
 SearchPathNames::SearchPathNames() {
-    // The folders SearchPathA looks in: the program's, the system's, the
-    // 16-bit system's, Windows', the current one, then the PATH.
-    std::vector<std::string> folders;
-    char buffer[MAX_PATH] = {};
-    if (DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH); n > 0 && n < MAX_PATH) {
-        const std::string program(buffer, n);
-        folders.push_back(program.substr(0, program.rfind('\\') + 1));
+    // The folders SearchPath looks in: the program's, the system's, the
+    // 16-bit system's, Windows', the current one, then the PATH. Read wide:
+    // a folder or a name the code page cannot spell is still found.
+    std::vector<std::wstring> folders;
+    std::wstring buffer(32768, L'\0');
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    if (DWORD n = GetModuleFileNameW(nullptr, buffer.data(), size); n > 0 && n < size) {
+        const std::wstring program(buffer.data(), n);
+        folders.push_back(program.substr(0, program.rfind(L'\\') + 1));
     }
-    if (UINT n = GetSystemDirectoryA(buffer, MAX_PATH); n > 0 && n < MAX_PATH) folders.emplace_back(buffer, n);
-    if (UINT n = GetWindowsDirectoryA(buffer, MAX_PATH); n > 0 && n < MAX_PATH) {
-        folders.push_back(std::string(buffer, n) + "\\system");
-        folders.emplace_back(buffer, n);
+    if (UINT n = GetSystemDirectoryW(buffer.data(), size); n > 0 && n < size) folders.emplace_back(buffer.data(), n);
+    if (UINT n = GetWindowsDirectoryW(buffer.data(), size); n > 0 && n < size) {
+        folders.push_back(std::wstring(buffer.data(), n) + L"\\system");
+        folders.emplace_back(buffer.data(), n);
     }
-    if (DWORD n = GetCurrentDirectoryA(MAX_PATH, buffer); n > 0 && n < MAX_PATH) folders.emplace_back(buffer, n);
-    const std::string path = environment("PATH");
+    if (DWORD n = GetCurrentDirectoryW(size, buffer.data()); n > 0 && n < size) folders.emplace_back(buffer.data(), n);
+    std::wstring path;
+    if (DWORD n = GetEnvironmentVariableW(L"PATH", nullptr, 0); n > 0) {
+        path.resize(n);
+        path.resize(GetEnvironmentVariableW(L"PATH", path.data(), n));
+    }
     for (size_t at = 0; at <= path.size();) {
-        size_t end = path.find(';', at);
-        if (end == std::string::npos) end = path.size();
+        size_t end = path.find(L';', at);
+        if (end == std::wstring::npos) end = path.size();
         if (end > at) folders.push_back(path.substr(at, end - at));
         at = end + 1;
     }
-    for (std::string folder : folders) {
+    for (std::wstring folder : folders) {
         if (folder.empty()) continue;
-        if (folder.back() != '\\') folder += '\\';
-        WIN32_FIND_DATAA found{};
-        HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+        if (folder.back() != L'\\') folder += L'\\';
+        WIN32_FIND_DATAW found{};
+        HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
         if (search == INVALID_HANDLE_VALUE) continue;
         do {
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            for (const char* name : {found.cFileName, found.cAlternateFileName}) {
-                std::string upper = name;
-                if (upper.empty()) continue;
-                CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
-                names_.insert(std::move(upper));
-            }
-        } while (FindNextFileA(search, &found));
+            for (const wchar_t* name : {found.cFileName, found.cAlternateFileName})
+                if (*name) names_.insert(upperUtf8(Utf8(name)));
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
 }
 
-bool SearchPathNames::contains(const std::string& name) const {
-    std::string upper = name;
-    CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
-    return names_.count(upper) > 0;
-}
+bool SearchPathNames::contains(const std::string& name) const { return names_.count(upperUtf8(name)) > 0; }
 
 std::string environment(const std::string& name) {
     char value[1024] = {};

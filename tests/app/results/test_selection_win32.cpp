@@ -2,11 +2,13 @@
 #include <windows.h>
 
 #include <deque>
+#include <filesystem>
 
 #include "app/results/selection.h"
 #include "common/ui/folder_browser.h"
 #include "common/text.h"
 #include "tests/app/results/results_fixture_win32.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -34,6 +36,20 @@ TEST(SearchPathNames, FindWhatTheSystemsSearchFinds) {
                                     std::string("win.ini"), program, std::string("no such file.xyz"), std::string("")}) {
         EXPECT_EQ(names.contains(name), platform::onSearchPath(name)) << name;
     }
+    // A folder on the PATH, and a program name, that the code page cannot spell.
+    TempFolder root;
+    const std::filesystem::path folder = std::filesystem::path(Utf16FromUtf8(root.entry())) / L"\u65E5\u672C";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::string programs[] = {"vsprobe.exe", "\u00F8re \u20AC \u65E5.exe"};
+    for (const std::string& name : programs)
+        CloseHandle(CreateFileW((folder / Utf16FromUtf8(name)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    std::wstring path(32768, L'\0');
+    path.resize(GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));
+    SetEnvironmentVariableW(L"PATH", (folder.wstring() + L";" + path).c_str());
+    const platform::SearchPathNames wide;
+    SetEnvironmentVariableW(L"PATH", path.c_str());
+    for (const std::string& name : programs) EXPECT_TRUE(wide.contains(name)) << name;
+    EXPECT_TRUE(wide.contains("VSPROBE.EXE"));
 }
 
 TEST_F(SelectionRules, SmartKeepsTheLowestScoredCopy) {
