@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "messagebox.h"
 
 namespace {
 
@@ -203,19 +202,6 @@ std::string BatchQuoted(const std::string& path) {
         if (c == '%') out += '%';
     }
     return out + "\"";
-}
-
-bool DeleteFileForced(const std::string& path, WindowHandle owner) {
-    if (platform::removeFile(path)) return true;
-    uint32_t error = platform::lastError();
-    if (error == platform::kErrorAccessDenied) {
-        platform::clearAttributes(path);
-        if (platform::removeFile(path)) return true;
-        error = platform::lastError();
-    }
-    ShowMessageBoxUtf8(owner, "Can not delete file " + path + " Error code : " + std::to_string(error),
-                       "This is error message! I am sorry...", mb::kIconHand);
-    return false;
 }
 
 platform::TimeStamp OleDateToTimeStamp(double date) {

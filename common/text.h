@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "messagebox.h"
 #include "platform.h"
 
 std::string UpperStr(std::string_view text);
@@ -62,11 +61,6 @@ std::string QuotedInMessage(std::string_view text, size_t limit = 60);
 // A path as a quoted argument of a batch file: "%" doubled so the batch
 // reads it back as itself; quotes keep "&", "^", "(" and ")" literal.
 std::string BatchQuoted(const std::string& path);
-
-// Deletes a file (its path in UTF-8), clearing read-only, hidden and system
-// once if access is denied. On failure tells the user (in a box owned by
-// owner) and returns false.
-bool DeleteFileForced(const std::string& path, WindowHandle owner = nullptr);
 
 // Paths travel through the program as UTF-8, so that a name the ANSI code
 // page cannot spell still names its file. The system's names are UTF-16 and

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/files.h"
 #include "common/messagebox.h"
 #include "common/product.h"
 #include "common/text.h"

@@ -9,6 +9,7 @@
 
 #include "app/results/deletion_plan.h"
 #include "app/scan/progress_window_win32.h"
+#include "common/files.h"
 #include "common/ui/dialog.h"
 #include "app/results/undo_file.h"
 #include "app/options/options.h"

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/scan/catalogue.h"
+#include "common/files.h"
 #include "common/text.h"
 
 platform::TimeStamp ProgramStartTime;

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "app/scan/masks.h"
+#include "common/files.h"
 #include "common/text.h"
 
 bool IsDeviceName(const std::string& name) { return IsWindowsDeviceName(platform::toAnsi(name)); }
@@ -15,7 +16,6 @@ bool UsableName(const std::string& name, bool trailingDotsKept) {
     return name.find_first_of("?*") == std::string::npos;
 }
 
-size_t SystemLength(const std::string& utf8) { return Utf16FromUtf8(utf8).size(); }
 
 int32_t BlockChecksum(const void* data, int32_t count) {
     const auto* bytes = static_cast<const unsigned char*>(data);

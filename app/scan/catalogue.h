@@ -22,8 +22,6 @@ bool IsDeviceName(const std::string& name);
 // "*" is no name, and a trailing dot or blank is dropped on Windows;
 // trailingDotsKept says whether the system keeps them.
 bool UsableName(const std::string& name, bool trailingDotsKept = platform::namesKeepTrailingDots());
-// Characters of a UTF-8 text as the system counts them (UTF-16 units).
-size_t SystemLength(const std::string& utf8);
 
 // Rotate left by one bit, then XOR in the byte; "abc" gives 0x123.
 int32_t BlockChecksum(const void* data, int32_t count);

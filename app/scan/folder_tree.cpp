@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/scan/catalogue.h"
+#include "common/files.h"
 #include "common/platform.h"
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include "app/scan/catalogue.h"
 #include "app/scan/folder_tree.h"
+#include "common/files.h"
 #include "common/ui/folder_browser.h"
 #include "app/options/options.h"
 #include "app/shell/settings_win32.h"

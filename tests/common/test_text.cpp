@@ -1,3 +1,4 @@
+#include "common/files.h"
 #include "common/text.h"
 
 #include <gtest/gtest.h>

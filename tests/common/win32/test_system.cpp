@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "common/errors.h"
+#include "common/files.h"
 #include "common/messagebox.h"
 #include "common/win32/syserror.h"
 #include "common/text.h"
