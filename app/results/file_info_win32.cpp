@@ -31,6 +31,7 @@ private:
         SetItemText(dialog, IDC_INFO_CREATED, DateTimeText(record_.Created));
         SetItemText(dialog, IDC_INFO_WRITTEN, DateTimeText(record_.Written));
         SetItemText(dialog, IDC_INFO_ACCESSED, DateTimeText(record_.Accessed));
+        SetWindowContextHelpId(dialog, IDH_FILE_INFO);
         return true;
     }
 

@@ -138,8 +138,12 @@ LRESULT onCommand(HWND window, int id) {
     case IDM_HELP_USING:
         ShowHelpOnHelp(MainWindow);
         return 0;
+    case IDM_HELP_CONTEXT:
+        // From the menu, as F1 in the window: the window's own topic.
+        ShowContextHelp(window, GetWindowContextHelpId(window));
+        return 0;
     }
-    // Context (1998) and Previous help (161) have no action of their own here.
+    // Previous help (161) has no action of its own here.
     return 0;
 }
 

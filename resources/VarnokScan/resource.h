@@ -178,3 +178,5 @@
 #define IDH_EDIT_MASK 1235
 #define IDH_ABOUT 1245
 #define IDH_FEEDBACK 101
+// File information had none; the free id between Other options and About.
+#define IDH_FILE_INFO 1244

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/results/file_info_win32.h"
 #include "app/results/results_window_win32.h"
 #include "common/ui/folder_browser.h"
 #include "app/shell/main_window_win32.h"
@@ -423,6 +424,18 @@ TEST_F(ProgramTest, HelpOpensAtTheTopicOfWhatAskedForIt) {
         {"Help > Index", [] { command(IDM_HELP_INDEX); }, "Varnok Scan (Trellane)", "", 1},
         {"Help > Topic search", [] { command(IDM_HELP_SEARCH); }, nullptr, "", 2},
         {"Help > Using help", [] { command(IDM_HELP_USING); }, "Chapter 15: Using help", "::/usinghelp.html", 0},
+        {"Help > Context", [] { command(IDM_HELP_CONTEXT); }, "Chapter 1: The main window", "::/main.html", 0},
+        {"File information's Help button",
+         [] {
+             ModalDriver driver("File information", [](HWND info) {
+                 SendMessageA(info, WM_COMMAND, IDC_HELP_BUTTON, 0);
+                 SendMessageA(info, WM_COMMAND, IDC_OK_BUTTON, 0);
+             });
+             platform::FindData record;
+             record.Name = "a.txt";
+             ShowFileInfo(MainWindow, record, "C:");
+         },
+         "Chapter 5: File information", "::/fileinfo.html", 0},
         {"the update's progress window", [] { ShowContextHelp(nullptr, 125); }, "Chapter 13: Updates",
          "::/update.html", 0},
     };
