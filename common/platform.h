@@ -217,6 +217,11 @@ std::string environment(const std::string& name);
 // for text in UTF-8 (a message that names a file).
 int systemMessageBox(void* owner, const std::string& text, const std::string& caption, uint32_t style);
 int systemMessageBoxUtf8(void* owner, const std::string& text, const std::string& caption, uint32_t style);
+// What a box with a Help button opens, for that button and F1: the help at
+// the context id of the box's owner (0 without one), given that owner. Set
+// by the program; without it the system's own handling stays.
+using BoxHelp = void (*)(void* owner, uint32_t contextId);
+void setMessageBoxHelp(BoxHelp help);
 
 // UTF-8 text in upper case, every script as the system folds it
 // (CharUpperW); the POSIX build as charUpper, byte by byte.

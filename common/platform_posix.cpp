@@ -390,6 +390,8 @@ int systemMessageBox(void*, const std::string& text, const std::string& caption,
     return 1;  // IDOK
 }
 
+void setMessageBoxHelp(BoxHelp) {}
+
 int systemMessageBoxUtf8(void* owner, const std::string& text, const std::string& caption, uint32_t style) {
     return systemMessageBox(owner, text, caption, style);
 }

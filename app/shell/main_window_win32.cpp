@@ -205,6 +205,8 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
 }
 
 HWND CreateMainWindow(HINSTANCE instance) {
+    // A box's Help button and F1 open the topic of the window that owns it.
+    platform::setMessageBoxHelp([](void* owner, uint32_t id) { ShowContextHelp(static_cast<HWND>(owner), id); });
     MainWindow = CreateWindowExA(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     return MainWindow;

@@ -441,12 +441,47 @@ std::string longPath(const std::string& path) {
     return path.rfind("\\\\?\\", 0) == 0 ? Utf8(expanded) : plainForm(Utf8(expanded));
 }
 
+namespace {
+
+BoxHelp boxHelp = nullptr;
+
+// The box's Help button and F1 come here, with the context id it was made with.
+void CALLBACK onBoxHelp(LPHELPINFO info) {
+    HWND box = info && info->hItemHandle ? GetAncestor(static_cast<HWND>(info->hItemHandle), GA_ROOT) : nullptr;
+    if (boxHelp) boxHelp(box ? GetWindow(box, GW_OWNER) : nullptr, static_cast<uint32_t>(info ? info->dwContextId : 0));
+}
+
+// A box with a Help button answers it itself: Windows would send the help
+// request to the owner without a topic, and a box without an owner loses it.
+template <typename Char, typename Params, typename Show>
+int helpedBox(void* owner, const Char* text, const Char* caption, uint32_t style, Show show) {
+    Params box{};
+    box.cbSize = sizeof box;
+    box.hwndOwner = static_cast<HWND>(owner);
+    box.lpszText = text;
+    box.lpszCaption = caption;
+    box.dwStyle = style;
+    box.dwContextHelpId = owner ? GetWindowContextHelpId(static_cast<HWND>(owner)) : 0;
+    box.lpfnMsgBoxCallback = onBoxHelp;
+    return show(&box);
+}
+
+}  // namespace
+
+void setMessageBoxHelp(BoxHelp help) { boxHelp = help; }
+
 int systemMessageBox(void* owner, const std::string& text, const std::string& caption, uint32_t style) {
+    if (boxHelp && (style & MB_HELP))
+        return helpedBox<char, MSGBOXPARAMSA>(owner, text.c_str(), caption.c_str(), style, MessageBoxIndirectA);
     return MessageBoxA(static_cast<HWND>(owner), text.c_str(), caption.c_str(), style);
 }
 
 int systemMessageBoxUtf8(void* owner, const std::string& text, const std::string& caption, uint32_t style) {
-    return MessageBoxW(static_cast<HWND>(owner), Wide(text).c_str(), Wide(fromAnsi(caption)).c_str(), style);
+    const std::wstring wideText = Wide(text), wideCaption = Wide(fromAnsi(caption));
+    if (boxHelp && (style & MB_HELP))
+        return helpedBox<wchar_t, MSGBOXPARAMSW>(owner, wideText.c_str(), wideCaption.c_str(), style,
+                                                 MessageBoxIndirectW);
+    return MessageBoxW(static_cast<HWND>(owner), wideText.c_str(), wideCaption.c_str(), style);
 }
 
 std::string upperUtf8(const std::string& text) {

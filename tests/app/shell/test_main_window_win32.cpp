@@ -436,6 +436,17 @@ TEST_F(ProgramTest, HelpOpensAtTheTopicOfWhatAskedForIt) {
              ShowFileInfo(MainWindow, record, "C:");
          },
          "Chapter 5: File information", "::/fileinfo.html", 0},
+        // F1 in a box with a Help button (Wine's boxes answer F1, Windows' the button too).
+        {"F1 in a message box",
+         [] {
+             ModalDriver driver("Question", [](HWND box) {
+                 HELPINFO info{sizeof(HELPINFO), HELPINFO_WINDOW, 0, box, 0, {}};
+                 SendMessageA(box, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+                 SendMessageA(box, WM_COMMAND, IDNO, 0);
+             });
+             ShowMessageBox(MainWindow, "Are you shure to leave?", "Question", mb::kYesNo | mb::kHelp);
+         },
+         "Chapter 1: The main window", "::/main.html", 0},
         {"the update's progress window", [] { ShowContextHelp(nullptr, 125); }, "Chapter 13: Updates",
          "::/update.html", 0},
     };
