@@ -222,7 +222,7 @@ bool handleNumber(const char* text, HANDLE& handle) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     HANDLE pipe = nullptr;
     // The library names the old applier's copy third when this applier came with the update.
-    if ((__argc != 2 && __argc != 3) || !handleNumber(__argv[1], pipe)) {
+    if ((__argc != 2 && !(__argc == 3 && isApplierBackup(__argv[2]))) || !handleNumber(__argv[1], pipe)) {
         ShowTextBox(IDS_NOT_BY_HAND, "Sorry...", mb::kIconHand);
         return 1;
     }
@@ -234,7 +234,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         PipeSource source(reader.get());
         stream = ReadHandOver(source);
     }
-    const std::string backup = __argc == 3 && isApplierBackup(__argv[2]) ? std::string(__argv[2]) : std::string();
+    const std::string backup = __argc == 3 ? std::string(__argv[2]) : std::string();
     if (!stream) {
         settleApplier(backup, false);
         return 0;
