@@ -222,6 +222,9 @@ int systemMessageBoxUtf8(void* owner, const std::string& text, const std::string
 // by the program; without it the system's own handling stays.
 using BoxHelp = void (*)(void* owner, uint32_t contextId);
 void setMessageBoxHelp(BoxHelp help);
+// True for the box whose help request was answered so: the system may pass
+// the same request on to its owner, which then leaves it alone.
+bool boxHelpAnswered(void* window);
 
 // UTF-8 text in upper case, every script as the system folds it
 // (CharUpperW); the POSIX build as charUpper, byte by byte.

@@ -392,6 +392,8 @@ int systemMessageBox(void*, const std::string& text, const std::string& caption,
 
 void setMessageBoxHelp(BoxHelp) {}
 
+bool boxHelpAnswered(void*) { return false; }
+
 int systemMessageBoxUtf8(void* owner, const std::string& text, const std::string& caption, uint32_t style) {
     return systemMessageBox(owner, text, caption, style);
 }

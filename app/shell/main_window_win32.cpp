@@ -160,6 +160,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
             break;
         case WM_HELP: {
             const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
+            if (AnsweredElsewhere(info)) return TRUE;
             ShowContextHelp(window, info->dwContextId);
             return TRUE;
         }

@@ -55,7 +55,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY:
         return OnNotify(reinterpret_cast<NMHDR*>(lParam));
     case WM_HELP:
-        OnHelp();
+        if (!AnsweredElsewhere(reinterpret_cast<const HELPINFO*>(lParam))) OnHelp();
         return TRUE;
     case WM_CHAR:
         if (wParam != VK_ESCAPE) break;

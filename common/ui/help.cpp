@@ -97,3 +97,8 @@ void ShowHelpOnHelp(HWND window) {
 }
 
 HtmlHelpCall SetHtmlHelpCall(HtmlHelpCall call) { return std::exchange(replacement(), std::move(call)); }
+
+bool AnsweredElsewhere(const HELPINFO* info) {
+    return info && info->hItemHandle &&
+           platform::boxHelpAnswered(GetAncestor(static_cast<HWND>(info->hItemHandle), GA_ROOT));
+}

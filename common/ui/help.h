@@ -26,3 +26,6 @@ std::string HelpPageOf(DWORD contextId);
 // HH_ command); while one is set, help always takes the HTML Help route.
 using HtmlHelpCall = std::function<void(HWND window, const std::wstring& target, UINT command)>;
 HtmlHelpCall SetHtmlHelpCall(HtmlHelpCall call);
+
+// A help request a message box answered itself, passed on to its owner as well.
+bool AnsweredElsewhere(const HELPINFO* info);

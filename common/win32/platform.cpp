@@ -444,10 +444,12 @@ std::string longPath(const std::string& path) {
 namespace {
 
 BoxHelp boxHelp = nullptr;
+HWND answeredBox = nullptr;
 
 // The box's Help button and F1 come here, with the context id it was made with.
 void CALLBACK onBoxHelp(LPHELPINFO info) {
     HWND box = info && info->hItemHandle ? GetAncestor(static_cast<HWND>(info->hItemHandle), GA_ROOT) : nullptr;
+    answeredBox = box;
     if (boxHelp) boxHelp(box ? GetWindow(box, GW_OWNER) : nullptr, static_cast<uint32_t>(info ? info->dwContextId : 0));
 }
 
@@ -469,6 +471,8 @@ int helpedBox(void* owner, const Char* text, const Char* caption, uint32_t style
 }  // namespace
 
 void setMessageBoxHelp(BoxHelp help) { boxHelp = help; }
+
+bool boxHelpAnswered(void* window) { return window && window == answeredBox; }
 
 int systemMessageBox(void* owner, const std::string& text, const std::string& caption, uint32_t style) {
     if (boxHelp && (style & MB_HELP))
