@@ -73,6 +73,7 @@ protected:
         slFoldersToScan = folders;
         std::unique_ptr<TFILELIST> list;
         ASSERT_TRUE(CollectFiles(list));
+        scanned.push_back(list->Folders);  // the records moved below name their folders there
         auto found = FindDuplicates(*list);
         while (list->Count()) {
             files.Add(list->Extract(0));
@@ -106,6 +107,7 @@ protected:
     std::vector<std::string> offered;
     std::vector<std::vector<std::string>> order;  // the members' paths, group by group
     SaveFileChooser previous;
+    std::vector<TFILEINFO::FolderList> scanned;
 };
 
 TEST_F(Deletion, KeepingTheLastCopy) {
