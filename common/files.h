@@ -10,7 +10,7 @@
 // Deletes a file (its path in UTF-8), clearing read-only, hidden and system
 // once if access is denied. On failure tells the user (in a box owned by
 // owner) and returns false.
-bool DeleteFileForced(const std::string &path, WindowHandle owner = nullptr);
+bool DeleteFileForced(const std::string& path, WindowHandle owner = nullptr);
 
 // The length of a UTF-8 path in the UTF-16 units the system counts.
-size_t SystemLength(const std::string &utf8);
+size_t SystemLength(const std::string& utf8);

@@ -16,7 +16,6 @@ bool UsableName(const std::string& name, bool trailingDotsKept) {
     return name.find_first_of("?*") == std::string::npos;
 }
 
-
 int32_t BlockChecksum(const void* data, int32_t count) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     uint32_t sum = 0;
