@@ -32,6 +32,7 @@ private:
                              SS_LEFTNOWORDWRAP | WS_CLIPSIBLINGS);
         SendMessageA(caption, WM_SETFONT, SendMessageA(handle(), WM_GETFONT, 0, 0), FALSE);
         HWND link = child("LinkControl", text, frame.left + ScaledPixels(50), y, ScaledPixels(280), ScaledPixels(10), 0);
+        SendMessageA(link, WM_SETFONT, SendMessageA(handle(), WM_GETFONT, 0, 0), FALSE);
         SetLinkAddress(link, address);
     }
 

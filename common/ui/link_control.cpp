@@ -15,6 +15,9 @@ const char kAddress[] = "lnk";
 const char kHovered[] = "mouseover";
 const char kPressed[] = "pressover";
 const char kSized[] = "sizeconv";
+// The font its holder gave it (WM_SETFONT) and the underlined copy made of it.
+const char kFont[] = "linkfont";
+const char kUnderlinedFont[] = "linkfontu";
 
 void removeProperty(HWND window, const char* name) {
     if (HANDLE block = RemovePropA(window, name)) GlobalFree(block);
@@ -67,8 +70,10 @@ std::optional<std::string> address(HWND window) {
     return value;
 }
 
-// The idle and the hovered font: the system's sans serif at its default size.
-HFONT font(bool underlined) {
+// The idle and the hovered font: those of the dialog that holds the link, so
+// it matches its labels at any DPI; the system's sans serif until one is given.
+HFONT font(HWND window, bool underlined) {
+    if (HANDLE given = GetPropA(window, underlined ? kUnderlinedFont : kFont)) return static_cast<HFONT>(given);
     static unique_gdi_object fonts[2];
     unique_gdi_object& slot = fonts[underlined ? 1 : 0];
     if (!slot) {
@@ -86,9 +91,24 @@ std::string windowText(HWND window) {
     return text;
 }
 
+void setFont(HWND window, HFONT given, bool redraw) {
+    if (HANDLE made = RemovePropA(window, kUnderlinedFont)) DeleteObject(made);
+    RemovePropA(window, kFont);
+    LOGFONTA description{};
+    if (given && GetObjectA(given, sizeof description, &description) == sizeof description) {
+        description.lfUnderline = TRUE;
+        if (HFONT underlined = CreateFontIndirectA(&description)) {
+            SetPropA(window, kFont, given);
+            if (!SetPropA(window, kUnderlinedFont, underlined)) DeleteObject(underlined);
+        }
+    }
+    setFlag(window, kSized, false);
+    if (redraw) InvalidateRect(window, nullptr, TRUE);
+}
+
 void sizeToText(HWND window) {
     window_dc dc(window);
-    HGDIOBJ previous = SelectObject(dc.get(), font(true));
+    HGDIOBJ previous = SelectObject(dc.get(), font(window, true));
     RECT measured{};
     std::string text = windowText(window);
     DrawTextA(dc.get(), text.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE);
@@ -106,7 +126,7 @@ void paint(HWND window) {
     const bool commands = GetPropA(window, kCommand) != nullptr;
     SetTextColor(dc, link ? RGB(0, 0, 255) : commands ? GetSysColor(COLOR_BTNTEXT) : GetSysColor(COLOR_GRAYTEXT));
     SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ previous = SelectObject(dc, font(flag(window, kHovered)));
+    HGDIOBJ previous = SelectObject(dc, font(window, flag(window, kHovered)));
     RECT client;
     GetClientRect(window, &client);
     std::string text = windowText(window);
@@ -162,7 +182,13 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             click(window);
         }
         return 0;
+    case WM_SETFONT:
+        setFont(window, reinterpret_cast<HFONT>(wParam), LOWORD(lParam) != 0);
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(GetPropA(window, kFont));
     case WM_NCDESTROY:
+        setFont(window, nullptr, false);
         for (const char* name : {kCommand, kAddress, kHovered, kPressed, kSized}) removeProperty(window, name);
         break;
     }

@@ -145,3 +145,23 @@ TEST_F(LinkControlTest, TheRealShellReportsAFileThatIsNotThere) {
                 boxes.shown[0].text == "The specified path was not found.")
         << boxes.shown[0].text;
 }
+
+// A dialog at 144 DPI hands its links a font half as tall again: the link must
+// be drawn and sized in it, as its labels are, not in a font of fixed size.
+TEST_F(LinkControlTest, TheFontItsHolderGivesSizesTheLinkAtAnyScale) {
+    for (int height : {-11, -24, -36}) {
+        LOGFONTA description{};
+        description.lfHeight = height;
+        lstrcpyA(description.lfFaceName, "Tahoma");
+        HFONT given = CreateFontIndirectA(&description);
+        SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(given), TRUE);
+        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0)), given) << height;
+        RedrawWindow(link, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        RECT r;
+        GetWindowRect(link, &r);
+        EXPECT_GE(r.bottom - r.top, -height) << height;
+        EXPECT_LE(r.bottom - r.top, -height * 3 / 2 + 2) << height;
+        SendMessageA(link, WM_SETFONT, 0, FALSE);  // before the font goes
+        DeleteObject(given);
+    }
+}
