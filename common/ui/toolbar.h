@@ -1,4 +1,5 @@
-// A toolbar of 16 x 15 buttons from one bitmap strip, with tool tips.
+// A toolbar of 16 x 15 buttons from one bitmap strip, with tool tips. On a
+// screen finer than 96 DPI (or at dpi, when given) the images grow with it.
 #pragma once
 
 #include <windows.h>
@@ -13,4 +14,5 @@ struct ToolbarEntry {
     int separatorWidth = 0;
 };
 
-HWND CreateButtonToolbar(HWND parent, int id, UINT bitmapId, int images, std::initializer_list<ToolbarEntry> entries);
+HWND CreateButtonToolbar(HWND parent, int id, UINT bitmapId, int images, std::initializer_list<ToolbarEntry> entries,
+                         int dpi = 0);
