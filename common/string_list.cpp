@@ -12,12 +12,12 @@ std::string EncodeStringList(const StringList& list) {
     return out;
 }
 
-void DecodeStringList(const std::string& encoded, StringList& list) {
+void DecodeStringList(const std::string& encoded, StringList& list, size_t limit) {
     size_t at = 0;
     do {
         size_t end = encoded.find('\0', at);
         if (end == std::string::npos) end = encoded.size();  // an unterminated last string ends the block
-        if (end > at) list.push_back(encoded.substr(at, std::min<size_t>(end - at, 255)));
+        if (end > at) list.push_back(encoded.substr(at, std::min(end - at, limit)));
         at = end + 1;
     } while (at < encoded.size() && encoded[at] != '\0');
 }

@@ -10,6 +10,6 @@ using StringList = std::vector<std::string>;
 std::string EncodeStringList(const StringList& list);
 
 // Appends the strings of an encoded block to list: each zero-terminated text
-// (at most 255 characters kept), empty ones skipped, stopping at a zero byte
+// (at most limit bytes kept), empty ones skipped, stopping at a zero byte
 // where a string would start or at the end of the block.
-void DecodeStringList(const std::string& encoded, StringList& list);
+void DecodeStringList(const std::string& encoded, StringList& list, size_t limit = 255);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 std::vector<std::string> slFoldersToScan;
+std::vector<std::string> slFoldersLeftOut;
 MaskList slIncludedFiles;
 MaskList slExcludedFiles;
 

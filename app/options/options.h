@@ -18,6 +18,9 @@ using MaskList = std::vector<std::string>;
 // The folders a scan lists, one entry per folder (trees were expanded when
 // they were added), normally ending with a backslash.
 extern std::vector<std::string> slFoldersToScan;
+// Stored entries too long for the program to scan (written by another
+// program): kept out of slFoldersToScan, and named when a search is run.
+extern std::vector<std::string> slFoldersLeftOut;
 extern MaskList slIncludedFiles;
 extern MaskList slExcludedFiles;
 

@@ -57,6 +57,8 @@ private:
         LoadFolders();
         ShowNamesInAnyScript(listBox(handle()));
         for (const std::string& folder : slFoldersToScan) addEntry(handle(), folder);
+        // OK stores the list without them: the user hears of each first.
+        for (const std::string& folder : slFoldersLeftOut) AddFolder(handle(), folder);
         SetWindowContextHelpId(handle(), IDH_FOLDERS);
         return true;
     }

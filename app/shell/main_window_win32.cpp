@@ -70,6 +70,9 @@ void runScan() {
         return;
     }
     // What the search could not look at is never passed over in silence.
+    for (const std::string& folder : slFoldersLeftOut)
+        ShowMessageBoxUtf8(MainWindow, "This folder can not be scanned: its path is longer than 255 characters. " + folder,
+                           "Error", mb::kIconHand);
     if (const std::string leftOut = LeftOutText(*FileList); !leftOut.empty())
         ShowMessageBox(MainWindow, leftOut, "Information", mb::kIconInformation);
     SendMessageA(MainWindow, WM_COMMAND, IDM_VIEW_RESULTS, 0);

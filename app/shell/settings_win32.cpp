@@ -1,6 +1,8 @@
 #include "app/shell/settings_win32.h"
 
 #include "app/options/options.h"
+#include "app/scan/folder_tree.h"
+#include "common/files.h"
 #include "common/platform.h"
 #include "app/scan/masks.h"
 
@@ -66,11 +68,17 @@ bool LoadFolders() {
     if (!registry) return false;
     StringList folders;
     registry->ReadStrings("slFoldersToScan", folders, true);
-    // An entry kept by its 8.3 names is shown and scanned by the folder's own.
-    for (std::string& folder : folders)
+    StringList usable, leftOut;
+    for (std::string& folder : folders) {
+        // The stored entry's length is judged: one kept by its 8.3 names may be longer by its own.
+        const bool tooLong = SystemLength(folder) > kMaxFolderEntry;
+        // An entry kept by its 8.3 names is shown and scanned by the folder's own.
         if (folder.find('~') != std::string::npos)
             if (std::string real = platform::longPath(folder); !real.empty()) folder = real;
-    slFoldersToScan = std::move(folders);
+        (tooLong ? leftOut : usable).push_back(std::move(folder));
+    }
+    slFoldersToScan = std::move(usable);
+    slFoldersLeftOut = std::move(leftOut);
     return true;
 }
 

@@ -254,7 +254,9 @@ bool TMYREGISTRY::ReadStrings(const std::string& name, StringList& list, bool as
             Error(kModuleID, 11);
             return false;
         }
-        DecodeStringList(data, list);
+        // Read as UTF-8, an entry is whole: cut at 255 bytes it would name
+        // another folder (or half a letter); its caller judges its length.
+        DecodeStringList(data, list, asUtf8 ? std::string::npos : 255);
         return true;
     } catch (...) {
         Error(kModuleID, 9);

@@ -23,6 +23,8 @@
 #include "tests/support/temp_folder.h"
 #include "tests/support/failing_allocation.h"
 #include "app/scan/progress.h"
+#include "common/files.h"
+#include "app/shell/settings_win32.h"
 
 namespace {
 
@@ -186,6 +188,43 @@ TEST_F(ProgramTest, ARunTellsWhatTheSearchLeftOut) {
     EXPECT_EQ(messages.shown[0].caption, "Information");
     EXPECT_EQ(messages.shown[0].style, static_cast<uint32_t>(MB_ICONINFORMATION));
     EXPECT_EQ(messages.shown[0].owner, MainWindow);
+}
+
+// The stored list is read whole. A folder whose UTF-8 name passes 255 bytes
+// (accented letters) is scanned as it is, not cut into another folder; an
+// entry past 255 characters (another program wrote it) is named, not dropped.
+TEST_F(ProgramTest, StoredEntriesAreScannedWholeAndThoseTooLongAreNamed) {
+    makeTree();
+    // Two names of 85 letters each (one name past 255 bytes is more than a Linux disk under Wine takes).
+    std::string half;
+    for (int k = 0; k < 85; ++k) half += "\xC3\xA9";  // é
+    const std::filesystem::path name(std::u8string(half.begin(), half.end()));
+    tree.writeExact(name / name / "big.dat", std::string(150000, 'b'));
+    const std::string accents = half + "\\" + half;
+    const std::string accented = tree.entry() + accents + "\\";
+    ASSERT_LE(SystemLength(accented), 255u);
+    const std::string tooLong = tree.entry() + std::string(260, 'x') + "\\";
+    slFoldersToScan.push_back(accented);
+    slFoldersToScan.push_back(tooLong);
+    ASSERT_TRUE(SaveFolders());
+    ASSERT_TRUE(LoadFolders());
+    EXPECT_EQ(slFoldersToScan.size(), 3u);
+    EXPECT_EQ(slFoldersToScan.back(), accented);
+
+    MessageRecorder messages;
+    size_t bigCopies = 0;
+    ModalDriver driver(kResultsCaption, [&](HWND dialog) {
+        TreeView view(dialog);
+        bigCopies = view.files(view.groups().at(0)).size();
+        view.escape();
+    });
+    command(IDM_RUN);
+    EXPECT_TRUE(driver.found());
+    EXPECT_EQ(bigCopies, 3u);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              ("This folder can not be scanned: its path is longer than 255 characters. " + tooLong).substr(0, 255));
+    EXPECT_EQ(messages.shown[0].caption, "Error");
 }
 
 // A 32-bit program can run out of address space on a whole file server: the
