@@ -216,13 +216,25 @@ HWND CreateMainWindow(HINSTANCE instance) {
     return MainWindow;
 }
 
+void HandleProgramMessage(MSG& msg) {
+    if (MainWindow && AcceleratorTable && TranslateAcceleratorA(MainWindow, AcceleratorTable.get(), &msg)) {
+        // F1 with Shift or Ctrl opens the help's index or search. The system
+        // queued its help key when F1 was taken from the queue, whatever the
+        // modifiers, and that would open the window's topic over them.
+        constexpr UINT kKeyF1 = 0x004D;  // WM_KEYF1
+        MSG helpKey;
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1)
+            while (PeekMessageA(&helpKey, nullptr, kKeyF1, kKeyF1, PM_REMOVE)) {
+            }
+        return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
 int RunMessageLoop() {
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (MainWindow && AcceleratorTable && TranslateAcceleratorA(MainWindow, AcceleratorTable.get(), &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) HandleProgramMessage(msg);
     return static_cast<int>(msg.wParam);
 }
 

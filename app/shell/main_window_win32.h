@@ -17,6 +17,8 @@ extern std::unique_ptr<TRESULTS> Results;
 void InitializeProgram();
 bool RegisterMainWindowClass(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance);
+// One message as the program's loop handles it: accelerators first.
+void HandleProgramMessage(MSG& msg);
 // The message loop with the accelerator table; returns the quit code.
 int RunMessageLoop();
 

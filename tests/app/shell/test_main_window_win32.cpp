@@ -509,6 +509,34 @@ TEST_F(ProgramTest, HelpOpensAtTheTopicOfWhatAskedForIt) {
     SetHtmlHelpCall(nullptr);
 }
 
+// Shift+F1 and Ctrl+F1, pressed and handled by the program's own loop, open
+// the help's index or its search and nothing else: the system also queues its
+// help key for any F1, which would open the main window's topic over them.
+TEST_F(ProgramTest, ShiftAndCtrlF1OpenTheIndexOrTheSearchAlone) {
+    LoadShortcuts();  // the default table
+    std::vector<std::pair<std::wstring, UINT>> asked;
+    SetHtmlHelpCall([&](HWND, const std::wstring& target, UINT how) { asked.emplace_back(target, how); });
+    const std::wstring chm = Wide(platform::fromAnsi(HtmlHelpFilePath()));
+    for (const auto& [modifier, command] : {std::pair<BYTE, UINT>{VK_SHIFT, 1}, {VK_CONTROL, 2}}) {
+        asked.clear();
+        SetForegroundWindow(MainWindow);
+        SetFocus(MainWindow);
+        for (DWORD up : {0ul, static_cast<DWORD>(KEYEVENTF_KEYUP)}) {
+            keybd_event(up ? VK_F1 : modifier, 0, up, 0);
+            keybd_event(up ? modifier : VK_F1, 0, up, 0);
+        }
+        for (int k = 0; k < 40; ++k) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) HandleProgramMessage(msg);
+            Sleep(25);
+        }
+        ASSERT_EQ(asked.size(), 1u) << int(modifier);
+        EXPECT_EQ(asked[0].first, chm) << int(modifier);
+        EXPECT_EQ(asked[0].second, command) << int(modifier);
+    }
+    SetHtmlHelpCall(nullptr);
+}
+
 TEST_F(ProgramTest, MenuHasEveryCommand) {
     HMENU menu = GetMenu(MainWindow);
     ASSERT_EQ(GetMenuItemCount(menu), 4);
