@@ -48,6 +48,10 @@ AllowSkipFiles off
 !insertmacro MUI_LANGUAGE "English"
 
 Var found
+; The folder of an older installation for all users (Program Files, with its
+; entry under HKLM), "" when there is none; and where its lists were saved.
+Var allUsersCopy
+Var savedLists
 
 ; $found := 1 when the product's key holds a value of that name, of any type.
 !macro FindValue name
@@ -114,16 +118,92 @@ FunctionEnd
 
 !define FOLDER_REFUSED "Varnok Scan cannot be installed in$\r$\n$INSTDIR$\r$\n$\r$\nThe name of this folder has letters the program cannot use on this system. Please choose a folder whose name uses only letters of your Windows language."
 
+!define OLD_FOLDER_REFUSED "Varnok Scan cannot be installed in$\r$\n$INSTDIR$\r$\n$\r$\nThe older installation for all users is there, and it is removed first. Please choose another folder."
+
 Function LeaveFolderPage
   Call CheckFolderSpelling
   ${If} $0 == 0
     MessageBox MB_OK|MB_ICONEXCLAMATION "${FOLDER_REFUSED}"
     Abort
   ${EndIf}
+  ${If} $allUsersCopy != ""
+  ${AndIf} $INSTDIR == $allUsersCopy
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${OLD_FOLDER_REFUSED}"
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; $allUsersCopy := the folder of the earlier installation for all users, when
+; its entry and its uninstaller are there.
+Function FindAllUsersCopy
+  ReadRegStr $allUsersCopy HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $allUsersCopy != ""
+  ${AndIfNot} ${FileExists} "$allUsersCopy\Uninstall.exe"
+    StrCpy $allUsersCopy ""
+  ${EndIf}
+FunctionEnd
+
+; $0 := 1 when the user can write in $INSTDIR (or it does not exist yet).
+Function CheckFolderWritable
+  StrCpy $0 1
+  ${If} ${FileExists} "$INSTDIR\*.*"
+    ClearErrors
+    FileOpen $1 "$INSTDIR\varnok-setup-write-test.tmp" w
+    ${If} ${Errors}
+      StrCpy $0 0
+    ${Else}
+      FileClose $1
+      Delete "$INSTDIR\varnok-setup-write-test.tmp"
+    ${EndIf}
+  ${EndIf}
 FunctionEnd
 
 Function .onInit
   Call EnsureNotRunning
+  ; The recorded folder is offered unless it is the copy for all users (removed
+  ; first) or a folder the user cannot write (Program Files without rights).
+  Call FindAllUsersCopy
+  Call CheckFolderWritable
+  ${If} $0 == 0
+  ${OrIf} $INSTDIR == $allUsersCopy
+    StrCpy $INSTDIR "$LOCALAPPDATA\Programs\Varnok Scan"
+  ${EndIf}
+FunctionEnd
+
+; The earlier installation for all users is removed by its own uninstaller
+; (which asks for the rights it needs) before anything is written, while the
+; settings still name its folder. That uninstaller removes the user's settings,
+; lists and Start menu group too: the settings are exported and imported back,
+; and the lists saved, so they come along. Asked even in a silent
+; installation: the old uninstaller asks its own questions anyway.
+Function RemoveAllUsersCopy
+  MessageBox MB_OKCANCEL|MB_ICONQUESTION "An older installation of Varnok Scan for all users is in$\r$\n$allUsersCopy$\r$\n$\r$\nVarnok Scan now installs for you alone, in$\r$\n$INSTDIR$\r$\n$\r$\nThe older installation is removed first, with its own uninstaller (it may ask for administrator rights). Your settings and folder lists are kept.$\r$\n$\r$\nPress OK to go on, or Cancel to leave everything as it is." IDOK +3
+    SetErrorLevel 2
+    Quit
+  InitPluginsDir
+  StrCpy $savedLists "$PLUGINSDIR\lists"
+  CreateDirectory "$savedLists"
+  CopyFiles /SILENT "$allUsersCopy\sl*.dat" "$savedLists"
+  nsExec::Exec '"$SYSDIR\reg.exe" export "HKCU\Software\Varnok Com." "$PLUGINSDIR\settings.reg" /y'
+  Pop $5
+  SetOutPath "$allUsersCopy"
+  ClearErrors
+  ExecShellWait "runas" "$allUsersCopy\Uninstall.exe"
+  ${If} ${Errors}
+    ExecShellWait "open" "$allUsersCopy\Uninstall.exe"
+  ${EndIf}
+  SetOutPath "$PLUGINSDIR"
+  ${If} $5 == 0
+    nsExec::Exec '"$SYSDIR\reg.exe" import "$PLUGINSDIR\settings.reg"'
+    Pop $5
+  ${EndIf}
+  ; Still recorded: the user kept it, or its uninstaller had not the rights.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "UninstallString"
+  ${If} $0 != ""
+    MessageBox MB_OK|MB_ICONEXCLAMATION "The older installation for all users in$\r$\n$allUsersCopy$\r$\nwas not removed, so Varnok Scan was not installed. Nothing was changed." /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
 FunctionEnd
 
 Function RunProgram
@@ -150,6 +230,14 @@ Section "Varnok Scan"
     SetErrorLevel 2
     Quit
   ${EndIf}
+  ${If} $allUsersCopy != ""
+    ${If} $INSTDIR == $allUsersCopy
+      MessageBox MB_OK|MB_ICONSTOP "${OLD_FOLDER_REFUSED}" /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+    Call RemoveAllUsersCopy
+  ${EndIf}
 
   SetShellVarContext current
   SetOutPath "$INSTDIR"
@@ -169,6 +257,9 @@ Section "Varnok Scan"
   ; The program reads its long lists beside itself: installed elsewhere
   ; before, it would lose them.
   ReadRegStr $3 HKCU "${PRODUCT_KEY}" "PathToApp"
+  ${If} $savedLists != ""
+    StrCpy $3 $savedLists
+  ${EndIf}
   ${If} $3 != ""
   ${AndIf} $3 != $INSTDIR
     !insertmacro BringList "slFoldersToScan.dat"

@@ -262,6 +262,69 @@ TEST_F(InstallTest, AnUpgradeGoesWhereTheUserInstalledAndKeepsSettingsAndLists) 
     EXPECT_EQ(FindWindowA(nullptr, "Error!"), nullptr);
 }
 
+// An earlier release installed for all users: Program Files, its entry under
+// HKLM, its settings under the user's key naming its folder. Upgrading, the
+// user is asked; OK removes it with its own uninstaller and installs into the
+// user's folder with the settings and lists; Cancel changes nothing. Either
+// way every copy left has its entry and an uninstaller that works.
+TEST_F(InstallTest, AnUpgradeOverAnInstallationForAllUsersAsksAndLeavesNoCopyBehind) {
+    useTemporaryFolder(root.path("temp"));
+    for (const int answer : {IDCANCEL, IDOK}) {
+        SCOPED_TRACE(answer == IDOK ? "OK" : "Cancel");
+        const std::string old = root.path("Program Files\\Varnok Scan");
+        install(old);
+        SHDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
+        for (const char* name : {"DisplayName", "UninstallString", "InstallLocation"}) {
+            const std::string value = name[0] == 'D' ? "Varnok Scan (Trellane)"
+                                      : name[0] == 'U' ? "\"" + old + "\\Uninstall.exe\""
+                                                       : old;
+            SHSetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, name, REG_SZ, value.c_str(),
+                        static_cast<DWORD>(value.size() + 1));
+        }
+        std::string list;
+        for (int i = 0; i < 700; ++i) list += "C:\\Photos\\Holiday " + std::to_string(i) + "\\" + '\0';
+        list += '\0';
+        root.write("Program Files/Varnok Scan/slFoldersToScan.dat", list);
+        const DWORD size = static_cast<DWORD>(list.size());
+        SHSetValueA(HKEY_CURRENT_USER, kProductKey, "slFoldersToScan", REG_DWORD, &size, sizeof size);
+        SHSetValueA(HKEY_CURRENT_USER, kProductKey, "lStandartBufferSize", REG_DWORD, "\x07\0\0\0", 4);
+
+        BoxAnswerer boxes(answer == IDOK ? std::vector<BoxAnswerer::Step>{{"Varnok Scan (Trellane) Setup", IDOK},
+                                                                          {"Question...", IDYES},
+                                                                          {"Bye...", IDOK}}
+                                         : std::vector<BoxAnswerer::Step>{{"Varnok Scan (Trellane) Setup", IDCANCEL}});
+        const ProcessResult run = RunProcess("\"" + BuildFile("installer/VarnokScanSetup.exe") + "\" /S", 120000);
+        const std::vector<std::string> texts = boxes.join();
+        ASSERT_FALSE(texts.empty());
+        EXPECT_NE(texts[0].find("An older installation of Varnok Scan for all users is in\r\n" + old), std::string::npos)
+            << texts[0];
+        EXPECT_NE(texts[0].find(defaultFolder()), std::string::npos) << texts[0];
+
+        const std::string kept = answer == IDOK ? defaultFolder() : old;
+        EXPECT_EQ(run.exitCode, answer == IDOK ? 0 : 2) << run.output;
+        EXPECT_EQ(stringValue(HKEY_CURRENT_USER, kProductKey, "PathToApp"), kept);
+        EXPECT_EQ(ReadWholeFile(kept + "\\slFoldersToScan.dat"), list);
+        EXPECT_EQ(dwordValue("slFoldersToScan"), size);
+        EXPECT_EQ(dwordValue("lStandartBufferSize"), 7u);
+        // One entry, for the copy that is left, naming its own uninstaller.
+        const HKEY entryRoot = answer == IDOK ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        EXPECT_EQ(stringValue(entryRoot, kUninstallKey, "InstallLocation"), kept);
+        EXPECT_FALSE(keyExists(answer == IDOK ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, kUninstallKey));
+        EXPECT_TRUE(FileExists(kept + "\\Uninstall.exe"));
+        if (answer == IDOK) {
+            EXPECT_TRUE(waitFor(gone, old + "\\VarnokScan.exe", 600)) << "the older copy stayed";
+            EXPECT_TRUE(FileExists(group() + "Varnok Scan (Trellane).lnk"));
+            RunningProgram program(kept);
+            EXPECT_NE(program.window, nullptr);
+            EXPECT_EQ(FindWindowA(nullptr, "Error!"), nullptr);
+        } else {
+            EXPECT_TRUE(FileExists(old + "\\VarnokScan.exe"));
+            EXPECT_FALSE(FileExists(defaultFolder() + "\\VarnokScan.exe"));
+            SHDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+        }
+    }
+}
+
 TEST_F(InstallTest, WithTheProgramRunningInstallAndUninstallChangeNothingAndSaySo) {
     const std::string folder = root.path("Varnok Scan");
     install(folder);
