@@ -128,6 +128,18 @@ protected:
         EXPECT_EQ(run.exitCode, expectedCode);
         return boxes.join();
     }
+    // The user's settings and a folder list too long for the registry, which
+    // lives beside the program in folder (relative to the test's root); the list.
+    std::string keepSettingsAndList(const std::string& folder) {
+        std::string list;
+        for (int i = 0; i < 700; ++i) list += "C:\\Photos\\Holiday " + std::to_string(i) + "\\" + '\0';
+        list += '\0';
+        root.write(folder + "/slFoldersToScan.dat", list);
+        const DWORD size = static_cast<DWORD>(list.size());
+        SHSetValueA(HKEY_CURRENT_USER, kProductKey, "slFoldersToScan", REG_DWORD, &size, sizeof size);
+        SHSetValueA(HKEY_CURRENT_USER, kProductKey, "lStandartBufferSize", REG_DWORD, "\x07\0\0\0", 4);
+        return list;
+    }
     // The temporary folder the uninstaller and its batch file get.
     void useTemporaryFolder(const std::string& folder) {
         char saved[MAX_PATH] = {};
@@ -236,14 +248,8 @@ TEST_F(InstallTest, WithoutARecordedFolderNothingIsTouched) {
 TEST_F(InstallTest, AnUpgradeGoesWhereTheUserInstalledAndKeepsSettingsAndLists) {
     const std::string folder = root.path("My Tools\\Varnok Scan");
     install(folder);
-    // A folder list too long for the registry lives beside the program.
-    std::string list;
-    for (int i = 0; i < 700; ++i) list += "C:\\Photos\\Holiday " + std::to_string(i) + "\\" + '\0';
-    list += '\0';
-    root.write("My Tools/Varnok Scan/slFoldersToScan.dat", list);
+    const std::string list = keepSettingsAndList("My Tools/Varnok Scan");
     const DWORD size = static_cast<DWORD>(list.size());
-    SHSetValueA(HKEY_CURRENT_USER, kProductKey, "slFoldersToScan", REG_DWORD, &size, sizeof size);
-    SHSetValueA(HKEY_CURRENT_USER, kProductKey, "lStandartBufferSize", REG_DWORD, "\x07\0\0\0", 4);
     root.write("My Tools/Varnok Scan/tips.dat", "an older tips base");
 
     // As an update or the user does it: no folder named.
@@ -281,13 +287,8 @@ TEST_F(InstallTest, AnUpgradeOverAnInstallationForAllUsersAsksAndLeavesNoCopyBeh
             SHSetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, name, REG_SZ, value.c_str(),
                         static_cast<DWORD>(value.size() + 1));
         }
-        std::string list;
-        for (int i = 0; i < 700; ++i) list += "C:\\Photos\\Holiday " + std::to_string(i) + "\\" + '\0';
-        list += '\0';
-        root.write("Program Files/Varnok Scan/slFoldersToScan.dat", list);
+        const std::string list = keepSettingsAndList("Program Files/Varnok Scan");
         const DWORD size = static_cast<DWORD>(list.size());
-        SHSetValueA(HKEY_CURRENT_USER, kProductKey, "slFoldersToScan", REG_DWORD, &size, sizeof size);
-        SHSetValueA(HKEY_CURRENT_USER, kProductKey, "lStandartBufferSize", REG_DWORD, "\x07\0\0\0", 4);
 
         BoxAnswerer boxes(answer == IDOK ? std::vector<BoxAnswerer::Step>{{"Varnok Scan (Trellane) Setup", IDOK},
                                                                           {"Question...", IDYES},
