@@ -15,6 +15,23 @@ bool bUnixWildCard = false;
 bool bCreateUndo = true;
 bool bEnhancedUndo = true;
 bool bWarnInternet = false;
+int32_t lSkipSmallerThan = 0;
+bool bSkipEmptyFiles = false;
+
+bool SkippedForItsSize(int64_t size) { return size < lSkipSmallerThan || (size == 0 && bSkipEmptyFiles); }
+
+bool ParseSkipSmallerThan(const std::string& text, int32_t& bytes) {
+    const size_t first = text.find_first_not_of(' '), last = text.find_last_not_of(' ');
+    int64_t value = 0;
+    if (first != std::string::npos)
+        for (size_t k = first; k <= last; ++k) {
+            if (text[k] < '0' || text[k] > '9') return false;
+            value = value * 10 + (text[k] - '0');
+            if (value > kMaxSkipSmallerThan) return false;
+        }
+    bytes = static_cast<int32_t>(value);
+    return true;
+}
 
 int32_t CorrectedBufferUnits(int32_t stored, int32_t defaultUnits) {
     // Such a value can only have been put there by hand or by damage, so it
@@ -29,8 +46,8 @@ std::string BufferSizeText(int32_t units) {
 }
 
 OptionValues CurrentOptions() {
-    return {bEnableAdvanced, bNotDeleteLastCopy, bUnixWildCard,       bCreateUndo,
-            bEnhancedUndo,   bWarnInternet,      lAdvancedBufferSize, lStandartBufferSize};
+    return {bEnableAdvanced,     bNotDeleteLastCopy,  bUnixWildCard,    bCreateUndo,    bEnhancedUndo, bWarnInternet,
+            lAdvancedBufferSize, lStandartBufferSize, lSkipSmallerThan, bSkipEmptyFiles};
 }
 
 void RestoreOptions(const OptionValues& v) {
@@ -42,6 +59,8 @@ void RestoreOptions(const OptionValues& v) {
     bWarnInternet = v.warnInternet;
     lAdvancedBufferSize = v.advancedBufferSize;
     lStandartBufferSize = v.standartBufferSize;
+    lSkipSmallerThan = v.skipSmallerThan;
+    bSkipEmptyFiles = v.skipEmptyFiles;
 }
 
 void SetDefaultSettings() {
@@ -52,4 +71,6 @@ void SetDefaultSettings() {
     bCreateUndo = true;
     bEnhancedUndo = true;
     bWarnInternet = false;
+    lSkipSmallerThan = 0;
+    bSkipEmptyFiles = false;
 }

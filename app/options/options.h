@@ -33,6 +33,16 @@ extern bool bCreateUndo;             // write an undo batch file when deleting
 extern bool bEnhancedUndo;           // the enhanced kind of undo file
 extern bool bWarnInternet;           // ask before sending anything over the Internet
 
+// A size floor for the files a search lists (0 and off, the defaults, list
+// every file). A file below it is not listed at all, so not counted as left out.
+inline constexpr int32_t kMaxSkipSmallerThan = 0x7FFFFFFF;
+extern int32_t lSkipSmallerThan;  // bytes
+extern bool bSkipEmptyFiles;
+bool SkippedForItsSize(int64_t size);
+// The floor as typed: digits with blanks around them, nothing for 0; false
+// for anything else or a number past kMaxSkipSmallerThan.
+bool ParseSkipSmallerThan(const std::string& text, int32_t& bytes);
+
 // A stored buffer size the options dialog could not have set (below 1 or
 // above 2048 units) becomes the default.
 int32_t CorrectedBufferUnits(int32_t stored, int32_t defaultUnits);
@@ -44,10 +54,12 @@ void SetDefaultSettings();
 // kilobytes in a field of five with one decimal, then " Kb" (128 gives " 64.0 Kb").
 std::string BufferSizeText(int32_t units);
 
-// The eight option values together, to put back what a dialog changed.
+// The option values together, to put back what a dialog changed.
 struct OptionValues {
     bool enableAdvanced, notDeleteLastCopy, unixWildCard, createUndo, enhancedUndo, warnInternet;
     int32_t advancedBufferSize, standartBufferSize;
+    int32_t skipSmallerThan;
+    bool skipEmptyFiles;
 };
 OptionValues CurrentOptions();
 void RestoreOptions(const OptionValues& values);

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "app/options/options.h"
 #include "app/scan/masks.h"
 #include "common/files.h"
 #include "common/text.h"
@@ -277,7 +278,7 @@ bool ScanFolder(int folderIndex, TFILELIST& FileList) {
     for (; more; more = search.next(found)) {
         if (found.Attributes & (platform::kAttrDirectory | platform::kAttrVolumeLabel)) continue;
         if (!found.Name.empty() && found.Name.front() == '.') continue;
-        if (!AcceptFileName(found.Name)) continue;
+        if (!AcceptFileName(found.Name) || SkippedForItsSize(found.Size)) continue;
         if (!AddFile(FileList, folderIndex, found)) return false;
     }
     return true;

@@ -71,6 +71,9 @@ private:
         SetCheck(handle(), IDC_OPT_UNDO, stored.createUndo);
         SetCheck(handle(), IDC_OPT_WARN_INTERNET, stored.warnInternet);
         SetCheck(handle(), IDC_OPT_UNIX, storedDialect);
+        SetItemText(handle(), IDC_OPT_SKIP_SMALLER, std::to_string(stored.skipSmallerThan));
+        SendMessageA(item(IDC_OPT_SKIP_SMALLER), EM_LIMITTEXT, 10, 0);
+        SetCheck(handle(), IDC_OPT_SKIP_EMPTY, stored.skipEmptyFiles);
         showSize(standard_);
         showSize(advanced_);
         SetWindowContextHelpId(handle(), IDH_OPTIONS);
@@ -93,6 +96,14 @@ private:
             enableUndoKinds(IsChecked(handle(), IDC_OPT_UNDO));
             return true;
         case IDC_OK_BUTTON: {
+            int32_t floor = 0;
+            if (!ParseSkipSmallerThan(GetItemText(handle(), IDC_OPT_SKIP_SMALLER), floor)) {
+                ShowMessageBox(handle(), "Please enter the size as a number of bytes, from 0 to 2147483647.", "Error",
+                               mb::kIconHand);
+                SetFocus(item(IDC_OPT_SKIP_SMALLER));
+                SendMessageA(item(IDC_OPT_SKIP_SMALLER), EM_SETSEL, 0, -1);
+                return true;
+            }
             const OptionValues before = CurrentOptions();
             const bool dialect = UnixWildcards;
             lStandartBufferSize = position(standard_);
@@ -104,6 +115,8 @@ private:
             bWarnInternet = IsChecked(handle(), IDC_OPT_WARN_INTERNET);
             SetUnixWildcards(IsChecked(handle(), IDC_OPT_UNIX));
             bUnixWildCard = UnixWildcards;
+            lSkipSmallerThan = floor;
+            bSkipEmptyFiles = IsChecked(handle(), IDC_OPT_SKIP_EMPTY);
             if (!SaveSettings()) {
                 // Nothing was stored: the options in use stay, and so does the dialog.
                 RestoreOptions(before);

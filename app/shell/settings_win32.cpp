@@ -21,6 +21,17 @@ std::unique_ptr<TMYREGISTRY> openKey() {
 
 bool readBool(TMYREGISTRY& registry, const char* name) { return registry.ReadInteger(name) != 0; }
 
+// A setting newer than the installation that made the key: absent until the
+// options are first saved, so its absence means the default, not damage.
+DWORD readNewerDword(TMYREGISTRY& registry, const char* name, DWORD absent) {
+    DWORD value = 0, type = 0, size = sizeof value;
+    if (RegQueryValueExA(registry.Registry().CurrentKey(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                         &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof value)
+        return absent;
+    return value;
+}
+
 }  // namespace
 
 bool LoadSettings() {
@@ -36,6 +47,9 @@ bool LoadSettings() {
     bWarnInternet = readBool(*registry, "bWarnInternet");
     SetUnixWildcards(readBool(*registry, "bUnixWildCard"));
     bUnixWildCard = UnixWildcards;
+    const DWORD floor = readNewerDword(*registry, "lSkipFilesSmallerThan", 0);
+    lSkipSmallerThan = floor <= static_cast<DWORD>(kMaxSkipSmallerThan) ? static_cast<int32_t>(floor) : 0;
+    bSkipEmptyFiles = readNewerDword(*registry, "bSkipEmptyFiles", 0) != 0;
     return true;
 }
 
@@ -50,6 +64,8 @@ bool SaveSettings() {
     registry->WriteInteger("bEnhancedUndo", bEnhancedUndo ? 1 : 0);
     registry->WriteInteger("bWarnInternet", bWarnInternet ? 1 : 0);
     registry->WriteInteger("bUnixWildCard", UnixWildcards ? 1 : 0);
+    registry->WriteInteger("lSkipFilesSmallerThan", lSkipSmallerThan);
+    registry->WriteInteger("bSkipEmptyFiles", bSkipEmptyFiles ? 1 : 0);
     return true;
 }
 

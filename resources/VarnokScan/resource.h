@@ -146,6 +146,9 @@
 #define IDC_OPT_ENHANCED_UNDO 181
 #define IDC_OPT_WARN_INTERNET 182
 #define IDC_OPT_UNIX 183
+// Beyond the first release's options, in a column of their own at the right.
+#define IDC_OPT_SKIP_EMPTY 260
+#define IDC_OPT_SKIP_SMALLER 261
 
 // The progress of a long deletion (its Stop! button is 102)
 #define IDD_DELETING 245

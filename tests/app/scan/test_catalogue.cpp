@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #endif
 
+#include "app/options/options.h"
 #include "app/scan/detection.h"
 #include "app/scan/folder_tree.h"
 #include "app/scan/masks.h"
@@ -77,6 +78,42 @@ TEST_F(CatalogueTest, AppliesIncludeAndExcludeMasksToTheNameOnly) {
     slExcludedFiles = {};
     list = collect();
     EXPECT_EQ(names(*list), (std::set<std::string>{"photo.JPG", "notes.txt"}));
+}
+
+// The size floor: files below it, and empty ones when asked, are not listed
+// at all (nor counted as left out); the typed floor is a plain byte count.
+TEST_F(CatalogueTest, FilesBelowTheSizeFloorAreNotListed) {
+    for (const auto& [name, size] : {std::pair<const char*, size_t>{"empty", 0}, {"one", 1}, {"99", 99}, {"100", 100},
+                                     {"5000", 5000}})
+        folder.write(name, std::string(size, 'x'));
+    slFoldersToScan = {folder.entry()};
+    struct Case {
+        int32_t floor;
+        bool skipEmpty;
+        std::set<std::string> listed;
+    } cases[] = {{0, false, {"empty", "one", "99", "100", "5000"}},
+                 {0, true, {"one", "99", "100", "5000"}},
+                 {1, false, {"one", "99", "100", "5000"}},
+                 {100, false, {"100", "5000"}},
+                 {100, true, {"100", "5000"}},
+                 {kMaxSkipSmallerThan, false, {}}};
+    for (const Case& c : cases) {
+        lSkipSmallerThan = c.floor;
+        bSkipEmptyFiles = c.skipEmpty;
+        auto list = collect();
+        EXPECT_EQ(names(*list), c.listed) << c.floor << " " << c.skipEmpty;
+        EXPECT_EQ(list->FilesLeftOut, 0) << c.floor;
+    }
+
+    const std::pair<const char*, int32_t> typed[] = {{"", 0}, {"  ", 0}, {" 4096 ", 4096}, {"0", 0},
+                                                     {"2147483647", kMaxSkipSmallerThan}, {"2147483648", -1},
+                                                     {"99999999999999999999", -1}, {"-1", -1}, {"1e3", -1},
+                                                     {"10 000", -1}, {"\xd9\xa3", -1}};
+    for (const auto& [text, expected] : typed) {
+        int32_t bytes = 7;
+        EXPECT_EQ(ParseSkipSmallerThan(text, bytes), expected >= 0) << text;
+        EXPECT_EQ(bytes, expected >= 0 ? expected : 7) << text;
+    }
 }
 
 TEST_F(CatalogueTest, MissingFoldersGiveNoFilesButAreCounted) {

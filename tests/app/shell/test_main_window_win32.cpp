@@ -227,6 +227,44 @@ TEST_F(ProgramTest, StoredEntriesAreScannedWholeAndThoseTooLongAreNamed) {
     EXPECT_EQ(messages.shown[0].caption, "Error");
 }
 
+// The size floor as a user sets it in Other options: a floor that is not a
+// byte count is refused and the dialog stays; the one accepted is stored under
+// its own names, and the next search lists no file below it and no empty one.
+TEST_F(ProgramTest, FilesBelowTheSizeFloorSetInOtherOptionsAreNotListed) {
+    makeTree();
+    tree.write("one/empty.a", "");
+    tree.write("two/empty.b", "");
+    MessageRecorder messages;
+    bool stayed = false;
+    ModalDriver options("Other settings", [&](HWND dialog) {
+        SetItemText(dialog, IDC_OPT_SKIP_SMALLER, "12 x");
+        SendMessageA(GetDlgItem(dialog, IDC_OK_BUTTON), BM_CLICK, 0, 0);
+        stayed = IsWindowVisible(dialog);
+        SetItemText(dialog, IDC_OPT_SKIP_SMALLER, "100");
+        SendMessageA(GetDlgItem(dialog, IDC_OPT_SKIP_EMPTY), BM_CLICK, 0, 0);
+        SendMessageA(GetDlgItem(dialog, IDC_OK_BUTTON), BM_CLICK, 0, 0);
+    });
+    command(IDM_OPTIONS);
+    ASSERT_TRUE(options.found());
+    EXPECT_TRUE(stayed);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Please enter the size as a number of bytes, from 0 to 2147483647.");
+    EXPECT_EQ(RawDword("lSkipFilesSmallerThan"), 100u);
+    EXPECT_EQ(RawDword("bSkipEmptyFiles"), 1u);
+
+    std::vector<std::string> listed;
+    ModalDriver results(kResultsCaption, [&](HWND dialog) {
+        TreeView view(dialog);
+        for (HTREEITEM group : view.groups())
+            for (HTREEITEM file : view.files(group)) listed.push_back(view.text(file));
+        view.escape();
+    });
+    command(IDM_RUN);
+    EXPECT_TRUE(results.found());
+    EXPECT_EQ(listed, (std::vector<std::string>{tree.path("one\\big.dat"), tree.path("two\\big.dat")}));
+    EXPECT_EQ(messages.shown.size(), 1u) << "nothing below the floor is reported as left out";
+}
+
 // A 32-bit program can run out of address space on a whole file server: the
 // search stops in the program's words, gives its memory back and changes nothing.
 TEST_F(ProgramTest, ARunThatRunsOutOfMemoryStopsWithAMessageAndChangesNothing) {

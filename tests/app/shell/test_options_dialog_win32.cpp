@@ -51,6 +51,8 @@ TEST_F(OptionsDialogTest, ShowsTheStoredValuesAndCancelChangesNothing) {
     SetRawDword("bCreateUndo", 0);
     SetRawDword("bEnhancedUndo", 0);
     SetRawDword("bUnixWildCard", 1);
+    SetRawDword("lSkipFilesSmallerThan", 4096);
+    SetRawDword("bSkipEmptyFiles", 1);
     // In use, the options differ from the stored ones (as after a failed save).
     lStandartBufferSize = 64;
     bWarnInternet = true;
@@ -65,12 +67,15 @@ TEST_F(OptionsDialogTest, ShowsTheStoredValuesAndCancelChangesNothing) {
         EXPECT_TRUE(IsChecked(dialog, IDC_OPT_SIMPLE_UNDO));
         EXPECT_TRUE(IsChecked(dialog, IDC_OPT_UNIX));
         EXPECT_FALSE(IsChecked(dialog, IDC_OPT_WARN_INTERNET));
+        EXPECT_EQ(GetItemText(dialog, IDC_OPT_SKIP_SMALLER), "4096");
+        EXPECT_TRUE(IsChecked(dialog, IDC_OPT_SKIP_EMPTY));
         slide(dialog, 0, 300);
         EXPECT_EQ(GetItemText(dialog, IDC_OPT_STANDARD_TEXT), "150.0 Kb");
         press(dialog, IDC_CANCEL_BUTTON);
     });
     EXPECT_FALSE(result);
     EXPECT_EQ(lStandartBufferSize, 64);
+    EXPECT_EQ(lSkipSmallerThan, 0);
     EXPECT_TRUE(bWarnInternet);
     EXPECT_FALSE(UnixWildcards);
     EXPECT_EQ(RawDword("lStandartBufferSize"), 1u);
