@@ -2,8 +2,11 @@
 
 #include <cstdio>
 
+#include "common/platform.h"
+
 std::vector<std::string> slFoldersToScan;
 std::vector<std::string> slFoldersLeftOut;
+std::vector<std::string> slProtectedFolders;
 MaskList slIncludedFiles;
 MaskList slExcludedFiles;
 
@@ -17,6 +20,8 @@ bool bEnhancedUndo = true;
 bool bWarnInternet = false;
 int32_t lSkipSmallerThan = 0;
 bool bSkipEmptyFiles = false;
+
+bool bUseRecycleBin = false;
 
 bool SkippedForItsSize(int64_t size) { return size < lSkipSmallerThan || (size == 0 && bSkipEmptyFiles); }
 
@@ -47,7 +52,8 @@ std::string BufferSizeText(int32_t units) {
 
 OptionValues CurrentOptions() {
     return {bEnableAdvanced,     bNotDeleteLastCopy,  bUnixWildCard,    bCreateUndo,    bEnhancedUndo, bWarnInternet,
-            lAdvancedBufferSize, lStandartBufferSize, lSkipSmallerThan, bSkipEmptyFiles};
+            lAdvancedBufferSize, lStandartBufferSize, lSkipSmallerThan, bSkipEmptyFiles,
+            bUseRecycleBin};
 }
 
 void RestoreOptions(const OptionValues& v) {
@@ -61,6 +67,7 @@ void RestoreOptions(const OptionValues& v) {
     lStandartBufferSize = v.standartBufferSize;
     lSkipSmallerThan = v.skipSmallerThan;
     bSkipEmptyFiles = v.skipEmptyFiles;
+    bUseRecycleBin = v.useRecycleBin;
 }
 
 void SetDefaultSettings() {
@@ -73,4 +80,18 @@ void SetDefaultSettings() {
     bWarnInternet = false;
     lSkipSmallerThan = 0;
     bSkipEmptyFiles = false;
+    bUseRecycleBin = false;
+}
+
+bool IsProtectedFolder(const std::string& folder) {
+    if (slProtectedFolders.empty()) return false;
+    auto key = [](const std::string& path) {
+        std::string upper = platform::upperUtf8(path);
+        if (!upper.empty() && upper.back() == '\\') upper.pop_back();
+        return upper;
+    };
+    const std::string wanted = key(folder);
+    for (const std::string& entry : slProtectedFolders)
+        if (key(entry) == wanted) return true;
+    return false;
 }

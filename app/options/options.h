@@ -21,6 +21,13 @@ extern std::vector<std::string> slFoldersToScan;
 // Stored entries too long for the program to scan (written by another
 // program): kept out of slFoldersToScan, and named when a search is run.
 extern std::vector<std::string> slFoldersLeftOut;
+// Entries of the folder list whose files are never selected, marked, deleted
+// or linked: every group keeps its copies there. Stored apart, as
+// "slProtectedFolders", so the folder list stays as older versions read it.
+extern std::vector<std::string> slProtectedFolders;
+// Whether a folder (with or without its trailing backslash) is protected; case
+// is ignored, as the file system ignores it.
+bool IsProtectedFolder(const std::string& folder);
 extern MaskList slIncludedFiles;
 extern MaskList slExcludedFiles;
 
@@ -39,6 +46,9 @@ inline constexpr int32_t kMaxSkipSmallerThan = 0x7FFFFFFF;
 extern int32_t lSkipSmallerThan;  // bytes
 extern bool bSkipEmptyFiles;
 bool SkippedForItsSize(int64_t size);
+
+// Delete sends the marked files to the Recycle Bin (off: they are deleted for good).
+extern bool bUseRecycleBin;
 // The floor as typed: digits with blanks around them, nothing for 0; false
 // for anything else or a number past kMaxSkipSmallerThan.
 bool ParseSkipSmallerThan(const std::string& text, int32_t& bytes);
@@ -60,6 +70,7 @@ struct OptionValues {
     int32_t advancedBufferSize, standartBufferSize;
     int32_t skipSmallerThan;
     bool skipEmptyFiles;
+    bool useRecycleBin;
 };
 OptionValues CurrentOptions();
 void RestoreOptions(const OptionValues& values);

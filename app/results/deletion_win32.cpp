@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/results/deletion_plan.h"
+#include "app/results/recycle_bin_win32.h"
 #include "app/scan/progress_window_win32.h"
 #include "common/files.h"
 #include "common/ui/dialog.h"
@@ -100,6 +101,9 @@ struct DeletionState {
     UndoFile* undo;        // null when no undo file is written
     int32_t counter = 1;   // numbers the enhanced entries across groups
     int32_t deleted = 0;   // files that went
+    // With the Recycle Bin on, marked files it can not take: deleted for good
+    // as the user agreed, or kept.
+    std::set<HTREEITEM> forGood{}, spared{};
 };
 
 // The progress of a deletion that takes more than a moment: how many of the
@@ -194,9 +198,10 @@ public:
     DeletionBatch(TRESVIEW& view, DeletionState& state, DeletionProgress& progress)
         : view_(view), state_(state), progress_(progress) {}
 
-    // group: the member's group node; false once nothing more may be deleted.
-    bool add(HTREEITEM node, HTREEITEM group, const std::string& keptPath) {
-        pending_.push_back({node, group, keptPath});
+    // group: the member's group node; recycle: to the Recycle Bin, not for
+    // good. False once nothing more may be deleted.
+    bool add(HTREEITEM node, HTREEITEM group, const std::string& keptPath, bool recycle) {
+        pending_.push_back({node, group, keptPath, recycle});
         return pending_.size() < kMostFiles || flush();
     }
 
@@ -205,29 +210,28 @@ public:
             if (state_.undo && state_.undo->failed()) return false;
             // Once the undo file's volume could not take a whole batch, entries
             // go one at a time: the deletion stops before the file whose entry
-            // does not fit, not before the whole batch.
-            const size_t take = oneAtATime_ ? 1 : pending_.size();
-            // The entries, numbered and marked first in their group as if every file went.
+            // does not fit, not before the whole batch. A batch goes one way:
+            // to the Recycle Bin, or for good.
+            size_t take = oneAtATime_ ? 1 : pending_.size();
+            for (size_t k = 1; k < take; ++k)
+                if (pending_[k].recycle != pending_[0].recycle) take = k;
+            std::vector<size_t> all(take);
+            for (size_t k = 0; k < take; ++k) all[k] = k;
             std::vector<size_t> ends;  // where each entry ends in text
-            std::string text;
-            if (state_.undo) {
-                int32_t counter = state_.counter;
-                std::set<HTREEITEM> begun = started_;
-                for (size_t k = 0; k < take; ++k) {
-                    const Pending& p = pending_[k];
-                    const bool first = begun.insert(p.group).second;
-                    std::string entry;
-                    UndoFileText(UndoEntry(bEnhancedUndo, p.keptPath, view_.FileOf(p.node)->FullPath(), counter++,
-                                           first),
-                                 entry);
-                    text += entry;
-                    ends.push_back(text.size());
+            const std::string text = entries(all, ends);
+            if (state_.undo && !state_.undo->write(text, take == 1)) {
+                if (take == 1) return false;  // told to the user; nothing more is deleted
+                oneAtATime_ = true;
+                continue;
+            }
+            if (pending_[0].recycle) {
+                if (progress_.stopped()) {
+                    if (state_.undo) state_.undo->keepWritten(0);
+                    pending_.clear();
+                    return false;
                 }
-                if (!state_.undo->write(text, take == 1)) {
-                    if (take == 1) return false;  // told to the user; nothing more is deleted
-                    oneAtATime_ = true;
-                    continue;
-                }
+                recycle(take);
+                continue;
             }
             size_t done = 0;
             bool stayed = false;
@@ -238,10 +242,7 @@ public:
                 stayed = !DeleteFileForced(file->AccessPath(), state_.owner);
                 progress_.step();
                 if (stayed) break;
-                if (state_.undo) ++state_.counter;
-                ++state_.deleted;
-                started_.insert(p.group);
-                view_.DeleteItem(p.node);
+                went(p);
             }
             if (done == take) {
                 pending_.erase(pending_.begin(), pending_.begin() + static_cast<ptrdiff_t>(take));
@@ -264,7 +265,76 @@ private:
         HTREEITEM node;
         HTREEITEM group;
         std::string keptPath;
+        bool recycle;
     };
+
+    // The undo entries of the pending files at these places, numbered and
+    // marked first in their group as if every one of them went.
+    std::string entries(const std::vector<size_t>& places, std::vector<size_t>& ends) {
+        std::string text;
+        if (!state_.undo) return text;
+        int32_t counter = state_.counter;
+        std::set<HTREEITEM> begun = started_;
+        for (size_t k : places) {
+            const Pending& p = pending_[k];
+            const bool first = begun.insert(p.group).second;
+            std::string entry;
+            UndoFileText(UndoEntry(bEnhancedUndo, p.keptPath, view_.FileOf(p.node)->FullPath(), counter++, first),
+                         entry);
+            text += entry;
+            ends.push_back(text.size());
+        }
+        return text;
+    }
+
+    void went(const Pending& p) {
+        if (state_.undo) ++state_.counter;
+        ++state_.deleted;
+        started_.insert(p.group);
+        view_.DeleteItem(p.node);
+    }
+
+    // The first take pending files, their entries written, to the Recycle Bin
+    // in one shell operation. Which went is seen on disk: a file still there
+    // is reported and its entry taken back (the others' written anew, as if it
+    // had never been marked). Whatever went can be put back from the bin.
+    void recycle(size_t take) {
+        std::vector<std::string> paths;
+        for (size_t k = 0; k < take; ++k) {
+            TFILEINFO* file = view_.FileOf(pending_[k].node);
+            file->Close();
+            paths.push_back(file->AccessPath());
+        }
+        RecycleFiles(state_.owner, paths);
+        std::vector<size_t> gone;
+        for (size_t k = 0; k < take; ++k) {
+            progress_.step();
+            if (!platform::exists(paths[k])) gone.push_back(k);
+        }
+        if (state_.undo && gone.size() < take) {
+            state_.undo->keepWritten(0);
+            std::vector<size_t> ends;
+            state_.undo->write(entries(gone, ends));
+        }
+        std::vector<std::string> stayed;
+        for (size_t k = 0, g = 0; k < take; ++k) {
+            if (g < gone.size() && gone[g] == k) {
+                went(pending_[k]);
+                ++g;
+            } else {
+                stayed.push_back(view_.FileOf(pending_[k].node)->FullPath());
+            }
+        }
+        // One box for the batch, however many stayed.
+        if (stayed.size() == 1) keepAndReport(state_.owner, stayed[0], "the Recycle Bin did not take it.");
+        if (stayed.size() > 1)
+            ShowMessageBoxUtf8(state_.owner,
+                               std::to_string(stayed.size()) +
+                                   " files were not deleted: the Recycle Bin did not take them. The first is " +
+                                   stayed[0],
+                               kErrorCaption, mb::kIconHand);
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<ptrdiff_t>(take));
+    }
     TRESVIEW& view_;
     DeletionState& state_;
     DeletionProgress& progress_;
@@ -281,7 +351,8 @@ bool DeleteGroup(TRESVIEW& view, HTREEITEM group, const std::vector<TRESVIEW::No
     std::vector<bool> marked;
     for (const TRESVIEW::Node& node : nodes) {
         members.push_back(node.item);
-        marked.push_back(node.image == 1);
+        // A file the user kept from being deleted for good counts as not marked.
+        marked.push_back(node.image == 1 && !state.spared.count(node.item));
     }
     // The undo file restores every deleted copy from one kept copy: one whose
     // path it can hold, where any kept copy's path will do.
@@ -316,9 +387,31 @@ bool DeleteGroup(TRESVIEW& view, HTREEITEM group, const std::vector<TRESVIEW::No
             progress.step();
             continue;
         }
-        if (!batch.add(members[k], group, keptPath)) break;
+        if (!batch.add(members[k], group, keptPath, bUseRecycleBin && !state.forGood.count(members[k]))) break;
     }
     return keptCount < 2;
+}
+
+// With the Recycle Bin on, no file is deleted for good unasked: the marked
+// files it can not take are found first, and the user asked once about all
+// of them. False for Cancel.
+bool AskAboutFilesTheBinCanNotTake(TRESVIEW& view, DeletionState& state) {
+    RecycleBinCheck bin;
+    std::vector<const TRESVIEW::Node*> outside;
+    for (const TRESVIEW::Node& node : view.Nodes())
+        if (node.item && node.file && node.image == 1 && !bin.takes(node.file->AccessPath())) outside.push_back(&node);
+    if (outside.empty()) return true;
+    // A box holds 255 characters: the count, the causes and the choices, no path.
+    const std::string question =
+        std::to_string(outside.size()) +
+        " marked file(s) can not go to the Recycle Bin (a network or removable drive, a bin that deletes at once, a "
+        "path too long) and would be deleted for good.\rYes: delete them for good. No: keep them. Cancel: delete "
+        "nothing.";
+    const int answer = ShowMessageBox(view.OwnerWindow, question, "Please confirm...",
+                                      mb::kYesNoCancel | mb::kIconExclamation);
+    if (answer != mb::kIdYes && answer != mb::kIdNo) return false;
+    for (const TRESVIEW::Node* node : outside) (answer == mb::kIdYes ? state.forGood : state.spared).insert(node->item);
+    return true;
 }
 
 bool DeleteMarked(TRESVIEW& view, DeletionState& state) {
@@ -330,6 +423,7 @@ bool DeleteMarked(TRESVIEW& view, DeletionState& state) {
     if (ShowMessageBox(view.OwnerWindow, question, "Please confirm...",
                        mb::kYesNoCancel | mb::kIconExclamation | mb::kHelp) != mb::kIdYes)
         return false;
+    if (bUseRecycleBin && !AskAboutFilesTheBinCanNotTake(view, state)) return true;  // nothing deleted, marks kept
     TRESVIEW::Batch drawing(view);
     DeletionProgress progress(state.owner, view.Handle, del.Files);
     DeletionBatch batch(view, state, progress);

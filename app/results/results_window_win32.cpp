@@ -4,6 +4,9 @@
 
 #include "app/results/deletion_win32.h"
 #include "app/results/file_info_win32.h"
+#include "app/results/hard_links_win32.h"
+#include "app/results/results_commands_win32.h"
+#include "app/options/options.h"
 #include "app/results/selection_win32.h"
 #include "common/ui/dialog.h"
 #include "common/ui/dialog_helpers.h"
@@ -12,10 +15,12 @@
 #include "common/messagebox.h"
 #include "common/text.h"
 #include "common/ui/toolbar.h"
+#include "app/shell/shortcuts.h"
 #include "common/win32/wide.h"
 #include "resources/VarnokScan/resource.h"
 
 bool TallyLive = false;
+unique_accelerators ResultsAcceleratorTable;
 
 // --- TTREEVIEW ---------------------------------------------------------------
 
@@ -179,6 +184,13 @@ void TRESVIEW::Fill(TRESULTS& Results, TFILELIST& FileList) {
     for (Tally& t : Tallies) t = {};
     int i = 0;
     const int count = Results.Count();
+    // Asked once per folder of the list, not once per file.
+    std::unordered_map<int32_t, bool> guarded;
+    auto isGuarded = [&guarded](const TFILEINFO& f) {
+        const auto [at, fresh] = guarded.try_emplace(f.FolderIndex, false);
+        if (fresh) at->second = IsProtectedFolder(f.FolderPath());
+        return at->second;
+    };
     while (i <= count - 1) {
         SetParent(TVI_ROOT);
         const int32_t g = Results[i]->Group;
@@ -188,9 +200,10 @@ void TRESVIEW::Fill(TRESULTS& Results, TFILELIST& FileList) {
         nodes_.push_back({group, nullptr, false, 3});
         while (i <= count - 1 && Results[i]->Group == g) {
             if (TFILEINFO* f = Results.EntryFile(FileList, i)) {
-                const HTREEITEM item = InsertItem(f->FullPath(), 0, 0, reinterpret_cast<LPARAM>(f));
+                const int32_t image = isGuarded(*f) ? kProtectedImage : 0;
+                const HTREEITEM item = InsertItem(f->FullPath(), image, image, reinterpret_cast<LPARAM>(f));
                 where_[item] = nodes_.size();
-                nodes_.push_back({item, f, false, 0});
+                nodes_.push_back({item, f, false, image});
                 Tallies[TallyAll].Files += 1;
                 Tallies[TallyAll].Bytes += f->Size;
             }
@@ -213,7 +226,8 @@ TRESVIEW::Node* TRESVIEW::node(HTREEITEM item) {
 }
 
 void TRESVIEW::setSelected(Node& n, bool on) {
-    if (!n.file || n.bold == on) return;
+    // A protected copy is never selected, so no command can reach it.
+    if (!n.file || n.bold == on || (on && n.image == kProtectedImage)) return;
     SetBold(n.item, on);
     n.bold = on;
     const int sign = on ? 1 : -1;
@@ -333,6 +347,30 @@ namespace {
 
 TRESVIEW* currentView = nullptr;
 
+// The help topic of each later command (F1 on its line of the menu).
+DWORD helpOfCommand(int command) {
+    switch (command) {
+    case IDC_OPEN_FOLDER: return IDH_OPEN_FOLDER;
+    case IDC_SAVE_LIST: return IDH_SAVE_LIST;
+    case IDC_LINK_MARKED: return IDH_LINK_MARKED;
+    }
+    return 0;
+}
+
+// The window's keys reach it through its modal loop's message filter: the
+// dialog manager's loop translates no accelerators of its own.
+HWND keysWindow = nullptr;
+HHOOK keysHook = nullptr;
+
+LRESULT CALLBACK translateResultsKeys(int code, WPARAM wParam, LPARAM lParam) {
+    MSG* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && keysWindow && ResultsAcceleratorTable && msg &&
+        (msg->hwnd == keysWindow || IsChild(keysWindow, msg->hwnd)) &&
+        TranslateAcceleratorA(keysWindow, ResultsAcceleratorTable.get(), msg))
+        return 1;
+    return CallNextHookEx(keysHook, code, wParam, lParam);
+}
+
 struct ResultsInput {
     TRESULTS* results;
     TFILELIST* files;
@@ -343,6 +381,7 @@ public:
     ResultsDialog(TRESULTS& results, TFILELIST& files) : input_{&results, &files} {}
     ~ResultsDialog() override {
         if (currentView == view_.get()) currentView = nullptr;
+        stopKeys();
     }
     void Run(HWND owner) { Dialog::Run(owner, IDD_RESULTS); }
 
@@ -355,6 +394,13 @@ private:
         if (deleting_ && (message == WM_COMMAND || message == WM_NOTIFY || message == WM_CONTEXTMENU ||
                           message == WM_HELP))
             return TRUE;
+        if (message == WM_HELP) {
+            const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
+            if (const DWORD topic = info->iContextType == HELPINFO_MENUITEM ? helpOfCommand(info->iCtrlId) : 0) {
+                ShowContextHelp(handle(), topic);
+                return TRUE;
+            }
+        }
         return Dialog::Dispatch(message, wParam, lParam);
     }
 
@@ -365,14 +411,49 @@ private:
             return TRUE;
         case WM_CONTEXTMENU:
             if (view_ && reinterpret_cast<HWND>(wParam) == tree()) {
-                POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-                if (lParam == -1) GetCursorPos(&at);
-                view_->ToggleAt(at.x, at.y);
+                // The right button selects; the menu key and Shift+F10 open the commands' menu.
+                if (lParam == -1)
+                    CommandsMenu();
+                else
+                    view_->ToggleAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
                 return TRUE;
             }
             return FALSE;
+        case WM_NCDESTROY:
+            stopKeys();
+            return FALSE;
         }
         return FALSE;
+    }
+
+    void stopKeys() {
+        if (keysWindow != handle() || !keysHook) return;
+        UnhookWindowsHookEx(keysHook);
+        keysHook = nullptr;
+        keysWindow = nullptr;
+    }
+
+    // Below the focused line (at the tree's corner without one), as the system's own lists place it.
+    void CommandsMenu() {
+        HMENU menu = CreatePopupMenu();
+        const HTREEITEM focused = view_->Focused();
+        const UINT onFile = focused && view_->FileOf(focused) ? MF_ENABLED : MF_GRAYED;
+        auto add = [&](int command, const char* text, UINT state) {
+            std::string line = text;
+            if (const ShortcutEntry* key = ShortcutOfCommand(static_cast<uint16_t>(command)); key && key->key)
+                line += "\t" + ShortcutText(*key);
+            AppendMenuA(menu, MF_STRING | state, static_cast<UINT_PTR>(command), line.c_str());
+        };
+        add(IDC_OPEN_FOLDER, "Open containing folder", onFile);
+        add(IDC_SAVE_LIST, "Save the list as CSV...", MF_ENABLED);
+        add(IDC_LINK_MARKED, "Replace marked files by hard links...",
+            view_->Tallies[TallyDel].Files > 0 ? MF_ENABLED : MF_GRAYED);
+        POINT at{0, 0};
+        RECT line{};
+        if (focused && TreeView_GetItemRect(tree(), focused, &line, TRUE)) at = {line.left, line.bottom};
+        ClientToScreen(tree(), &at);
+        TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, handle(), nullptr);
+        DestroyMenu(menu);
     }
 
     void OnHelp() override {
@@ -395,16 +476,18 @@ private:
         ShowNamesInAnyScript(tree());
         view_ = std::make_unique<TRESVIEW>(tree(), status_, *input_.results, *input_.files);
         currentView = view_.get();
-        images_.reset(ImageList_Create(16, 16, ILC_COLOR4, 4, 0));
-        for (UINT id : {IDB_FILE, IDB_MARKED, IDB_UNUSED, IDB_GROUP}) {
+        images_.reset(ImageList_Create(16, 16, ILC_COLOR4, 5, 0));
+        for (UINT id : {IDB_FILE, IDB_MARKED, IDB_UNUSED, IDB_GROUP, IDB_PROTECTED}) {
             unique_gdi_object picture(LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)));
             ImageList_Add(images_.get(), static_cast<HBITMAP>(picture.get()), nullptr);
         }
         view_->SetImageList(images_.get());
-        toolbar_ = CreateButtonToolbar(dialog, IDC_TOOLBAR, IDB_RESULTS_TOOLBAR, 7,
+        // The later commands come after the first nine entries, from a strip of their own.
+        toolbar_ = CreateButtonToolbar(dialog, IDC_TOOLBAR, {{IDB_RESULTS_TOOLBAR, 7}, {IDB_RESULTS_TOOLBAR_MORE, 3}},
                                        {{0, 0, 200}, {IDC_RUN_RULE, 0}, {0, 0, 0}, {IDC_MARK, 1}, {IDC_UNMARK, 2},
                                         {0, 0, 0}, {IDC_DELETE_MARKED, 3}, {0, 0, 0}, {IDC_FILE_INFO, 4},
-                                        {IDC_HELP_BUTTON, 5}});
+                                        {IDC_HELP_BUTTON, 5}, {0, 0, 0}, {IDC_OPEN_FOLDER, 7}, {IDC_SAVE_LIST, 8},
+                                        {IDC_LINK_MARKED, 9}});
         HWND rules = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 0, 200,
                                      175, toolbar_, reinterpret_cast<HMENU>(IDC_RULE_LIST), GetModuleHandleA(nullptr),
                                      nullptr);
@@ -414,6 +497,10 @@ private:
         for (int k = 0; k < 3; ++k) view_->WriteTally(k);
         Layout();
         SetWindowContextHelpId(dialog, IDH_RESULTS);
+        if (!keysHook) {
+            keysWindow = dialog;
+            keysHook = SetWindowsHookExA(WH_MSGFILTER, translateResultsKeys, nullptr, GetCurrentThreadId());
+        }
         return true;
     }
 
@@ -476,6 +563,18 @@ private:
             if (view_->FileData(view_->Focused(), record, folder)) ShowFileInfo(handle(), record, folder);
             return true;
         }
+        case IDC_OPEN_FOLDER:
+            if (const HTREEITEM focused = view_->Focused())
+                if (const TFILEINFO* file = view_->FileOf(focused)) OpenContainingFolder(handle(), *file);
+            return true;
+        case IDC_SAVE_LIST:
+            SaveListCommand(handle(), *view_);
+            return true;
+        case IDC_LINK_MARKED:
+            deleting_ = true;  // its boxes wait for the user: nothing may change the view meanwhile
+            LinkMarkedCommand(handle(), *view_);
+            deleting_ = false;
+            return true;
         }
         return false;
     }
@@ -499,6 +598,9 @@ private:
             case IDC_DELETE_MARKED: stringId = IDS_TIP_DELETE_MARKED; break;
             case IDC_HELP_BUTTON: stringId = IDS_TIP_RESULTS_HELP; break;
             case IDC_FILE_INFO: stringId = IDS_TIP_FILE_INFO; break;
+            case IDC_OPEN_FOLDER: stringId = IDS_TIP_OPEN_FOLDER; break;
+            case IDC_SAVE_LIST: stringId = IDS_TIP_SAVE_LIST; break;
+            case IDC_LINK_MARKED: stringId = IDS_TIP_LINK_MARKED; break;
             }
             tip_ = stringId ? LoadStr(static_cast<UINT>(stringId)) : std::string();
             reinterpret_cast<TOOLTIPTEXTA*>(header)->lpszText = const_cast<char*>(tip_.c_str());

@@ -10,11 +10,11 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
-#include <vector>
 
 #include "app/scan/catalogue.h"
 #include "app/scan/results.h"
 #include "common/errors.h"
+#include "common/win32/unique_handle.h"
 
 // A wrapper around one tree-view control; failures are reported through
 // Error(0x1C9B, n) and give a neutral answer.
@@ -91,8 +91,9 @@ public:
         HTREEITEM item;
         TFILEINFO* file;  // null for a group
         bool bold;        // selected
-        int32_t image;    // 1: marked
+        int32_t image;    // 1: marked; 4: in a protected folder, never selected or marked
     };
+    static constexpr int32_t kProtectedImage = 4;
     const std::vector<Node>& Nodes() const { return nodes_; }
 
     // One command's changes to many items: the tree is drawn and the tallies
@@ -133,6 +134,9 @@ private:
     std::vector<Node> nodes_;
     std::unordered_map<HTREEITEM, size_t> where_;
 };
+
+// The keys of the window's later commands, translated while it is open.
+extern unique_accelerators ResultsAcceleratorTable;
 
 // Opens the results window on the results; returns when it closes.
 void ResultsWindow(HWND owner, TRESULTS& Results, TFILELIST& FileList);

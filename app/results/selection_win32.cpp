@@ -1,5 +1,8 @@
 #include "selection_win32.h"
 
+#include <algorithm>
+
+#include "app/options/options.h"
 #include "app/results/selection.h"
 #include "common/ui/folder_browser.h"
 #include "common/text.h"
@@ -50,6 +53,13 @@ void RunRule(TRESVIEW& view, int index) {
         break;
     case RuleSmart:
         forEachGroup(view, [names = platform::SearchPathNames()](const auto& files) {
+            // A protected copy is the one a group needs: with one, every other copy is superfluous.
+            std::vector<bool> guarded;
+            for (const auto& [item, file] : files) guarded.push_back(IsProtectedFolder(file->FolderPath()));
+            if (std::find(guarded.begin(), guarded.end(), true) != guarded.end()) {
+                guarded.flip();
+                return guarded;
+            }
             std::vector<double> scores;
             for (const auto& [item, file] : files) scores.push_back(JunkScore(*file, &names));
             return SmartSelection(scores);

@@ -23,8 +23,11 @@ HWND listBox(HWND dialog) { return GetDlgItem(dialog, IDC_FOLDER_LIST); }
 
 int entryCount(HWND dialog) { return static_cast<int>(SendMessageA(listBox(dialog), LB_GETCOUNT, 0, 0)); }
 
-// The list shows and keeps each folder by its own name (wide messages).
-std::string entry(HWND dialog, int index) {
+// A protected folder shows with this before its path (no path begins so).
+const char kProtectedMark[] = "(protected) ";
+
+// The line as the list shows it (wide messages: each folder by its own name).
+std::string line(HWND dialog, int index) {
     LRESULT length = SendMessageW(listBox(dialog), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == LB_ERR) return {};
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
@@ -33,9 +36,25 @@ std::string entry(HWND dialog, int index) {
     return Utf8(text);
 }
 
-void addEntry(HWND dialog, const std::string& folder) {
-    const std::wstring text = Wide(folder);
+bool isProtected(HWND dialog, int index) { return line(dialog, index).starts_with(kProtectedMark); }
+
+// The folder of a line, without its mark.
+std::string entry(HWND dialog, int index) {
+    std::string text = line(dialog, index);
+    return text.starts_with(kProtectedMark) ? text.substr(sizeof kProtectedMark - 1) : text;
+}
+
+void addEntry(HWND dialog, const std::string& folder, bool guarded = false) {
+    const std::wstring text = Wide((guarded ? kProtectedMark : "") + folder);
     SendMessageW(listBox(dialog), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void setProtected(HWND dialog, int index, bool guarded) {
+    if (index < 0 || isProtected(dialog, index) == guarded) return;
+    const std::wstring text = Wide((guarded ? kProtectedMark : "") + entry(dialog, index));
+    SendMessageW(listBox(dialog), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    SendMessageW(listBox(dialog), LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(listBox(dialog), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 // Case is ignored as the file system ignores it, in every script.
@@ -56,11 +75,21 @@ private:
         // The dialog always starts from the stored list, not from unsaved edits.
         LoadFolders();
         ShowNamesInAnyScript(listBox(handle()));
-        for (const std::string& folder : slFoldersToScan) addEntry(handle(), folder);
+        for (const std::string& folder : slFoldersToScan) addEntry(handle(), folder, IsProtectedFolder(folder));
         // OK stores the list without them: the user hears of each first.
         for (const std::string& folder : slFoldersLeftOut) AddFolder(handle(), folder);
         SetWindowContextHelpId(handle(), IDH_FOLDERS);
+        SetWindowContextHelpId(item(IDC_FOLDER_PROTECTED), IDH_PROTECTED);
+        ShowProtection();
         return true;
+    }
+
+    // The box tells about the selected folder, and is off without one.
+    void ShowProtection() {
+        const int current = selected();
+        EnableWindow(item(IDC_FOLDER_PROTECTED), current >= 0);
+        CheckDlgButton(handle(), IDC_FOLDER_PROTECTED,
+                       current >= 0 && isProtected(handle(), current) ? BST_CHECKED : BST_UNCHECKED);
     }
 
     int selected() const { return static_cast<int>(SendMessageA(listBox(handle()), LB_GETCURSEL, 0, 0)); }
@@ -74,6 +103,13 @@ private:
         std::string path;
         const int current = selected();
         switch (id) {
+        case IDC_FOLDER_LIST:
+            if (code == LBN_SELCHANGE) ShowProtection();
+            return true;
+        case IDC_FOLDER_PROTECTED:
+            setProtected(dialog, current, IsDlgButtonChecked(dialog, IDC_FOLDER_PROTECTED) == BST_CHECKED);
+            ShowProtection();
+            return true;
         case IDC_ADD_TREE:
             if (BrowseForFolder(dialog, "Select root folder tree for adding to scanning list.", path)) {
                 WaitCursor wait;
@@ -99,6 +135,7 @@ private:
                 SendMessageA(listBox(dialog), LB_DELETESTRING, static_cast<WPARAM>(current), 0);
                 AddFolder(dialog, path);
             }
+            ShowProtection();
             return true;
         case IDC_REMOVE_TREE:
             if (current < 0) return true;
@@ -106,23 +143,30 @@ private:
                 WaitCursor wait;
                 RemoveTree(dialog, entry(dialog, current));
             }
+            ShowProtection();
             return true;
         case IDC_REMOVE_FOLDER:
             if (current < 0) return true;
             if (ask("Do you wish remove folder " + entry(dialog, current) + " from list?"))
                 SendMessageA(listBox(dialog), LB_DELETESTRING, static_cast<WPARAM>(current), 0);
+            ShowProtection();
             return true;
         case IDC_OK_BUTTON: {
             WaitCursor wait;
-            std::vector<std::string> folders;
-            for (int k = 0; k < entryCount(dialog); ++k) folders.push_back(entry(dialog, k));
+            std::vector<std::string> folders, guarded;
+            for (int k = 0; k < entryCount(dialog); ++k) {
+                folders.push_back(entry(dialog, k));
+                if (isProtected(dialog, k)) guarded.push_back(folders.back());
+            }
             std::vector<std::string> previous = std::exchange(slFoldersToScan, std::move(folders));
+            std::vector<std::string> previousGuarded = std::exchange(slProtectedFolders, std::move(guarded));
             std::vector<std::string> notKept;
             try {
                 SaveFolders(&notKept);
             } catch (const ListFileError& e) {
                 // Nothing was saved: the dialog stays open with the user's edits.
                 slFoldersToScan = std::move(previous);
+                slProtectedFolders = std::move(previousGuarded);
                 ShowMessageBox(dialog, e.what(), "This is error message! I am sorry...", mb::kIconHand);
                 return true;
             }

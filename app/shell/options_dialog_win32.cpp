@@ -74,9 +74,12 @@ private:
         SetItemText(handle(), IDC_OPT_SKIP_SMALLER, std::to_string(stored.skipSmallerThan));
         SendMessageA(item(IDC_OPT_SKIP_SMALLER), EM_LIMITTEXT, 10, 0);
         SetCheck(handle(), IDC_OPT_SKIP_EMPTY, stored.skipEmptyFiles);
+        SetCheck(handle(), IDC_OPT_RECYCLE, stored.useRecycleBin);
         showSize(standard_);
         showSize(advanced_);
         SetWindowContextHelpId(handle(), IDH_OPTIONS);
+        for (int id : {IDC_OPT_SKIP_SMALLER, IDC_OPT_SKIP_EMPTY}) SetWindowContextHelpId(item(id), IDH_SIZE_FLOOR);
+        SetWindowContextHelpId(item(IDC_OPT_RECYCLE), IDH_RECYCLE_BIN);
         return true;
     }
 
@@ -117,6 +120,7 @@ private:
             bUnixWildCard = UnixWildcards;
             lSkipSmallerThan = floor;
             bSkipEmptyFiles = IsChecked(handle(), IDC_OPT_SKIP_EMPTY);
+            bUseRecycleBin = IsChecked(handle(), IDC_OPT_RECYCLE);
             if (!SaveSettings()) {
                 // Nothing was stored: the options in use stay, and so does the dialog.
                 RestoreOptions(before);

@@ -50,6 +50,7 @@ bool LoadSettings() {
     const DWORD floor = readNewerDword(*registry, "lSkipFilesSmallerThan", 0);
     lSkipSmallerThan = floor <= static_cast<DWORD>(kMaxSkipSmallerThan) ? static_cast<int32_t>(floor) : 0;
     bSkipEmptyFiles = readNewerDword(*registry, "bSkipEmptyFiles", 0) != 0;
+    bUseRecycleBin = readNewerDword(*registry, "bUseRecycleBin", 0) != 0;
     return true;
 }
 
@@ -66,6 +67,7 @@ bool SaveSettings() {
     registry->WriteInteger("bUnixWildCard", UnixWildcards ? 1 : 0);
     registry->WriteInteger("lSkipFilesSmallerThan", lSkipSmallerThan);
     registry->WriteInteger("bSkipEmptyFiles", bSkipEmptyFiles ? 1 : 0);
+    registry->WriteInteger("bUseRecycleBin", bUseRecycleBin ? 1 : 0);
     return true;
 }
 
@@ -95,6 +97,16 @@ bool LoadFolders() {
     }
     slFoldersToScan = std::move(usable);
     slFoldersLeftOut = std::move(leftOut);
+    // Newer than the folder list: absent until a folder is first protected.
+    StringList guarded;
+    DWORD type = 0;
+    if (RegQueryValueExA(registry->Registry().CurrentKey(), "slProtectedFolders", nullptr, &type, nullptr, nullptr) ==
+        ERROR_SUCCESS)
+        registry->ReadStrings("slProtectedFolders", guarded, true);
+    for (std::string& folder : guarded)
+        if (folder.find('~') != std::string::npos)
+            if (std::string real = platform::longPath(folder); !real.empty()) folder = real;
+    slProtectedFolders = std::move(guarded);
     return true;
 }
 
@@ -110,6 +122,14 @@ bool SaveFolders(std::vector<std::string>* notKept) {
             notKept->push_back(folder);
     }
     registry->WriteStrings("slFoldersToScan", stored);
+    StringList guarded;
+    for (const std::string& folder : slProtectedFolders)
+        if (std::string entry = StoredFolderEntry(folder); !entry.empty()) guarded.push_back(std::move(entry));
+    // Written only once a folder was protected: an older version's key stays as it was.
+    DWORD type = 0;
+    if (!guarded.empty() || RegQueryValueExA(registry->Registry().CurrentKey(), "slProtectedFolders", nullptr, &type,
+                                             nullptr, nullptr) == ERROR_SUCCESS)
+        registry->WriteStrings("slProtectedFolders", guarded);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "shortcuts.h"
 
+#include <vector>
+
 namespace {
 
 struct Action {
@@ -24,6 +26,13 @@ constexpr Action kActions[kShortcutRows] = {
     {161, 615, kFVirtKey | kFAlt, 0x70},      // Alt+F1
     {162, 616, 0, 0},
     {163, 617, 0, 0},
+};
+
+// Ctrl+E opens where the file is (as "Explorer"), Ctrl+S saves, as elsewhere.
+constexpr Action kResultsActions[kResultsShortcutRows] = {
+    {262, 618, kFVirtKey | kFControl, 0x45},  // Ctrl+E
+    {263, 619, kFVirtKey | kFControl, 0x53},  // Ctrl+S
+    {264, 620, 0, 0},                         // linking replaces files: no key unless the user gives one
 };
 
 std::array<KeyName, kKeyNameCount> buildKeyNames() {
@@ -55,8 +64,28 @@ std::array<KeyName, kKeyNameCount> buildKeyNames() {
 }  // namespace
 
 ShortcutTable Shortcuts = DefaultShortcuts();
+ResultsShortcutTable ResultsShortcuts = DefaultResultsShortcuts();
 
-uint16_t ShortcutActionNameId(size_t row) { return kActions[row].nameId; }
+uint16_t ShortcutActionNameId(size_t row) {
+    return row < kShortcutRows ? kActions[row].nameId : kResultsActions[row - kShortcutRows].nameId;
+}
+
+ResultsShortcutTable DefaultResultsShortcuts() {
+    ResultsShortcutTable table{};
+    for (size_t row = 0; row < kResultsShortcutRows; ++row)
+        table[row] = {kResultsActions[row].flags, 0, kResultsActions[row].key, kResultsActions[row].command};
+    return table;
+}
+
+ShortcutEntry& ShortcutRow(size_t row) {
+    return row < kShortcutRows ? Shortcuts[row] : ResultsShortcuts[row - kShortcutRows];
+}
+
+const ShortcutEntry* ShortcutOfCommand(uint16_t command) {
+    for (size_t row = 0; row < kAllShortcutRows; ++row)
+        if (ShortcutRow(row).command == command) return &ShortcutRow(row);
+    return nullptr;
+}
 
 ShortcutTable DefaultShortcuts() {
     ShortcutTable table{};
@@ -98,14 +127,21 @@ std::string ShortcutListText(const ShortcutEntry& entry) {
     return entry.key == 0 ? "not defined." : ShortcutText(entry);
 }
 
-int FindShortcutClash(const ShortcutTable& table, size_t row, const ShortcutEntry& entry) {
+int FindShortcutClash(std::span<const ShortcutEntry> table, size_t row, const ShortcutEntry& entry) {
     for (size_t other = 0; other < table.size(); ++other)
         if (other != row && table[other].flags == entry.flags && table[other].key == entry.key)
             return static_cast<int>(other);
     return -1;
 }
 
-std::string EncodeShortcuts(const ShortcutTable& table) {
+int FindShortcutClash(size_t row, const ShortcutEntry& entry) {
+    for (size_t other = 0; other < kAllShortcutRows; ++other)
+        if (other != row && ShortcutRow(other).flags == entry.flags && ShortcutRow(other).key == entry.key)
+            return static_cast<int>(other);
+    return -1;
+}
+
+std::string EncodeShortcuts(std::span<const ShortcutEntry> table) {
     std::string bytes;
     for (const ShortcutEntry& e : table) {
         bytes += static_cast<char>(e.flags);
@@ -118,7 +154,7 @@ std::string EncodeShortcuts(const ShortcutTable& table) {
     return bytes;
 }
 
-bool DecodeShortcuts(const std::string& bytes, ShortcutTable& table) {
+bool DecodeShortcuts(const std::string& bytes, std::span<ShortcutEntry> table) {
     if (bytes.size() != table.size() * sizeof(ShortcutEntry)) return false;
     auto byte = [&](size_t at) { return static_cast<uint8_t>(bytes[at]); };
     for (size_t row = 0; row < table.size(); ++row) {
@@ -127,4 +163,12 @@ bool DecodeShortcuts(const std::string& bytes, ShortcutTable& table) {
                       static_cast<uint16_t>(byte(at + 4) | byte(at + 5) << 8)};
     }
     return true;
+}
+
+void MergeShortcuts(const std::string& bytes, std::span<ShortcutEntry> table) {
+    std::vector<ShortcutEntry> stored(bytes.size() / sizeof(ShortcutEntry));
+    DecodeShortcuts(bytes.substr(0, stored.size() * sizeof(ShortcutEntry)), stored);
+    for (const ShortcutEntry& entry : stored)
+        for (ShortcutEntry& row : table)
+            if (row.command == entry.command) row = entry;
 }

@@ -19,10 +19,15 @@ unique_accelerators AcceleratorTable;
 void LoadShortcuts() {
     // Without the product key, or without a readable table, the defaults serve.
     Shortcuts = DefaultShortcuts();
+    ResultsShortcuts = DefaultResultsShortcuts();
     if (auto registry = TMYTMPREG::Create()) {
         std::string bytes(kShortcutRows * sizeof(ShortcutEntry), '\0');
         DWORD read = registry->ReadBinaryData("ShortCuts", bytes.data(), static_cast<DWORD>(bytes.size()));
         if (registry->Failed || read != bytes.size() || !DecodeShortcuts(bytes, Shortcuts)) Shortcuts = DefaultShortcuts();
+        registry->Failed = false;  // each value stands on its own: a missing one gives its defaults
+        std::string more(64 * sizeof(ShortcutEntry), '\0');
+        read = registry->ReadBinaryData("ShortCutsResults", more.data(), static_cast<DWORD>(more.size()));
+        if (!registry->Failed) MergeShortcuts(more.substr(0, read), ResultsShortcuts);
     }
     BuildAccelerators();
 }
@@ -31,6 +36,9 @@ void BuildAccelerators() {
     std::vector<ACCEL> accelerators;
     for (const ShortcutEntry& e : Shortcuts) accelerators.push_back({e.flags, e.key, e.command});
     AcceleratorTable.reset(CreateAcceleratorTableA(accelerators.data(), static_cast<int>(accelerators.size())));
+    accelerators.clear();
+    for (const ShortcutEntry& e : ResultsShortcuts) accelerators.push_back({e.flags, e.key, e.command});
+    ResultsAcceleratorTable.reset(CreateAcceleratorTableA(accelerators.data(), static_cast<int>(accelerators.size())));
 }
 
 bool SaveShortcuts() {
@@ -42,11 +50,13 @@ bool SaveShortcuts() {
     if (!registry) return false;
     const std::string bytes = EncodeShortcuts(Shortcuts);
     registry->WriteBinaryData("ShortCuts", bytes.data(), static_cast<DWORD>(bytes.size()));
+    const std::string more = EncodeShortcuts(ResultsShortcuts);
+    registry->WriteBinaryData("ShortCutsResults", more.data(), static_cast<DWORD>(more.size()));
     return true;
 }
 
 bool CheckShortcutFree(HWND owner, size_t row, const ShortcutEntry& entry) {
-    if (FindShortcutClash(Shortcuts, row, entry) < 0) return true;
+    if (FindShortcutClash(row, entry) < 0) return true;
     ShowMessageBox(owner,
                    "Excuse, the combination of keys chosen you is already associated to other command. Please choose "
                    "other combination of keys, or press \"Cancel\" for exit.",
@@ -101,7 +111,7 @@ private:
 
 class ShortcutsWindow : public Dialog {
 public:
-    ShortcutsWindow() : saved_(Shortcuts) {}
+    ShortcutsWindow() : saved_(Shortcuts), savedResults_(ResultsShortcuts) {}
     bool Run(HWND owner) { return Dialog::Run(owner, IDD_SHORTCUTS) == IDOK; }
 
     // While a border is dragged the dialog stays at least 145 x 150 pixels.
@@ -136,7 +146,7 @@ private:
         column.cx = 400;
         column.pszText = const_cast<char*>("Action");
         SendMessageA(list(), LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
-        ListView_SetItemCountEx(list(), kShortcutRows, 0);
+        ListView_SetItemCountEx(list(), kAllShortcutRows, 0);
         SetWindowContextHelpId(handle(), IDH_SHORTCUTS);
         Layout();
         return true;
@@ -168,6 +178,7 @@ private:
 
     void OnCancel() override {
         Shortcuts = saved_;
+        ResultsShortcuts = savedResults_;
         End(IDCANCEL);
     }
 
@@ -196,18 +207,18 @@ private:
 
     void Edit() {
         const int row = selectedRow();
-        if (row < 0 || row >= static_cast<int>(kShortcutRows)) {
+        if (row < 0 || row >= static_cast<int>(kAllShortcutRows)) {
             ShowMessageBox(handle(),
                            "Please, before a defining or editing a keyboard shortcut, choose the necessary command "
                            "from the list.",
                            "Sorry...", mb::kIconHand);
             return;
         }
-        ShortcutEntry copy = Shortcuts[static_cast<size_t>(row)];
+        ShortcutEntry copy = ShortcutRow(static_cast<size_t>(row));
         for (;;) {
             if (!EditShortcut(handle(), actionName(static_cast<size_t>(row)), copy)) return;
             if (CheckShortcutFree(handle(), static_cast<size_t>(row), copy)) {
-                Shortcuts[static_cast<size_t>(row)] = copy;
+                ShortcutRow(static_cast<size_t>(row)) = copy;
                 InvalidateRect(list(), nullptr, TRUE);
                 return;
             }
@@ -216,13 +227,13 @@ private:
 
     void Clear() {
         const int row = selectedRow();
-        if (row < 0 || row >= static_cast<int>(kShortcutRows)) {
+        if (row < 0 || row >= static_cast<int>(kAllShortcutRows)) {
             ShowMessageBox(handle(),
                            "Please, before clearing a keyboard shortcut, choose the necessary command from the list.",
                            "Sorry...", mb::kIconHand);
             return;
         }
-        ShortcutEntry& entry = Shortcuts[static_cast<size_t>(row)];
+        ShortcutEntry& entry = ShortcutRow(static_cast<size_t>(row));
         if (entry.key == 0) return;
         const std::string question = "You want to remove assignment of a keys combination \"" + ShortcutText(entry) +
                                      "\" from operation \"" + actionName(static_cast<size_t>(row)) + "\"?\rRemove?";
@@ -236,8 +247,8 @@ private:
         if (header->code == LVN_GETDISPINFOA && header->idFrom == IDC_SHORTCUT_LIST) {
             auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
             const auto row = static_cast<size_t>(info->item.iItem);
-            if ((info->item.mask & LVIF_TEXT) && row < kShortcutRows) {
-                text_ = info->item.iSubItem == 0 ? ShortcutListText(Shortcuts[row]) : actionName(row);
+            if ((info->item.mask & LVIF_TEXT) && row < kAllShortcutRows) {
+                text_ = info->item.iSubItem == 0 ? ShortcutListText(ShortcutRow(row)) : actionName(row);
                 lstrcpynA(info->item.pszText, text_.c_str(), info->item.cchTextMax);
             }
             return TRUE;
@@ -261,6 +272,7 @@ private:
 
     HWND toolbar_ = nullptr;
     ShortcutTable saved_;
+    ResultsShortcutTable savedResults_;
     std::string text_;
 };
 

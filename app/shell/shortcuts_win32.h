@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/results/results_window_win32.h"
 #include "app/shell/shortcuts.h"
 #include "common/win32/unique_handle.h"
 

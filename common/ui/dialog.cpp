@@ -54,9 +54,18 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
     case WM_NOTIFY:
         return OnNotify(reinterpret_cast<NMHDR*>(lParam));
-    case WM_HELP:
-        if (!AnsweredElsewhere(reinterpret_cast<const HELPINFO*>(lParam))) OnHelp();
+    case WM_HELP: {
+        const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
+        if (AnsweredElsewhere(info)) return TRUE;
+        // A control with a topic of its own (a setting added later) opens that one.
+        const HWND control = info->iContextType == HELPINFO_WINDOW ? static_cast<HWND>(info->hItemHandle) : nullptr;
+        const DWORD own = control && control != handle_ && IsChild(handle_, control) ? GetWindowContextHelpId(control) : 0;
+        if (own)
+            ShowContextHelp(handle_, own);
+        else
+            OnHelp();
         return TRUE;
+    }
     case WM_CHAR:
         if (wParam != VK_ESCAPE) break;
         OnCancel();

@@ -2,7 +2,10 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <utility>
+
+#include "common/win32/wide.h"
 
 namespace {
 
@@ -11,7 +14,27 @@ SaveFileChooser& replacement() {
     return chooser;
 }
 
+bool systemChooseSaveFileW(HWND owner, const SaveFileRequest& request, std::string& path) {
+    // The filter's zeros and the extension convert as they are.
+    const std::wstring filter = Wide(request.filter), extension = Wide(request.defaultExtension);
+    std::wstring file(32768, L'\0');
+    const std::wstring start = Wide(path);
+    start.copy(file.data(), std::min(start.size(), file.size() - 1));
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+    if (!GetSaveFileNameW(&ofn)) return false;
+    path = Utf8(file.c_str());
+    return true;
+}
+
 bool systemChooseSaveFile(HWND owner, const SaveFileRequest& request, std::string& path) {
+    if (request.anyName) return systemChooseSaveFileW(owner, request, path);
     char file[MAX_PATH] = {};
     lstrcpynA(file, path.c_str(), MAX_PATH);
     OPENFILENAMEA ofn{};

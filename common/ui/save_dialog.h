@@ -11,6 +11,9 @@ struct SaveFileRequest {
     // The dialog's filter: pairs of zero-terminated texts, ending with an empty one.
     std::string filter;
     std::string defaultExtension;
+    // The path is UTF-8 both ways and the dialog the system's wide one, so any
+    // folder and name can be chosen (the first dialogs kept the code page's).
+    bool anyName = false;
 };
 
 // Starts at path's folder and name; true with path set to the user's choice.

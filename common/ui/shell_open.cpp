@@ -4,11 +4,18 @@
 
 #include <utility>
 
+#include "common/win32/wide.h"
+
 namespace {
 
 ShellOpener& replacement() {
     static ShellOpener opener;
     return opener;
+}
+
+ShellRunner& runner() {
+    static ShellRunner run;
+    return run;
 }
 
 }  // namespace
@@ -52,3 +59,11 @@ std::string ShellOpenErrorText(INT_PTR result) {
 }
 
 ShellOpener SetShellOpener(ShellOpener opener) { return std::exchange(replacement(), std::move(opener)); }
+
+INT_PTR ShellRun(HWND owner, const std::string& program, const std::string& parameters, int show) {
+    if (runner()) return runner()(owner, program, parameters, show);
+    return reinterpret_cast<INT_PTR>(
+        ShellExecuteW(owner, L"open", Wide(program).c_str(), Wide(parameters).c_str(), nullptr, show));
+}
+
+ShellRunner SetShellRunner(ShellRunner run) { return std::exchange(runner(), std::move(run)); }

@@ -17,3 +17,10 @@ std::string ShellOpenErrorText(INT_PTR result);
 using ShellOpener = std::function<INT_PTR(HWND owner, const std::string& address, int show)>;
 // Replaces the shell (empty: the shell again); returns the previous one.
 ShellOpener SetShellOpener(ShellOpener opener);
+
+// Runs a program with its parameters (ShellExecuteW; both in UTF-8), behind a
+// replaceable function as well. Same result as ShellOpen.
+INT_PTR ShellRun(HWND owner, const std::string& program, const std::string& parameters, int show);
+using ShellRunner =
+    std::function<INT_PTR(HWND owner, const std::string& program, const std::string& parameters, int show)>;
+ShellRunner SetShellRunner(ShellRunner runner);

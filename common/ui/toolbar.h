@@ -16,3 +16,13 @@ struct ToolbarEntry {
 
 HWND CreateButtonToolbar(HWND parent, int id, UINT bitmapId, int images, std::initializer_list<ToolbarEntry> entries,
                          int dpi = 0);
+
+// One bitmap strip of 16 x 15 images.
+struct ToolbarStrip {
+    UINT bitmapId;
+    int images;
+};
+// The same with images from several strips, numbered on from one strip to the
+// next: a toolbar that gains commands keeps its first strip as it was.
+HWND CreateButtonToolbar(HWND parent, int id, std::initializer_list<ToolbarStrip> strips,
+                         std::initializer_list<ToolbarEntry> entries, int dpi = 0);

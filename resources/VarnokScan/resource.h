@@ -27,6 +27,8 @@
 #define IDC_REMOVE_TREE 169
 #define IDC_REMOVE_FOLDER 170
 #define IDC_FOLDER_LIST 171
+// Below the list: whether the selected folder is protected.
+#define IDC_FOLDER_PROTECTED 266
 
 // Main window and menu "LISTBOXMENU"
 #define IDI_MAIN 109
@@ -71,6 +73,15 @@
 #define IDS_TIP_DELETE_MARKED 53
 #define IDS_TIP_RESULTS_HELP 54
 #define IDS_TIP_FILE_INFO 55
+// Later commands, after the window's first toolbar entries, with images of their own.
+#define IDC_OPEN_FOLDER 262
+#define IDC_SAVE_LIST 263
+#define IDC_LINK_MARKED 264
+#define IDB_RESULTS_TOOLBAR_MORE 265
+#define IDB_PROTECTED 267  // image 4 of the tree: a file in a protected folder
+#define IDS_TIP_OPEN_FOLDER 56
+#define IDS_TIP_SAVE_LIST 57
+#define IDS_TIP_LINK_MARKED 58
 #define IDR_UNDO_SCRIPT 104   // the undo batch file's script, of type RT_UNDO_SCRIPT
 #define RT_UNDO_SCRIPT 1002
 
@@ -149,6 +160,7 @@
 // Beyond the first release's options, in a column of their own at the right.
 #define IDC_OPT_SKIP_EMPTY 260
 #define IDC_OPT_SKIP_SMALLER 261
+#define IDC_OPT_RECYCLE 268
 
 // The progress of a long deletion (its Stop! button is 102)
 #define IDD_DELETING 245
@@ -183,3 +195,11 @@
 #define IDH_FEEDBACK 101
 // File information had none; the free id between Other options and About.
 #define IDH_FILE_INFO 1244
+// The results window's later commands, each with a topic of its own.
+#define IDH_OPEN_FOLDER 1246
+#define IDH_SAVE_LIST 1247
+#define IDH_LINK_MARKED 1248
+// Settings added since, each mapped to the topic of its window.
+#define IDH_PROTECTED 1249
+#define IDH_SIZE_FLOOR 1250
+#define IDH_RECYCLE_BIN 1251

@@ -10,6 +10,7 @@
 
 void ResetProgramState() {
     slFoldersToScan.clear();
+    slProtectedFolders.clear();
     slIncludedFiles.clear();
     slExcludedFiles.clear();
     SetUnixWildcards(false);
@@ -20,6 +21,7 @@ void ResetProgramState() {
     Results.reset();
     FileList.reset();
     Shortcuts = DefaultShortcuts();
+    ResultsShortcuts = DefaultResultsShortcuts();
     platform::setShortNamesReported(true);
 #endif
 }

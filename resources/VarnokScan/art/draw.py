@@ -199,6 +199,78 @@ RESULTS_TOOLBAR = [
 ................""",
 ]
 
+# A file in a protected folder: the page with a padlock.
+PROTECTED = """
+..000000000.....
+..0FFFFFFF00....
+..0FFFFFFF0F0...
+..0FFFFFFF0000..
+..0F8888888FF0..
+..0FFFFF000FF0..
+..0F8880FFF0F0..
+..0FFFF0FFF0F0..
+..0F8800000000..
+..0FFF0BBBBB00..
+..0F880BB0BB00..
+..0FFF0BB0BB00..
+..0F880BBBBB00..
+..0FFF00000000..
+..000000000000..
+................"""
+
+# The results window's later commands, in a strip of their own after the
+# first seven: open the containing folder, save the list, link the copies.
+RESULTS_TOOLBAR_MORE = [
+"""
+................
+................
+.000000.........
+0BBBBBB0........
+0BBBBBB00000000.
+0B000000000000..
+0B0EEEEEEEEEEE0.
+0B0EEEEEEEEEE0..
+0B0EEEEEEEEEE0..
+00EEEEEEEEEEE0..
+00EEEEEEEEEE0...
+0EEEEEEEEEEE0...
+0000000000000...
+................
+................""",
+"""
+................
+.00000000000000.
+.04FFFFFFFFFF40.
+.04F88888888F40.
+.04FFFFFFFFFF40.
+.04F88888888F40.
+.04FFFFFFFFFF40.
+.04444444444440.
+.04400000004440.
+.044007770.4440.
+.04400777004440.
+.04400777004440.
+.04400000004440.
+..0000000000000.
+................""",
+"""
+................
+................
+..0000..........
+.088880.........
+08800880........
+0880.0880.......
+.0880.08800000..
+..0880.088888880
+...0880.0880.088
+....08800880..08
+.....0888888..08
+.........0880088
+..........08888.
+............000.
+................""",
+]
+
 # Toolbar of the shortcuts dialog: define/edit, clear, spare, apply, cancel, help.
 SHORTCUT_TOOLBAR = [
 """
@@ -342,7 +414,9 @@ if __name__ == "__main__":
     write_bmp("../marked.bmp", pixels(MARKED, 15))
     write_bmp("../unused.bmp", pixels(UNUSED, 15))
     write_bmp("../group.bmp", pixels(GROUP, 15))
+    write_bmp("../protected.bmp", pixels(PROTECTED, 15))
     write_bmp("../results_toolbar.bmp", strip(RESULTS_TOOLBAR, 16, 15, 7))
+    write_bmp("../results_toolbar_more.bmp", strip(RESULTS_TOOLBAR_MORE, 16, 15, 7))
     write_bmp("../shortcuts_toolbar.bmp", strip(SHORTCUT_TOOLBAR, 16, 15, 7))
     write_ico("../VarnokScan.ico", ICON, 32)
     # The About box's picture: the icon three times over, larger than its

@@ -1,6 +1,7 @@
 // Deleting marked files from the real results window on real files, and the
 // undo batch files it writes, run for real by Wine's cmd.exe.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <set>
@@ -9,6 +10,8 @@
 #include <deque>
 
 #include "app/results/deletion_win32.h"
+#include "app/results/selection.h"
+#include "common/ui/folder_browser.h"
 #include "common/win32/wide.h"
 #include "app/results/undo_file.h"
 #include "app/scan/detection.h"
@@ -667,5 +670,192 @@ TEST(UndoScript, TheResourceHoldsTheScriptText) {
 }
 
 TEST(UndoScript, VersionTextComesFromTheVersionResource) { EXPECT_EQ(VersionText(), "Version 1.00 Build 1"); }
+
+}  // namespace
+
+namespace {
+
+// Every way a copy is chosen, tried on copies in a protected folder: none
+// selects or marks them, and a deletion of all else leaves them.
+TEST_F(Deletion, AProtectedCopyIsNeverSelectedMarkedOrDeletedByAnyRule) {
+    tree.write("kept/a.dat", "same bytes");
+    tree.write("kept/b.dat", "same bytes");
+    tree.write("loose/a.dat", "same bytes");
+    tree.write("loose/c.dat", "same bytes");
+    tree.write("kept/x.dat", "only kept");
+    tree.write("kept/y.dat", "only kept");
+    scan({tree.path("kept/"), tree.path("loose/")});
+    slProtectedFolders = {tree.path("KEPT")};  // as typed: case and the last backslash do not matter
+    bCreateUndo = false;
+    const FolderBrowser previousBrowser = SetFolderBrowser([&](HWND, const std::string&, std::string& path) {
+        path = tree.path("kept/");
+        return true;
+    });
+    MessageRecorder messages({mb::kIdYes});
+    std::vector<std::string> reached;  // "rule: path" for each protected copy selected or marked
+    std::vector<std::string> lines;    // each file's line, with its picture
+    open([&](HWND dialog, TRESVIEW& view) {
+        auto isGuarded = [](const TRESVIEW::Node& n) { return n.file && n.file->FolderPath().find("kept") != std::string::npos; };
+        auto check = [&](const std::string& how) {
+            for (const TRESVIEW::Node& n : view.Nodes())
+                if (isGuarded(n) && (n.bold || n.image == 1 || view.IsBold(n.item) || view.GetImage(n.item) == 1))
+                    reached.push_back(how + ": " + n.file->FullPath());
+        };
+        for (int rule = RuleFocusedItem; rule <= RuleNone; ++rule) {
+            runRule(dialog, RuleNone);
+            for (const TRESVIEW::Node& n : view.Nodes())
+                if (isGuarded(n) && n.item) TreeView_SelectItem(view.Handle, n.item);  // the focused item too
+            runRule(dialog, rule);
+            press(dialog, IDC_MARK);
+            check("rule " + std::to_string(rule));
+        }
+        for (const TRESVIEW::Node& n : view.Nodes()) {
+            if (!isGuarded(n)) continue;
+            view.ToggleSelect(n.item);  // Space and the right button
+            view.Mark(n.item);
+            lines.push_back(std::to_string(view.GetImage(n.item)) + " " + n.file->FullPath());
+        }
+        check("by hand");
+        runRule(dialog, RuleNone);
+        runRule(dialog, RuleInvert);
+        press(dialog, IDC_MARK);
+        press(dialog, IDC_DELETE_MARKED);
+    });
+    SetFolderBrowser(previousBrowser);
+    EXPECT_EQ(reached, std::vector<std::string>{});
+    EXPECT_EQ(lines.size(), 4u);  // both groups show, the one whose every copy is protected too
+    for (const std::string& line : lines) EXPECT_EQ(line.substr(0, 2), "4 ") << line;
+    for (const char* name : {"kept/a.dat", "kept/b.dat", "kept/x.dat", "kept/y.dat"})
+        EXPECT_TRUE(FileExists(tree.path(name))) << name;
+    for (const char* name : {"loose/a.dat", "loose/c.dat"}) EXPECT_FALSE(FileExists(tree.path(name))) << name;
+}
+
+}  // namespace
+
+namespace {
+
+// The desktop's trash under Wine (the Recycle Bin there): the place a trashed
+// file of this test went to, found by its record's original path.
+std::string trashedCopy(const std::string& folderLeaf, const std::string& name) {
+    // Wine names the user's home as an NT path: "\??\Z:\root" (or "\??\unix/root").
+    std::wstring home(MAX_PATH, L'\0');
+    home.resize(GetEnvironmentVariableW(L"WINEHOMEDIR", home.data(), MAX_PATH));
+    std::string trash = Utf8(home.substr(home.rfind(L'?') + 2));
+    if (trash.starts_with("unix")) trash = "Z:" + trash.substr(4);
+    trash += "/.local/share/Trash/";
+    std::replace(trash.begin(), trash.end(), '/', '\\');
+    for (const auto& info : std::filesystem::directory_iterator(Wide(trash + "info")))
+        if (ReadWholeFile(Utf8(info.path().wstring())).find(folderLeaf + "/" + name + "\n") != std::string::npos)
+            return trash + "files\\" + Utf8(info.path().stem().wstring());
+    return {};
+}
+
+TEST_F(Deletion, ToTheRecycleBinAndPutBackAndNeverForGoodUnasked) {
+    tree.write("a.dat", "same bytes");
+    tree.write("b.dat", "same bytes");
+    tree.write("c.dat", "same bytes");
+    tree.write("x.dat", "other bytes");
+    // A path the shell's bin can not take: 260 characters.
+    const std::string deep = std::string(254 - tree.entry().size(), 'd');
+    tree.writeExact(std::filesystem::path(deep) / "y.dat", "other bytes");
+    scan({tree.entry(), tree.path(deep + "/")});
+    bUseRecycleBin = true;
+    bEnhancedUndo = false;
+    SHQUERYRBINFO before{sizeof before, 0, 0};
+    SHQueryRecycleBinW(nullptr, &before);
+    auto markAndDeleteByName = [&] {
+        open([&](HWND dialog, TRESVIEW& view) {
+            for (const TRESVIEW::Node& n : view.Nodes())
+                if (n.file && (n.file->Name == "b.dat" || n.file->Name == "c.dat" || n.file->Name == "y.dat"))
+                    view.Mark(n.item);
+            press(dialog, IDC_DELETE_MARKED);
+            if (IsWindow(dialog)) close(dialog);  // kept open when nothing went
+        });
+    };
+    MessageRecorder messages({mb::kIdYes, mb::kIdCancel, mb::kIdYes, mb::kIdNo});
+    markAndDeleteByName();  // Cancel at the question about y.dat: nothing goes
+    for (const char* name : {"a.dat", "b.dat", "c.dat", "x.dat"}) EXPECT_TRUE(FileExists(tree.path(name))) << name;
+    EXPECT_FALSE(FileExists(undoPath));
+    markAndDeleteByName();  // No: y.dat stays, the rest goes to the bin
+    ASSERT_EQ(messages.shown.size(), 4u);
+    EXPECT_EQ(messages.shown[1].text, messages.shown[3].text);
+    EXPECT_EQ(messages.shown[1].text.substr(0, 61), "1 marked file(s) can not go to the Recycle Bin (a network or ");
+    EXPECT_TRUE(FileExists(tree.path(deep + "/y.dat")));
+    EXPECT_TRUE(FileExists(tree.path("a.dat")));
+    const std::string undo = ReadWholeFile(undoPath);
+    EXPECT_EQ(undo.find("y.dat"), std::string::npos);
+    SHQUERYRBINFO after{sizeof after, 0, 0};
+    SHQueryRecycleBinW(nullptr, &after);
+    EXPECT_EQ(after.i64NumItems - before.i64NumItems, 2);
+    const std::string leaf = tree.root().filename().string();
+    for (const char* name : {"b.dat", "c.dat"}) {
+        EXPECT_FALSE(FileExists(tree.path(name))) << name;
+        EXPECT_NE(undo.find("copy /b \"" + tree.path("a.dat") + "\" \"" + tree.path(name) + "\""), std::string::npos);
+        // In the bin, and put back from there as the desktop's trash does.
+        const std::string trashed = trashedCopy(leaf, name);
+        ASSERT_FALSE(trashed.empty()) << name;
+        ASSERT_TRUE(MoveFileW(Wide(trashed).c_str(), Wide(tree.path(name)).c_str())) << trashed;
+        EXPECT_EQ(ReadWholeFile(tree.path(name)), "same bytes");
+    }
+}
+
+}  // namespace
+
+namespace {
+
+BY_HANDLE_FILE_INFORMATION fileInformation(const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    HANDLE file = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    return info;
+}
+
+// Links made where they can be, atomically, and nothing lost where they can
+// not: a file held open, a group with no copy kept, a file changed since.
+TEST_F(Deletion, MarkedCopiesBecomeHardLinksAndThoseThatCanNotStayWhole) {
+    const std::string bytes(1 << 20, 'L');
+    for (const char* name : {"a.dat", "b.dat", "c.dat", "d.dat", "e.dat"}) tree.write(name, bytes);
+    tree.write("x.dat", "only marked");
+    tree.write("y.dat", "only marked");
+    scan();
+    tree.write("e.dat", std::string(1 << 20, 'M'));  // changed since the scan
+    HANDLE held = CreateFileW(Wide(tree.path("d.dat")).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    MessageRecorder messages({mb::kIdYes});
+    std::vector<std::string> stillMarked;
+    open([&](HWND dialog, TRESVIEW& view) {
+        for (const TRESVIEW::Node& n : view.Nodes())
+            if (n.file && n.file->Name != "a.dat") view.Mark(n.item);
+        press(dialog, IDC_LINK_MARKED);
+        for (const TRESVIEW::Node& n : view.Nodes())
+            if (n.file && n.image == 1) stillMarked.push_back(n.file->Name);
+        close(dialog);
+    });
+    CloseHandle(held);
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].caption, "Please confirm...");
+    EXPECT_EQ(messages.shown[1].text.substr(0, 92),
+              "2 file(s) replaced by hard links, 2048Kbytes freed.\r4 file(s) stayed as they were. The first");
+    EXPECT_EQ(stillMarked, (std::vector<std::string>{"d.dat", "e.dat", "x.dat", "y.dat"}));
+    const BY_HANDLE_FILE_INFORMATION kept = fileInformation(tree.path("a.dat"));
+    EXPECT_EQ(kept.nNumberOfLinks, 3u);
+    for (const char* name : {"b.dat", "c.dat"}) {
+        const BY_HANDLE_FILE_INFORMATION linked = fileInformation(tree.path(name));
+        EXPECT_EQ(linked.nFileIndexLow, kept.nFileIndexLow) << name;
+        EXPECT_EQ(ReadWholeFile(tree.path(name)), bytes) << name;
+    }
+    // One file under both names now: a change through one is read through the other.
+    writePath(tree.path("b.dat"), "edited");
+    EXPECT_EQ(ReadWholeFile(tree.path("a.dat")), "edited");
+    EXPECT_EQ(ReadWholeFile(tree.path("d.dat")), bytes);
+    EXPECT_EQ(fileInformation(tree.path("d.dat")).nNumberOfLinks, 1u);
+    EXPECT_EQ(ReadWholeFile(tree.path("e.dat")), std::string(1 << 20, 'M'));
+    EXPECT_EQ(ReadWholeFile(tree.path("x.dat")), "only marked");
+    size_t left = 0;  // no half-made link beside any file
+    for (const auto& entry : std::filesystem::directory_iterator(tree.root())) left += entry.is_regular_file();
+    EXPECT_EQ(left, 7u);
+}
 
 }  // namespace

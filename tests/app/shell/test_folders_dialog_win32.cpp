@@ -303,3 +303,47 @@ TEST_F(FoldersDialogTest, FoldersPast255CharactersAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// Protection is the box under the list: shown as a mark on the line, stored
+// apart from the folder list, which stays as an older version reads it.
+TEST_F(FoldersDialogTest, AProtectedFolderIsMarkedStoredApartAndKeptThroughRemoval) {
+    slFoldersToScan = {"C:\\Kept\\", "C:\\Loose\\", "C:\\Gone\\"};
+    SaveFolders();
+    const RawValue folders = Raw("slFoldersToScan");
+    EXPECT_EQ(Raw("slProtectedFolders").type, static_cast<DWORD>(REG_NONE));  // not written until used
+    std::vector<std::string> shown;
+    bool offWithoutSelection = false;
+    MessageRecorder messages({mb::kIdYes});
+    EXPECT_TRUE(run([&](HWND dialog) {
+        offWithoutSelection = !IsWindowEnabled(GetDlgItem(dialog, IDC_FOLDER_PROTECTED));
+        for (const char* entry : {"C:\\Kept\\", "C:\\Gone\\"}) {
+            select(dialog, entry);
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FOLDER_LIST, LBN_SELCHANGE), 0);
+            SendDlgItemMessageA(dialog, IDC_FOLDER_PROTECTED, BM_CLICK, 0, 0);
+        }
+        press(dialog, IDC_REMOVE_FOLDER);  // the protected C:\Gone\ leaves, protection and all
+        press(dialog, IDC_OK_BUTTON);
+    }));
+    EXPECT_TRUE(offWithoutSelection);
+    EXPECT_EQ(slFoldersToScan, (std::vector<std::string>{"C:\\Kept\\", "C:\\Loose\\"}));
+    EXPECT_EQ(slProtectedFolders, (std::vector<std::string>{"C:\\Kept\\"}));
+    EXPECT_EQ(Raw("slFoldersToScan").data, std::string("C:\\Kept\\\0C:\\Loose\\\0\0", 20));
+    EXPECT_EQ(Raw("slProtectedFolders").data, std::string("C:\\Kept\\\0\0", 10));
+    slProtectedFolders.clear();
+    bool checked = false;
+    run([&](HWND dialog) {
+        shown = listed(dialog);
+        select(dialog, "(protected) C:\\Kept\\");
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FOLDER_LIST, LBN_SELCHANGE), 0);
+        checked = IsDlgButtonChecked(dialog, IDC_FOLDER_PROTECTED) == BST_CHECKED;
+        press(dialog, IDC_CANCEL_BUTTON);
+    });
+    EXPECT_EQ(shown, (std::vector<std::string>{"(protected) C:\\Kept\\", "C:\\Loose\\"}));
+    EXPECT_TRUE(checked);
+    EXPECT_TRUE(IsProtectedFolder("c:\\kept"));
+    EXPECT_FALSE(IsProtectedFolder("C:\\Loose\\"));
+}
+
+}  // namespace

@@ -498,6 +498,15 @@ TEST_F(ProgramTest, HelpOpensAtTheTopicOfWhatAskedForIt) {
         {"its Help button",
          [&] { inOptions([](HWND dialog) { SendMessageA(dialog, WM_COMMAND, IDC_HELP_BUTTON, 0); }); },
          "Chapter 8: Other options", "::/options.html", 0},
+        {"F1 on a setting added later",
+         [&] {
+             inOptions([](HWND dialog) {
+                 HWND floor = GetDlgItem(dialog, IDC_OPT_SKIP_SMALLER);
+                 HELPINFO info{sizeof(HELPINFO), HELPINFO_WINDOW, IDC_OPT_SKIP_SMALLER, floor, 0, {}};
+                 SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+             });
+         },
+         "Chapter 8: Other options", "::/options.html", 0},
         {"Help > Index", [] { command(IDM_HELP_INDEX); }, "Varnok Scan (Trellane)", "", 1},
         {"Help > Topic search", [] { command(IDM_HELP_SEARCH); }, nullptr, "", 2},
         {"Help > Using help", [] { command(IDM_HELP_USING); }, "Chapter 15: Using help", "::/usinghelp.html", 0},
@@ -732,8 +741,11 @@ TEST_F(ProgramTest, CancelInTheShortcutsDialogRestoresTheTable) {
 }
 
 TEST_F(ProgramTest, ApplyStoresTheTableAndANewStartReadsIt) {
+    std::string resultsRow;
     ModalDriver driver({{"Keyboard shortcuts",
                          [&](HWND dialog) {
+                             resultsRow = rowText(dialog, kShortcutRows + 1, 0) + " " +
+                                          rowText(dialog, kShortcutRows + 1, 1);
                              selectRow(dialog, 2);
                              SendMessageA(dialog, WM_COMMAND, IDC_SHORTCUT_EDIT, 0);
                              SendMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -748,6 +760,9 @@ TEST_F(ProgramTest, ApplyStoresTheTableAndANewStartReadsIt) {
     EXPECT_EQ(stored.type, static_cast<DWORD>(REG_BINARY));
     ASSERT_EQ(stored.data.size(), 84u);
     EXPECT_EQ(stored.data.substr(12, 6), std::string("\x09\x00V\x00\x94\x00", 6));  // Ctrl+V for command 148
+    // The results window's rows follow, stored under a name of their own.
+    EXPECT_EQ(resultsRow, "Ctrl+S Results -> Save the list as CSV...");
+    EXPECT_EQ(Raw("ShortCutsResults").data.size(), 18u);
     Shortcuts = DefaultShortcuts();
     LoadShortcuts();
     EXPECT_EQ(ShortcutText(Shortcuts[2]), "Ctrl+V");

@@ -88,4 +88,21 @@ TEST(Shortcuts, StoredFormIsSixBytesARow) {
     EXPECT_FALSE(DecodeShortcuts(bytes + "x", back));
 }
 
+// The results window's rows are stored apart, entry by command: a value from a
+// release with fewer (or other) rows still gives each row its own key.
+TEST(Shortcuts, TheResultsWindowsRowsFollowTheMainWindowsAndMergeByCommand) {
+    ResultsShortcutTable table = DefaultResultsShortcuts();
+    EXPECT_EQ(ShortcutText(table[0]) + " " + ShortcutText(table[1]) + " " + ShortcutListText(table[2]),
+              "Ctrl+E Ctrl+S not defined.");
+    const std::string stored = EncodeShortcuts(std::vector<ShortcutEntry>{{0x05, 0, 0x53, 263}, {0x01, 0, 0x41, 999}});
+    MergeShortcuts(stored + "\x01", table);
+    EXPECT_EQ(table, (ResultsShortcutTable{{{0x09, 0, 0x45, 262}, {0x05, 0, 0x53, 263}, {0, 0, 0, 264}}}));
+    // One key serves one command in either window.
+    Shortcuts = DefaultShortcuts();
+    ResultsShortcuts = DefaultResultsShortcuts();
+    EXPECT_EQ(FindShortcutClash(0, {0x09, 0, 0x53, 103}), static_cast<int>(kShortcutRows + 1));
+    EXPECT_EQ(FindShortcutClash(kShortcutRows, {0x01, 0, 0x71, 262}), 1);
+    EXPECT_EQ(ShortcutActionNameId(kShortcutRows + 1), 619);
+}
+
 }  // namespace

@@ -11,8 +11,10 @@ TEST(Toolbar, ImagesGrowWithTheScreensScale) {
                                   GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(parent, nullptr);
     for (int dpi : {96, 144, 192}) {
-        HWND toolbar = CreateButtonToolbar(parent, 1000, IDB_RESULTS_TOOLBAR, 7,
-                                           {{0, 0, 20}, {IDC_MARK, 1}, {IDC_UNMARK, 2}, {IDC_HELP_BUTTON, 5}}, dpi);
+        HWND toolbar = CreateButtonToolbar(parent, 1000, {{IDB_RESULTS_TOOLBAR, 7}, {IDB_RESULTS_TOOLBAR_MORE, 3}},
+                                           {{0, 0, 20}, {IDC_MARK, 1}, {IDC_UNMARK, 2}, {IDC_HELP_BUTTON, 5},
+                                            {IDC_SAVE_LIST, 8}},
+                                           dpi);
         ASSERT_NE(toolbar, nullptr) << dpi;
         const int width = MulDiv(16, dpi, 96), height = MulDiv(15, dpi, 96);
         auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(toolbar, TB_GETIMAGELIST, 0, 0));
@@ -21,11 +23,11 @@ TEST(Toolbar, ImagesGrowWithTheScreensScale) {
         ImageList_GetIconSize(images, &cx, &cy);
         EXPECT_EQ(cx, width) << dpi;
         EXPECT_EQ(cy, height) << dpi;
-        EXPECT_EQ(ImageList_GetImageCount(images), 7) << dpi;
+        EXPECT_EQ(ImageList_GetImageCount(images), 10) << dpi;  // the second strip's numbered on
         const DWORD button = static_cast<DWORD>(SendMessageA(toolbar, TB_GETBUTTONSIZE, 0, 0));
         EXPECT_GE(LOWORD(button), width) << dpi;
         EXPECT_GE(HIWORD(button), height) << dpi;
-        EXPECT_EQ(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0), 4) << dpi;
+        EXPECT_EQ(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0), 5) << dpi;
 
         // The help image drawn on white: its ink reaches into the last third of
         // the grown width, so it was stretched, not placed in a corner.

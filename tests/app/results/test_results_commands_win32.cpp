@@ -1,0 +1,150 @@
+// The results window's later commands, reached as a user reaches them: its
+// keys, the menu of Shift+F10, the toolbar.
+#include <windows.h>
+
+#include "app/shell/shortcuts_win32.h"
+#include "common/ui/help.h"
+#include "common/ui/save_dialog.h"
+#include "common/ui/shell_open.h"
+#include "common/win32/wide.h"
+#include "tests/app/results/results_fixture_win32.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+platform::FindData named(const std::string& realName, int minute) {
+    platform::FindData d;
+    d.Name = "x";
+    d.RealName = realName;
+    d.Size = 1000 + minute;
+    d.Written = {2026, 12, 1, 7, 10, static_cast<uint16_t>(minute), 5, 0};
+    return d;
+}
+
+// RFC 4180 as a spreadsheet reads it: fields in quotes hold commas, doubled
+// quotes and line breaks; records end with CRLF.
+std::vector<std::vector<std::string>> readCsv(const std::string& text) {
+    std::vector<std::vector<std::string>> records(1, std::vector<std::string>(1));
+    bool quoted = false;
+    for (size_t k = 0; k < text.size(); ++k) {
+        const char c = text[k];
+        if (quoted && c == '"' && k + 1 < text.size() && text[k + 1] == '"') {
+            records.back().back() += '"';
+            ++k;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && c == ',') {
+            records.back().emplace_back();
+        } else if (!quoted && c == '\r' && k + 1 < text.size() && text[k + 1] == '\n') {
+            if (k + 2 < text.size()) records.emplace_back(1);
+            ++k;
+        } else {
+            records.back().back() += c;
+        }
+    }
+    return records;
+}
+
+// Runs what the window's modal loop would run until the queue is empty: the
+// loop's message filter (the window's keys) first.
+void pump(HWND dialog) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (!CallMsgFilterW(&msg, MSGF_DIALOGBOX) && !IsDialogMessageW(dialog, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+}
+
+void pressKey(HWND dialog, BYTE modifier, UINT key) {
+    BYTE state[256] = {};
+    state[modifier] = 0x80;
+    SetKeyboardState(state);
+    PostMessageW(GetDlgItem(dialog, IDC_RESULTS_TREE), WM_KEYDOWN, key, 0);
+    pump(dialog);
+    BYTE none[256] = {};
+    SetKeyboardState(none);
+}
+
+class ResultsCommands : public ResultsWindowFixture {
+protected:
+    void SetUp() override { LoadShortcuts(); }
+    void TearDown() override {
+        SetSaveFileChooser({});
+        SetShellRunner({});
+        ResultsWindowFixture::TearDown();
+    }
+};
+
+TEST_F(ResultsCommands, TheListReadsBackWithHostileNamesAndExplorerSelectsTheFile) {
+    slFoldersToScan = {"c:\\data, 100%\\", "c:\\\u65E5\u672C & co\\"};
+    addGroup({{0, named("a,b \"c\".txt", 1)}, {1, named("\U0001F600 =1+1.txt", 1)}});
+    addGroup({{1, named("two\r\nlines \"\".txt", 2)}, {0, named("plain.txt", 2)}});
+    TempFolder out;
+    const std::string target = out.path("\u00E9t\u00E9 \u65E5.csv");
+    out.writeExact(Wide("\u00E9t\u00E9 \u65E5.csv"), "what the user had");
+    bool anyName = false;
+    SetSaveFileChooser([&](HWND, const SaveFileRequest& request, std::string& path) {
+        anyName = request.anyName;
+        path = target;
+        return true;
+    });
+    std::vector<std::string> ran;
+    SetShellRunner([&](HWND, const std::string& program, const std::string& parameters, int) {
+        ran.push_back(program + " " + parameters);
+        return INT_PTR{42};
+    });
+    std::vector<std::wstring> help;
+    SetHtmlHelpCall([&](HWND, const std::wstring& page, UINT) { help.push_back(page); });
+    std::string saved, kept;
+    std::string error;
+    open(
+        [&](HWND dialog, TRESVIEW& view) {
+            HWND tree = GetDlgItem(dialog, IDC_RESULTS_TREE);
+            const HTREEITEM second = members(view, groups(view)[0])[1];
+            view.Select(second);
+            press(dialog, IDC_MARK);
+            view.Select(members(view, groups(view)[1])[0]);
+            // The menu of Shift+F10, its first line chosen by the keys.
+            TreeView_SelectItem(tree, second);
+            SetFocus(tree);
+            PostMessageW(tree, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(tree, WM_KEYDOWN, VK_RETURN, 0);
+            SendMessageW(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree), -1);
+            pump(dialog);
+            pressKey(dialog, VK_CONTROL, 'S');
+            // F1 on a line of the menu opens that command's topic.
+            HELPINFO info{sizeof(HELPINFO), HELPINFO_MENUITEM, IDC_OPEN_FOLDER, nullptr, 0, {}};
+            SendMessageW(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+            saved = ReadWholeFile(target);
+            // A list that cannot take the place of the file there leaves it as it was.
+            HANDLE held = CreateFileW(Wide(target).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            press(dialog, IDC_SAVE_LIST);
+            CloseHandle(held);
+            kept = ReadWholeFile(target);
+            close(dialog);
+        },
+        {{"Error", [&](HWND box) {
+              error = ModalDriver::ControlText(box, 0xFFFF);
+              SendMessageA(box, WM_COMMAND, IDOK, 0);
+          }}});
+    EXPECT_EQ(ran, (std::vector<std::string>{"explorer.exe /select,\"c:\\\u65E5\u672C & co\\\U0001F600 =1+1.txt\""}));
+    EXPECT_TRUE(anyName);
+    SetHtmlHelpCall({});
+    ASSERT_EQ(help.size(), 1u);
+    EXPECT_TRUE(help[0].ends_with(L"::/openfolder.html"));
+    ASSERT_EQ(saved.substr(0, 3), "\xEF\xBB\xBF");
+    const std::vector<std::vector<std::string>> expected = {
+        {"\xEF\xBB\xBFGroup", "Size", "Path", "Last written", "Selected", "Marked", "Protected"},
+        {"1", "1001", "c:\\data, 100%\\a,b \"c\".txt", "2026-12-07 10:01:05", "no", "no", "no"},
+        {"1", "1001", "c:\\\u65E5\u672C & co\\\U0001F600 =1+1.txt", "2026-12-07 10:01:05", "yes", "yes", "no"},
+        {"2", "1002", "c:\\\u65E5\u672C & co\\two\r\nlines \"\".txt", "2026-12-07 10:02:05", "yes", "no", "no"},
+        {"2", "1002", "c:\\data, 100%\\plain.txt", "2026-12-07 10:02:05", "no", "no", "no"},
+    };
+    EXPECT_EQ(readCsv(saved), expected);
+    EXPECT_EQ(kept, saved);
+    EXPECT_NE(error.find("Can not save the list to "), std::string::npos) << error;
+    EXPECT_FALSE(FileExists(target + ".part"));
+}
+
+}  // namespace
