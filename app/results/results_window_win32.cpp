@@ -364,6 +364,15 @@ HHOOK keysHook = nullptr;
 
 LRESULT CALLBACK translateResultsKeys(int code, WPARAM wParam, LPARAM lParam) {
     MSG* msg = reinterpret_cast<MSG*>(lParam);
+    // The menu key and Shift+F10 on the tree open the commands' menu here,
+    // pressed and released as one: not every system makes a menu request of them.
+    if (code == MSGF_DIALOGBOX && keysWindow && msg && msg->hwnd == GetDlgItem(keysWindow, IDC_RESULTS_TREE) &&
+        msg->message >= WM_KEYDOWN && msg->message <= WM_SYSKEYUP &&
+        (msg->wParam == VK_APPS || (msg->wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0))) {
+        if (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN)
+            SendMessageW(keysWindow, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(msg->hwnd), -1);
+        return 1;
+    }
     if (code == MSGF_DIALOGBOX && keysWindow && ResultsAcceleratorTable && msg &&
         (msg->hwnd == keysWindow || IsChild(keysWindow, msg->hwnd)) &&
         TranslateAcceleratorA(keysWindow, ResultsAcceleratorTable.get(), msg))

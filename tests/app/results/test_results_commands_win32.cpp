@@ -108,9 +108,12 @@ TEST_F(ResultsCommands, TheListReadsBackWithHostileNamesAndExplorerSelectsTheFil
             // The menu of Shift+F10, its first line chosen by the keys.
             TreeView_SelectItem(tree, second);
             SetFocus(tree);
+            BYTE shift[256] = {};
+            shift[VK_SHIFT] = 0x80;
+            SetKeyboardState(shift);
+            PostMessageW(tree, WM_SYSKEYDOWN, VK_F10, 0);
             PostMessageW(tree, WM_KEYDOWN, VK_DOWN, 0);
             PostMessageW(tree, WM_KEYDOWN, VK_RETURN, 0);
-            SendMessageW(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree), -1);
             pump(dialog);
             pressKey(dialog, VK_CONTROL, 'S');
             // F1 on a line of the menu opens that command's topic.
