@@ -429,15 +429,7 @@ bool DeleteMarked(TRESVIEW& view, DeletionState& state) {
     DeletionBatch batch(view, state, progress);
     std::vector<HTREEITEM> emptied;
     // The groups and their members as the view holds them before anything goes.
-    std::vector<std::pair<HTREEITEM, std::vector<TRESVIEW::Node>>> groups;
-    for (const TRESVIEW::Node& node : view.Nodes()) {
-        if (!node.item) continue;
-        if (!node.file)
-            groups.push_back({node.item, {}});
-        else if (!groups.empty())
-            groups.back().second.push_back(node);
-    }
-    for (const auto& [group, members] : groups) {
+    for (const auto& [group, members] : view.Groups()) {
         if (DeleteGroup(view, group, members, batch, state, progress)) emptied.push_back(group);
         // Without a working undo file nothing more is deleted.
         if ((state.undo && state.undo->failed()) || progress.stopped()) break;

@@ -66,20 +66,12 @@ void LinkMarkedCommand(HWND owner, TRESVIEW& view) {
                                  " marked file(s) by hard links to the copy kept in their group? Each name then opens "
                                  "the kept copy's bytes: a change made through one is seen through the other.";
     if (ShowMessageBox(owner, question, "Please confirm...", mb::kYesNo | mb::kIconQuestion) != mb::kIdYes) return;
-    // The groups and their members as the view holds them now.
-    std::vector<std::vector<TRESVIEW::Node>> groups;
-    for (const TRESVIEW::Node& node : view.Nodes()) {
-        if (!node.item) continue;
-        if (!node.file)
-            groups.emplace_back();
-        else if (!groups.empty())
-            groups.back().push_back(node);
-    }
+    const auto groups = view.Groups();
     TRESVIEW::Batch drawing(view);
     int32_t linked = 0;
     int64_t freed = 0;
     std::vector<std::string> stayed;  // "path: why"
-    for (const auto& members : groups) {
+    for (const auto& [group, members] : groups) {
         // The copy kept: a protected one where there is one, else the first not marked.
         const TRESVIEW::Node* kept = nullptr;
         for (const TRESVIEW::Node& n : members)
@@ -94,13 +86,14 @@ void LinkMarkedCommand(HWND owner, TRESVIEW& view) {
                 const std::string keptPath = kept->file->FullPath();
                 const std::wstring volume = volumeOf(path);
                 n.file->Close();
+                const platform::FileIdentity mine = identityOf(path);
                 if (volume.empty() || volume != volumeOf(keptPath))
                     why = "its kept copy is on another drive; a hard link joins names on one drive only.";
                 else if (refusesLinks(volume))
                     why = "its drive's file system has no hard links.";
-                else if (platform::SameFile(identityOf(path), identityOf(keptPath)) && identityOf(path).index != 0)
-                    why.clear();  // already one file: nothing to free
-                else if (!IdenticalCopies(path, keptPath))
+                else if (mine.index != 0 && platform::SameFile(mine, identityOf(keptPath))) {
+                    // already one file: nothing to free
+                } else if (!IdenticalCopies(path, keptPath))
                     why = "it is missing, or differs from its kept copy " + keptPath + " now.";
                 else if (why = linkInPlace(path, keptPath); why.empty())
                     freed += n.file->Size;

@@ -276,6 +276,23 @@ void TRESVIEW::UnmarkIfSelected(HTREEITEM item) {
     if (Node* n = node(item); n && n->bold) setMarked(*n, false);
 }
 
+std::vector<std::pair<HTREEITEM, std::vector<TRESVIEW::Node>>> TRESVIEW::Groups() const {
+    std::vector<std::pair<HTREEITEM, std::vector<Node>>> groups;
+    for (const Node& n : nodes_) {
+        if (!n.item) continue;
+        if (!n.file)
+            groups.push_back({n.item, {}});
+        else if (!groups.empty())
+            groups.back().second.push_back(n);
+    }
+    return groups;
+}
+
+bool TRESVIEW::IsProtected(HTREEITEM item) {
+    const Node* n = node(item);
+    return n && n->image == kProtectedImage;
+}
+
 void TRESVIEW::ForAllFiles(Operation operation) {
     for (size_t k = 0; k < nodes_.size(); ++k)
         if (nodes_[k].item && nodes_[k].file) (this->*operation)(nodes_[k].item);

@@ -95,6 +95,11 @@ public:
     };
     static constexpr int32_t kProtectedImage = 4;
     const std::vector<Node>& Nodes() const { return nodes_; }
+    // The groups as the view holds them now: each group node with its file
+    // nodes, in tree order (what a command works through, group by group).
+    std::vector<std::pair<HTREEITEM, std::vector<Node>>> Groups() const;
+    // Whether the item is a file in a protected folder.
+    bool IsProtected(HTREEITEM item);
 
     // One command's changes to many items: the tree is drawn and the tallies
     // written once, when the last batch of the command ends.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/options/options.h"
 #include "app/results/selection.h"
 #include "common/ui/folder_browser.h"
 #include "common/text.h"
@@ -13,19 +12,14 @@ namespace {
 // gives which to select.
 template <class Decide>
 void forEachGroup(TRESVIEW& view, Decide decide) {
-    std::vector<std::pair<HTREEITEM, TFILEINFO*>> files;
-    const auto finish = [&] {
-        if (files.empty()) return;
+    for (const auto& [group, members] : view.Groups()) {
+        std::vector<std::pair<HTREEITEM, TFILEINFO*>> files;
+        for (const TRESVIEW::Node& node : members) files.emplace_back(node.item, node.file);
+        if (files.empty()) continue;
         const std::vector<bool> select = decide(files);
         for (size_t k = 0; k < files.size(); ++k)
             if (select[k]) view.Select(files[k].first);
-        files.clear();
-    };
-    for (const TRESVIEW::Node& node : view.Nodes()) {
-        if (!node.file) finish();  // a group begins
-        if (node.item && node.file) files.emplace_back(node.item, node.file);
     }
-    finish();
 }
 
 void selectInFolder(TRESVIEW& view, bool tree) {
@@ -52,10 +46,10 @@ void RunRule(TRESVIEW& view, int index) {
         if (HTREEITEM focused = view.Focused()) view.ToggleSelect(focused);
         break;
     case RuleSmart:
-        forEachGroup(view, [names = platform::SearchPathNames()](const auto& files) {
+        forEachGroup(view, [&view, names = platform::SearchPathNames()](const auto& files) {
             // A protected copy is the one a group needs: with one, every other copy is superfluous.
             std::vector<bool> guarded;
-            for (const auto& [item, file] : files) guarded.push_back(IsProtectedFolder(file->FolderPath()));
+            for (const auto& [item, file] : files) guarded.push_back(view.IsProtected(item));
             if (std::find(guarded.begin(), guarded.end(), true) != guarded.end()) {
                 guarded.flip();
                 return guarded;
