@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 
+#include "app/scan/catalogue.h"
 #include "common/files.h"
 #include "common/win32/wide.h"
 
@@ -43,8 +44,15 @@ bool deletesAtOnce(const std::wstring& root) {
 }  // namespace
 
 bool RecycleBinCheck::takes(const std::string& path) {
-    // The shell takes no "\\?\" path: past MAX_PATH it would delete for good or fail.
+    // The shell takes no "\\?\" path: past MAX_PATH it would delete for good or
+    // fail, and a name it would read otherwise (a trailing dot or blank, a
+    // device name such as "aux.c") could send another file to the bin.
     if (SystemLength(path) >= MAX_PATH) return false;
+    for (size_t start = path.find('\\'), end; start != std::string::npos; start = end) {
+        end = path.find('\\', start + 1);
+        const std::string name = path.substr(start + 1, end == std::string::npos ? end : end - start - 1);
+        if (!UsableName(name, false) || IsDeviceName(name)) return false;
+    }
     wchar_t root[MAX_PATH + 1] = {};
     if (!GetVolumePathNameW(Wide(path).c_str(), root, MAX_PATH)) return false;
     const auto [at, fresh] = volumes_.try_emplace(root, false);

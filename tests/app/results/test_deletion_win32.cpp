@@ -758,6 +758,7 @@ TEST_F(Deletion, ToTheRecycleBinAndPutBackAndNeverForGoodUnasked) {
     // A path the shell's bin can not take: 260 characters.
     const std::string deep = std::string(254 - tree.entry().size(), 'd');
     tree.writeExact(std::filesystem::path(deep) / "y.dat", "other bytes");
+    tree.writeExact("z.dat.", "same bytes");  // the shell would read it as "z.dat"
     scan({tree.entry(), tree.path(deep + "/")});
     bUseRecycleBin = true;
     bEnhancedUndo = false;
@@ -766,7 +767,8 @@ TEST_F(Deletion, ToTheRecycleBinAndPutBackAndNeverForGoodUnasked) {
     auto markAndDeleteByName = [&] {
         open([&](HWND dialog, TRESVIEW& view) {
             for (const TRESVIEW::Node& n : view.Nodes())
-                if (n.file && (n.file->Name == "b.dat" || n.file->Name == "c.dat" || n.file->Name == "y.dat"))
+                if (n.file && (n.file->Name == "b.dat" || n.file->Name == "c.dat" || n.file->Name == "y.dat" ||
+                               n.file->Name == "z.dat."))
                     view.Mark(n.item);
             press(dialog, IDC_DELETE_MARKED);
             if (IsWindow(dialog)) close(dialog);  // kept open when nothing went
@@ -779,8 +781,9 @@ TEST_F(Deletion, ToTheRecycleBinAndPutBackAndNeverForGoodUnasked) {
     markAndDeleteByName();  // No: y.dat stays, the rest goes to the bin
     ASSERT_EQ(messages.shown.size(), 4u);
     EXPECT_EQ(messages.shown[1].text, messages.shown[3].text);
-    EXPECT_EQ(messages.shown[1].text.substr(0, 61), "1 marked file(s) can not go to the Recycle Bin (a network or ");
+    EXPECT_EQ(messages.shown[1].text.substr(0, 61), "2 marked file(s) can not go to the Recycle Bin (a network or ");
     EXPECT_TRUE(FileExists(tree.path(deep + "/y.dat")));
+    EXPECT_TRUE(FileExists(tree.path("z.dat.")));
     EXPECT_TRUE(FileExists(tree.path("a.dat")));
     const std::string undo = ReadWholeFile(undoPath);
     EXPECT_EQ(undo.find("y.dat"), std::string::npos);
