@@ -758,7 +758,8 @@ TEST_F(Deletion, ToTheRecycleBinAndPutBackAndNeverForGoodUnasked) {
     // A path the shell's bin can not take: 260 characters.
     const std::string deep = std::string(254 - tree.entry().size(), 'd');
     tree.writeExact(std::filesystem::path(deep) / "y.dat", "other bytes");
-    tree.writeExact("z.dat.", "same bytes");  // the shell would read it as "z.dat"
+    tree.writeExact("z.dat.", "third bytes");  // the shell would read it as "z.dat"
+    tree.write("w.dat", "third bytes");
     scan({tree.entry(), tree.path(deep + "/")});
     bUseRecycleBin = true;
     bEnhancedUndo = false;
