@@ -38,7 +38,7 @@ const char* const kUsage =
 // What --copy-when-opened does, once.
 std::string whenOpened, copyFrom, copyTo;
 void copyWhenOpened(const TFILEINFO& file) {
-    if (whenOpened.empty() || file.Name != whenOpened) return;
+    if (whenOpened.empty() || file.Name() != whenOpened) return;
     whenOpened.clear();
     std::ifstream in(copyFrom, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -333,9 +333,9 @@ bool TRESVIEW::FileData(HTREEITEM item, platform::FindData& record, std::string&
     if (!item) return false;
     const TFILEINFO* f = FileOf(item);
     if (!f) return false;
-    record.Name = f->Name;
+    record.Name = f->Name();
     record.RealName = f->RealName();
-    record.ShortName = f->ShortName;
+    record.ShortName = f->ShortName();
     record.Size = f->Size;
     record.Attributes = f->Attributes;
     record.Created = f->Created;

@@ -32,9 +32,9 @@ int compareTimes(const platform::TimeStamp& a, const platform::TimeStamp& b) {
 double JunkScore(const TFILEINFO& file, const platform::SearchPathNames* names) {
     double score = 0.0;
     for (char c : std::string("~$^#@"))
-        if (file.Name.find(c) != std::string::npos) score += 1;
-    const auto dot = file.Name.rfind('.');
-    if (dot != std::string::npos && UpperStr(file.Name.substr(dot + 1)) == "BAK") score += 1;
+        if (file.Name().find(c) != std::string_view::npos) score += 1;
+    const auto dot = file.Name().rfind('.');
+    if (dot != std::string_view::npos && UpperStr(std::string(file.Name().substr(dot + 1))) == "BAK") score += 1;
     const std::string folder = UpperStr(file.AnsiFolderPath());
     if (contains(folder, JunkFolders.temp)) score += 1;
     if (contains(folder, JunkFolders.system)) score -= 2;
@@ -44,7 +44,7 @@ double JunkScore(const TFILEINFO& file, const platform::SearchPathNames* names) 
     if (file.Attributes & platform::kAttrSystem) score -= 1;
     if (file.Attributes & platform::kAttrReadOnly) score -= 1;
     if (file.Attributes & platform::kAttrArchive) score += 0.1;
-    score += (names ? names->contains(file.RealName()) : platform::onSearchPath(file.Name)) ? -1 : 1;
+    score += (names ? names->contains(std::string(file.RealName())) : platform::onSearchPath(std::string(file.Name()))) ? -1 : 1;
     return score;
 }
 

@@ -1,8 +1,7 @@
 #include "catalogue.h"
 
 #include <cstring>
-#include <mutex>
-#include <unordered_map>
+#include <stdexcept>
 
 #include "app/options/options.h"
 #include "app/scan/masks.h"
@@ -47,70 +46,74 @@ TPACKEDTIME::operator platform::TimeStamp() const {
     return t;
 }
 
-TSHORTNAME::TSHORTNAME(const std::string& name) {
-    // An 8.3 name never runs longer; anything else is no short name.
-    if (name.size() > sizeof text_) return;
-    std::memcpy(text_, name.data(), name.size());
-}
-
-size_t TSHORTNAME::length() const {
-    size_t n = 0;
-    while (n < sizeof text_ && text_[n] != '\0') ++n;
-    return n;
-}
-
 namespace {
 uint32_t foldVolume(uint64_t volume) { return static_cast<uint32_t>(volume ^ (volume >> 32)); }
 
-// Names the code page cannot spell as they are: few records have one, so
-// they are kept aside rather than a place for one in every record.
-struct RealNames {
-    std::mutex lock;
-    std::unordered_map<const TFILEINFO*, std::string> byRecord;
-};
-RealNames& realNames() {
-    static RealNames* names = new RealNames;  // outlives every record
-    return *names;
+// A record's names share one block of the record pool: their lengths (two
+// bytes each for the long names, one for the 8.3 name), then their bytes.
+// The real name is stored only where it differs from the code-page name:
+// for most files the two are one.
+constexpr size_t kNamesHeader = 5;
+
+size_t lengthAt(const char* p) { return static_cast<uint8_t>(p[0]) | size_t{static_cast<uint8_t>(p[1])} << 8; }
+
+size_t namesBlockSize(const char* names) {
+    return kNamesHeader + lengthAt(names) + lengthAt(names + 2) + static_cast<uint8_t>(names[4]);
+}
+
+char* storeNames(std::string_view name, std::string_view real, std::string_view shortName) {
+    if (real == name) real = {};
+    // An 8.3 name never runs longer; anything else is no short name.
+    if (shortName.size() > 12) shortName = {};
+    // No file system has a name this long; the lengths must fit their two bytes.
+    if (name.size() > 0xFFFF || real.size() > 0xFFFF) throw std::length_error("file name too long");
+    auto* names = static_cast<char*>(record_pool::take(kNamesHeader + name.size() + real.size() + shortName.size()));
+    const auto putLength = [](char* at, size_t n) {
+        at[0] = static_cast<char>(n & 0xFF);
+        at[1] = static_cast<char>(n >> 8);
+    };
+    putLength(names, name.size());
+    putLength(names + 2, real.size());
+    names[4] = static_cast<char>(shortName.size());
+    char* at = names + kNamesHeader;
+    for (std::string_view text : {name, real, shortName}) {
+        std::memcpy(at, text.data(), text.size());
+        at += text.size();
+    }
+    return names;
 }
 }  // namespace
 
 TFILEINFO::TFILEINFO(int32_t folderIndex, const platform::FindData& found, const FolderList& folders)
-    : FolderIndex(folderIndex),
+    : names_(storeNames(found.Name,
+                        // A record made from a name alone (not from a search) reads it in the code page.
+                        found.RealName.empty() ? platform::fromAnsi(found.Name) : found.RealName, found.ShortName)),
+      FolderIndex(folderIndex),
       Attributes(found.Attributes),
-      Name(found.Name),
       Size(found.Size),
       Created(found.Created),
       Written(found.Written),
       Accessed(found.Accessed),
+      index_(found.Identity.index),
+      written_(found.Identity.written),
       folders_(folders.get()),
       volume_(foldVolume(found.Identity.volume)),
-      ShortName(found.ShortName),
       hasIdentity_(found.HasIdentity),
       listed_(found.SizeAndTimesListed),
-      volumeKnown_(found.HasIdentity && found.Identity.volumeKnown),
-      index_(found.Identity.index),
-      written_(found.Identity.written) {
-    // A record made from a name alone (not from a search) reads it in the code page.
-    std::string real = found.RealName.empty() ? platform::fromAnsi(found.Name) : found.RealName;
-    if (real == Name) return;
-    RealNames& names = realNames();
-    std::lock_guard<std::mutex> guard(names.lock);
-    names.byRecord.emplace(this, std::move(real));
-    ownRealName_ = true;
+      volumeKnown_(found.HasIdentity && found.Identity.volumeKnown) {}
+
+TFILEINFO::~TFILEINFO() { record_pool::give(names_, namesBlockSize(names_)); }
+
+std::string_view TFILEINFO::Name() const { return {names_ + kNamesHeader, lengthAt(names_)}; }
+
+std::string_view TFILEINFO::RealName() const {
+    const size_t real = lengthAt(names_ + 2);
+    if (real == 0) return Name();
+    return {names_ + kNamesHeader + lengthAt(names_), real};
 }
 
-TFILEINFO::~TFILEINFO() {
-    if (!ownRealName_) return;
-    RealNames& names = realNames();
-    std::lock_guard<std::mutex> guard(names.lock);
-    names.byRecord.erase(this);
-}
-
-const std::string& TFILEINFO::RealName() const {
-    if (!ownRealName_) return Name;
-    RealNames& names = realNames();
-    std::lock_guard<std::mutex> guard(names.lock);
-    return names.byRecord.find(this)->second;  // an element's place never changes while it is there
+std::string_view TFILEINFO::ShortName() const {
+    return {names_ + kNamesHeader + lengthAt(names_) + lengthAt(names_ + 2), static_cast<uint8_t>(names_[4])};
 }
 
 std::string TFILEINFO::FolderPath() const {
@@ -120,7 +123,7 @@ std::string TFILEINFO::FolderPath() const {
     return folder;
 }
 
-std::string TFILEINFO::FullPath() const { return FolderPath() + "\\" + RealName(); }
+std::string TFILEINFO::FullPath() const { return FolderPath().append("\\").append(RealName()); }
 
 // The system reaches every name the search lists (the Windows side takes the
 // long form where the plain one would not do): no 8.3 name is needed.

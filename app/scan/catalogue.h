@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/options/options.h"
@@ -47,18 +48,6 @@ struct TPACKEDTIME {
     }
 };
 
-// An 8.3 name (at most 12 characters), kept in the record itself.
-class TSHORTNAME {
-public:
-    TSHORTNAME(const std::string& name = {});
-    operator std::string() const { return std::string(text_, length()); }
-    bool empty() const { return text_[0] == '\0'; }
-
-private:
-    size_t length() const;
-    char text_[12] = {};  // zeros after the name, when it is shorter
-};
-
 class TFILEINFO : public TLISTITEM {
 public:
     VARNOK_POOLED_RECORD
@@ -72,8 +61,12 @@ public:
     TFILEINFO(const TFILEINFO&) = delete;
     TFILEINFO& operator=(const TFILEINFO&) = delete;
 
+    // The long name in the ANSI code page: masks, orders and rules read it.
+    std::string_view Name() const;
     // The name as the file system has it, in UTF-8: shown and opened.
-    const std::string& RealName() const;
+    std::string_view RealName() const;
+    // The 8.3 alternate name, empty when the file system reported none.
+    std::string_view ShortName() const;
 
     // Paths are UTF-8, with the file's own name: what the user reads, and
     // what the system opens and deletes.
@@ -112,19 +105,32 @@ public:
     static int64_t BytesRead;
     static int64_t Opens;
 
-    // Fields are laid out so that the record takes little room: its size is
-    // the catalogue's size per file.
+    // Fields are laid out so that the record takes little room, with no gap
+    // in either build: its size is the catalogue's size per file (millions
+    // of records). The names are in one block of their own, the flags are
+    // single bits.
+private:
+    // From the record pool: the three names' lengths, then their bytes (the
+    // real name only where it differs from the code-page name).
+    char* names_ = nullptr;
+
+public:
     int32_t FolderIndex;
     uint32_t Attributes;
-    std::string Name;  // in the ANSI code page: masks, orders and rules read it
-    platform::File Handle;
     int64_t Size;
     TPACKEDTIME Created;
     TPACKEDTIME Written;
     TPACKEDTIME Accessed;
 
 private:
+    uint64_t index_ = 0;
+    int64_t written_ = 0;  // raw, compared only with itself
     const std::vector<std::string>* folders_;
+
+public:
+    platform::File Handle;
+
+private:
     uint32_t volume_ = 0;  // folded to 32 bits: a volume serial, or a device number
 
 public:
@@ -133,20 +139,19 @@ public:
     // blocks, read by the checksum pass, are equal byte for byte; -1 when
     // the pass kept no block of it.
     int32_t FirstBlockPart = -1;
-    TSHORTNAME ShortName;
-    bool IsOpen = false;
-    bool HasChecksum = false;
-    bool Grouped = false;
-    bool Deleted = false;
+    bool IsOpen : 1 = false;
+    bool HasChecksum : 1 = false;
+    bool Grouped : 1 = false;
+    bool Deleted : 1 = false;
     // Another name of a file met earlier in the catalogue's order (a hard
     // link, a folder listed twice or reached through a link): it takes no
     // further part in the scan, so every file is counted and grouped once.
-    bool Alias = false;
+    bool Alias : 1 = false;
     // The file could not be opened or read while detection needed it.
-    bool Unreadable = false;
+    bool Unreadable : 1 = false;
     // The file was replaced or written to while the search read it: what was
     // read of it is no content of one file, and it is grouped with none.
-    bool Changed = false;
+    bool Changed : 1 = false;
 
     // Whether the file is still the one listed, as it was: asked of the open
     // file, else of the file opened once more. False marks it Changed.
@@ -162,13 +167,10 @@ private:
     // Which file it is, as listed or first opened.
     platform::FileIdentity identity() const;
 
-    bool hasIdentity_ = false;  // index_ names the file, not only its size and last write
-    bool listed_ = false;       // written_ came from the listing
-    bool openedBefore_ = false;
-    bool volumeKnown_ = false;
-    bool ownRealName_ = false;  // the real name differs from Name, and is kept aside
-    uint64_t index_ = 0;
-    int64_t written_ = 0;  // raw, compared only with itself
+    bool hasIdentity_ : 1 = false;  // index_ names the file, not only its size and last write
+    bool listed_ : 1 = false;       // written_ came from the listing
+    bool openedBefore_ : 1 = false;
+    bool volumeKnown_ : 1 = false;
 };
 
 class TFILELIST : public TTYPEDLIST<TFILEINFO> {

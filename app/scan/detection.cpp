@@ -22,7 +22,7 @@ int descending(const T& a, const T& b) {
 // Later first, to the second; weekday and milliseconds do not count.
 int laterFirst(const TPACKEDTIME& a, const TPACKEDTIME& b) { return descending(a.Key(), b.Key()); }
 
-int nameDescending(const std::string& a, const std::string& b) {
+int nameDescending(std::string_view a, std::string_view b) {
     // Bytes compare unsigned; a name that is a prefix of another comes after it.
     const size_t n = std::min(a.size(), b.size());
     if (int c = std::memcmp(a.data(), b.data(), n)) return c > 0 ? -1 : 1;
@@ -35,7 +35,7 @@ int StandardOrder(const TLISTITEM* x, const TLISTITEM* y) {
     const TFILEINFO& a = fileOf(x);
     const TFILEINFO& b = fileOf(y);
     if (int c = descending(a.Size, b.Size)) return c;
-    if (int c = nameDescending(a.Name, b.Name)) return c;
+    if (int c = nameDescending(a.Name(), b.Name())) return c;
     if (int c = descending(a.Attributes, b.Attributes)) return c;
     if (int c = laterFirst(a.Created, b.Created)) return c;
     if (int c = laterFirst(a.Written, b.Written)) return c;

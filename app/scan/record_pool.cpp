@@ -34,9 +34,17 @@ size_t rounded(size_t size) { return (size + kGrain - 1) & ~(kGrain - 1); }
 
 }  // namespace
 
+// Under AddressSanitizer every block comes from the heap, so that each is
+// still watched on its own.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPooled = false;
+#else
+constexpr bool kPooled = true;
+#endif
+
 void* take(size_t size) {
     size = rounded(size);
-    if (size > kLargest) return ::operator new(size);
+    if (size > kLargest || !kPooled) return ::operator new(size);
     Pools& all = pools();
     std::lock_guard<std::mutex> guard(all.lock);
     Pool& pool = all.bySize[size / kGrain];
@@ -60,7 +68,7 @@ void* take(size_t size) {
 void give(void* record, size_t size) {
     if (!record) return;
     size = rounded(size);
-    if (size > kLargest) {
+    if (size > kLargest || !kPooled) {
         ::operator delete(record);
         return;
     }

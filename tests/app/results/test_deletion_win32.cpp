@@ -768,8 +768,8 @@ TEST_F(Deletion, ToTheRecycleBinAndPutBackAndNeverForGoodUnasked) {
     auto markAndDeleteByName = [&] {
         open([&](HWND dialog, TRESVIEW& view) {
             for (const TRESVIEW::Node& n : view.Nodes())
-                if (n.file && (n.file->Name == "b.dat" || n.file->Name == "c.dat" || n.file->Name == "y.dat" ||
-                               n.file->Name == "z.dat."))
+                if (n.file && (n.file->Name() == "b.dat" || n.file->Name() == "c.dat" || n.file->Name() == "y.dat" ||
+                               n.file->Name() == "z.dat."))
                     view.Mark(n.item);
             press(dialog, IDC_DELETE_MARKED);
             if (IsWindow(dialog)) close(dialog);  // kept open when nothing went
@@ -831,10 +831,10 @@ TEST_F(Deletion, MarkedCopiesBecomeHardLinksAndThoseThatCanNotStayWhole) {
     std::vector<std::string> stillMarked;
     open([&](HWND dialog, TRESVIEW& view) {
         for (const TRESVIEW::Node& n : view.Nodes())
-            if (n.file && n.file->Name != "a.dat") view.Mark(n.item);
+            if (n.file && n.file->Name() != "a.dat") view.Mark(n.item);
         press(dialog, IDC_LINK_MARKED);
         for (const TRESVIEW::Node& n : view.Nodes())
-            if (n.file && n.image == 1) stillMarked.push_back(n.file->Name);
+            if (n.file && n.image == 1) stillMarked.emplace_back(n.file->Name());
         close(dialog);
     });
     CloseHandle(held);

@@ -58,7 +58,7 @@ protected:
         std::string out;
         for (int k = 0; k < results.Count(); ++k) {
             if (k > 0) out += results[k]->Group != results[k - 1]->Group ? " | " : " ";
-            out += files[results[k]->FileIndex]->Name;
+            out += files[results[k]->FileIndex]->Name();
         }
         return out;
     }

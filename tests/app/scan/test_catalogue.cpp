@@ -27,7 +27,7 @@ protected:
     static std::set<std::string> names(const TFILELIST& list, int folderIndex = -1) {
         std::set<std::string> out;
         for (int i = 0; i < list.Count(); ++i)
-            if (folderIndex < 0 || list[i]->FolderIndex == folderIndex) out.insert(list[i]->Name);
+            if (folderIndex < 0 || list[i]->FolderIndex == folderIndex) out.emplace(list[i]->Name());
         return out;
     }
 
@@ -135,14 +135,36 @@ TEST_F(CatalogueTest, MissingFoldersGiveNoFilesButAreCounted) {
 }
 
 // A record keeps what the listing said in less room: nothing may be lost.
-TEST(CatalogueRecord, KeepsTimesAndShortNamesWhole) {
-    const std::pair<std::string, std::string> shortNames[] = {
-        {"", ""}, {"A", "A"}, {"ABCDEFGH.XYZ", "ABCDEFGH.XYZ"}, {"ABCDEFGHI.XYZ", ""}};
-    for (const auto& [given, kept] : shortNames) {
+TEST(CatalogueRecord, KeepsTimesAndNamesWhole) {
+    // The three names share one block: each must come back alone and whole,
+    // the longest a system lists included (255 characters of three bytes).
+    const std::string longest = [] {
+        std::string s;
+        for (int k = 0; k < 255; ++k) s += "\xE6\x97\xA5";
+        return s;
+    }();
+    struct Case {
+        std::string name, real, shortName, realKept, shortKept;
+    };
+    const Case cases[] = {
+        {"name", "", "", "name", ""},
+        {"name", "name", "A", "name", "A"},
+        {"a.txt", "", "ABCDEFGH.XYZ", "a.txt", "ABCDEFGH.XYZ"},
+        {"name", "", "ABCDEFGHI.XYZ", "name", ""},  // no 8.3 name runs longer
+        {"?.txt", "\xE6\x97\xA5.txt", "7E3F~1.TXT", "\xE6\x97\xA5.txt", "7E3F~1.TXT"},
+        {std::string(255, '?'), longest, "", longest, ""},
+        {std::string(255, 'x'), "", "XXXXXX~1", std::string(255, 'x'), "XXXXXX~1"},
+        {"", "", "", "", ""},
+    };
+    for (const Case& c : cases) {
         platform::FindData d;
-        d.Name = "name";
-        d.ShortName = given;
-        EXPECT_EQ(std::string(TFILEINFO(0, d).ShortName), kept) << given;
+        d.Name = c.name;
+        d.RealName = c.real;
+        d.ShortName = c.shortName;
+        const TFILEINFO record(0, d);
+        EXPECT_EQ(record.Name(), c.name);
+        EXPECT_EQ(record.RealName(), c.realKept) << c.name;
+        EXPECT_EQ(record.ShortName(), c.shortKept) << c.name;
     }
     const platform::TimeStamp times[] = {{2026, 12, 3, 9, 23, 59, 59, 999}, {1601, 1, 1, 1, 0, 0, 0, 0},
                                          {30827, 12, 6, 31, 23, 59, 59, 999}};
@@ -205,9 +227,9 @@ TEST_F(CatalogueTest, EveryListedNameIsReachedAsItself) {
         std::string bytes(32, '\0');
         f.ReadFirstBlock(bytes.data(), 32);
         bytes.resize(static_cast<size_t>(f.Size));
-        const std::string wanted = f.Name == "notes." ? "with a dot" : f.Name == "notes" ? "without dot"
-                                   : f.Name.find("copy") != std::string::npos ? "copy" : "device?";
-        EXPECT_EQ(bytes, wanted) << f.Name;
+        const std::string wanted = f.Name() == "notes." ? "with a dot" : f.Name() == "notes" ? "without dot"
+                                   : f.Name().find("copy") != std::string::npos ? "copy" : "device?";
+        EXPECT_EQ(bytes, wanted) << f.Name();
     }
     auto results = FindDuplicates(*list);
     EXPECT_EQ(list->FilesLeftOut, 0);
@@ -223,7 +245,7 @@ TEST_F(CatalogueTest, KeepsFolderListOrderAndRecordsTheFolderIndex) {
     slFoldersToScan = {second, first};
     auto list = collect();
     ASSERT_EQ(list->Count(), 3);
-    EXPECT_EQ((*list)[0]->Name, "y1");
+    EXPECT_EQ((*list)[0]->Name(), "y1");
     EXPECT_EQ(names(*list, 0), (std::set<std::string>{"y1"}));
     EXPECT_EQ(names(*list, 1), (std::set<std::string>{"x1", "x2"}));
 }
@@ -257,13 +279,13 @@ TEST_F(CatalogueTest, RecordsKeepTheFolderListOfTheirScan) {
     ASSERT_EQ(list->Count(), 2);
     // The folders dialog changes the list while the results are still shown.
     slFoldersToScan = {second};
-    auto full = [](std::string dir, const std::string& name) {
+    auto full = [](std::string dir, std::string_view name) {
         if (dir.back() == '\\') dir.pop_back();
-        return dir + "\\" + name;
+        return dir.append("\\").append(name);
     };
     for (int i = 0; i < list->Count(); ++i) {
         const TFILEINFO& f = *(*list)[i];
-        EXPECT_EQ(f.FullPath(), full(f.Name == "a.txt" ? first : second, f.Name));
+        EXPECT_EQ(f.FullPath(), full(f.Name() == "a.txt" ? first : second, f.Name()));
     }
 }
 

@@ -26,7 +26,7 @@ protected:
         slFoldersToScan = {folder.entry()};
         EXPECT_TRUE(CollectFiles(list));
         std::map<std::string, const TFILEINFO*> byName;
-        for (int i = 0; i < list->Count(); ++i) byName[(*list)[i]->Name] = (*list)[i];
+        for (int i = 0; i < list->Count(); ++i) byName[std::string((*list)[i]->Name())] = (*list)[i];
         return byName;
     }
 
@@ -70,11 +70,11 @@ TEST_F(WindowsCatalogueTest, ShortNameIsTheReportedEightDotThreeName) {
     auto byName = collectByName();
     ASSERT_TRUE(byName.count(longName));
     ASSERT_TRUE(byName.count("SHORT.TXT"));
-    const std::string shortName = byName[longName]->ShortName;
+    const std::string shortName(byName[longName]->ShortName());
     EXPECT_FALSE(shortName.empty());
     EXPECT_LE(shortName.size(), 12u);
     EXPECT_NE(shortName.find('~'), std::string::npos) << shortName;
-    EXPECT_TRUE(byName["SHORT.TXT"]->ShortName.empty());
+    EXPECT_TRUE(byName["SHORT.TXT"]->ShortName().empty());
 
     // The short name reaches the same file.
     char shortPath[MAX_PATH];
@@ -121,7 +121,7 @@ TEST_F(WindowsCatalogueTest, FolderReachedByItsShortPathGivesTheSameFiles) {
     slFoldersToScan = {shortPath};
     ASSERT_TRUE(CollectFiles(list));
     ASSERT_EQ(list->Count(), 1);
-    EXPECT_EQ((*list)[0]->Name, "inside.txt");
+    EXPECT_EQ((*list)[0]->Name(), "inside.txt");
     char buffer[4];
     TFILEINFO& f = *(*list)[0];
     f.ReadFirstBlock(buffer, sizeof buffer);
@@ -148,8 +148,8 @@ TEST_F(WindowsCatalogueTest, NamesTheCodePageCannotHoldAreReachedByTheirOwnNames
     ASSERT_EQ(results->Count(), 2);
     std::set<std::string> stored, shown;
     for (int k = 0; k < 2; ++k) {
-        stored.insert((*list)[(*results)[k]->FileIndex]->Name);
-        shown.insert((*list)[(*results)[k]->FileIndex]->RealName());
+        stored.emplace((*list)[(*results)[k]->FileIndex]->Name());
+        shown.emplace((*list)[(*results)[k]->FileIndex]->RealName());
     }
     EXPECT_EQ(stored, (std::set<std::string>{"inside.txt", "???.txt"}));
     EXPECT_EQ(shown, (std::set<std::string>{"inside.txt", "\u65E5\u672C\u8A9E.txt"}));

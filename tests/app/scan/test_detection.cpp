@@ -285,7 +285,7 @@ TEST_F(Detection, AFileChangedInPlaceWhileTheRoundReadsNeverJoinsTwoDifferentFil
         f.write("a", cc.aIsCopy ? content : flipped);
         WhileReading reading;
         reading.action = [&](const TFILEINFO& file) {
-            if (file.Name == "a") overwriteByte(c, 32768, cc.aIsCopy ? 'Z' : flipped[32768]);
+            if (file.Name() == "a") overwriteByte(c, 32768, cc.aIsCopy ? 'Z' : flipped[32768]);
         };
         slFoldersToScan = {f.entry()};
         auto files = collect();
@@ -319,7 +319,7 @@ TEST_F(Detection, AFileReplacedBetweenTwoOpensIsNeverJudgedByTwoFilesBytes) {
         int opensOfA = 0;
         WhileReading reading;
         reading.action = [&](const TFILEINFO& file) {
-            if (file.Name == "a" && ++opensOfA == 2) std::filesystem::rename(src, a);
+            if (file.Name() == "a" && ++opensOfA == 2) std::filesystem::rename(src, a);
         };
         bEnableAdvanced = c.advanced;
         DetectionLimits = c.limits;
@@ -395,7 +395,7 @@ TEST_F(Detection, UnreadableFileIsNeverGroupedInAdvancedMode) {
     std::string names = groupNames(*results, *files);
     EXPECT_TRUE(names == "x y" || names == "y x") << names;
     for (int k = 0; k < files->Count(); ++k)
-        if ((*files)[k]->Name == "z") {
+        if ((*files)[k]->Name() == "z") {
             EXPECT_FALSE((*files)[k]->HasChecksum);
             EXPECT_EQ((*files)[k]->Checksum, -1);
         }

@@ -30,7 +30,7 @@ struct Model {
         std::string out;
         for (int i = 0; i < results.Count(); ++i) {
             if (!out.empty()) out += ' ';
-            out += std::to_string(results[i]->Group) + ":" + files[results[i]->FileIndex]->Name;
+            out += std::to_string(results[i]->Group) + ":" + std::string(files[results[i]->FileIndex]->Name());
         }
         return out;
     }
@@ -45,7 +45,7 @@ TEST(ResultsModel, GroupLabelIsTheCommonNameOrTheNumber) {
     EXPECT_EQ(m.results.GroupLabel(12, m.files), "Group N 12");
     EXPECT_EQ(m.results.GroupSize(1), 3);
     EXPECT_EQ(m.results.GroupSize(9), 0);
-    EXPECT_EQ(m.results.EntryFile(m.files, 3)->Name, "b");
+    EXPECT_EQ(m.results.EntryFile(m.files, 3)->Name(), "b");
     m.files.Delete(3);
     EXPECT_EQ(m.results.EntryFile(m.files, 3), nullptr);
 }
@@ -65,7 +65,7 @@ TEST(ResultsModel, DeletingOneOfTwoDropsTheWholeGroup) {
     m.results.Purge(m.files);
     EXPECT_EQ(m.entries(), "1:keep1 1:keep2");
     ASSERT_EQ(m.files.Count(), 3);
-    EXPECT_EQ(m.files[2]->Name, "other");  // not in any group, never touched
+    EXPECT_EQ(m.files[2]->Name(), "other");  // not in any group, never touched
 }
 
 TEST(ResultsModel, CompactRenumbersToTheSameFiles) {
@@ -143,7 +143,7 @@ TEST(ResultsModel, PurgeAfterRandomDeletions) {
         std::vector<std::string> names;
         for (int f = 0; f < m.files.Count(); ++f) {
             ASSERT_NE(m.files[f], nullptr);
-            names.push_back(m.files[f]->Name);
+            names.emplace_back(m.files[f]->Name());
         }
         std::vector<std::string> expectedNames;
         // Deleted files outside every group are not the results' to purge.
