@@ -77,6 +77,7 @@ char* storeNames(std::string_view name, std::string_view real, std::string_view 
     names[4] = static_cast<char>(shortName.size());
     char* at = names + kNamesHeader;
     for (std::string_view text : {name, real, shortName}) {
+        if (text.empty()) continue;  // an empty view may point nowhere
         std::memcpy(at, text.data(), text.size());
         at += text.size();
     }
