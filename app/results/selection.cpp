@@ -44,7 +44,9 @@ double JunkScore(const TFILEINFO& file, const platform::SearchPathNames* names) 
     if (file.Attributes & platform::kAttrSystem) score -= 1;
     if (file.Attributes & platform::kAttrReadOnly) score -= 1;
     if (file.Attributes & platform::kAttrArchive) score += 0.1;
-    score += (names ? names->contains(std::string(file.RealName())) : platform::onSearchPath(std::string(file.Name()))) ? -1 : 1;
+    const bool onPath =
+        names ? names->contains(std::string(file.RealName())) : platform::onSearchPath(std::string(file.Name()));
+    score += onPath ? -1 : 1;
     return score;
 }
 

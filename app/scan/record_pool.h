@@ -10,17 +10,14 @@
 namespace record_pool {
 
 // Memory for one record of `size` bytes (at most 1 KiB), and its return.
+// Under AddressSanitizer every record comes from the heap, so that each is
+// still watched on its own.
 void* take(size_t size);
 void give(void* record, size_t size);
 
 }  // namespace record_pool
 
-// Gives a class its records from the pool (under AddressSanitizer, from the
-// heap, so that every record is still watched on its own).
-#if defined(__SANITIZE_ADDRESS__)
-#define VARNOK_POOLED_RECORD
-#else
+// Gives a class its records from the pool.
 #define VARNOK_POOLED_RECORD                                                           \
     static void* operator new(size_t size) { return record_pool::take(size); }       \
     static void operator delete(void* p, size_t size) { record_pool::give(p, size); }
-#endif
