@@ -10,11 +10,16 @@
 ; itself, and updates itself in place; all of that is then the user's own.
 ;
 ; Defined on makensis's command line: OUTFILE, VARNOKSCAN_EXE, UPDATE_DLL,
-; SWAPLET_EXE, UNINSTALL_EXE, TIPS_DAT, DOCS, ICON, VERSION (the project's version).
+; SWAPLET_EXE, UNINSTALL_EXE, TIPS_DAT, DOCS, ICON, VERSION (the project's version),
+; and X64 for the x64 edition's installer (made with -XTarget amd64-unicode).
+;
+; Both editions install into the same folder, under the same entry and
+; settings: one over the other replaces the programs in place.
 
 Unicode true
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
+!include "x64.nsh"
 
 Name "Varnok Scan (Trellane)"
 OutFile "${OUTFILE}"
@@ -135,12 +140,33 @@ FunctionEnd
 
 ; $allUsersCopy := the folder of the earlier installation for all users, when
 ; its entry and its uninstaller are there.
+; That release had a 32-bit installer, which 64-bit Windows lets write only
+; in the machine's 32-bit view; both views are read, whichever edition runs.
 Function FindAllUsersCopy
+  SetRegView 32
   ReadRegStr $allUsersCopy HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $allUsersCopy == ""
+  ${AndIf} ${RunningX64}
+    SetRegView 64
+    ReadRegStr $allUsersCopy HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${EndIf}
+  SetRegView default
   ${If} $allUsersCopy != ""
   ${AndIfNot} ${FileExists} "$allUsersCopy\Uninstall.exe"
     StrCpy $allUsersCopy ""
   ${EndIf}
+FunctionEnd
+
+; $0 := the all-users entry's uninstaller, in either view ("" when none is left).
+Function ReadAllUsersEntry
+  SetRegView 32
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "UninstallString"
+  ${If} $0 == ""
+  ${AndIf} ${RunningX64}
+    SetRegView 64
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "UninstallString"
+  ${EndIf}
+  SetRegView default
 FunctionEnd
 
 ; $0 := 1 when the user can write in $INSTDIR (or it does not exist yet).
@@ -159,6 +185,15 @@ Function CheckFolderWritable
 FunctionEnd
 
 Function .onInit
+!ifdef X64
+  ; Windows itself refuses a 64-bit program on 32-bit Windows; this says what
+  ; to take instead wherever it still gets this far.
+  ${IfNot} ${RunningX64}
+    MessageBox MB_OK|MB_ICONSTOP "This is the 64-bit (x64) edition of Varnok Scan, and this Windows is 32-bit.$\r$\n$\r$\nPlease install the 32-bit (x86) edition, VarnokScanSetup.exe, instead." /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+!endif
   Call EnsureNotRunning
   ; The recorded folder is offered unless it is the copy for all users (removed
   ; first) or a folder the user cannot write (Program Files without rights).
@@ -198,7 +233,7 @@ Function RemoveAllUsersCopy
     Pop $5
   ${EndIf}
   ; Still recorded: the user kept it, or its uninstaller had not the rights.
-  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "UninstallString"
+  Call ReadAllUsersEntry
   ${If} $0 != ""
     MessageBox MB_OK|MB_ICONEXCLAMATION "The older installation for all users in$\r$\n$allUsersCopy$\r$\nwas not removed, so Varnok Scan was not installed. Nothing was changed." /SD IDOK
     SetErrorLevel 2

@@ -150,10 +150,14 @@ void removeSettings(const std::string& own) {
     // The entry is the user's own; an older installation made one for the
     // whole machine, which goes too when this user may remove it. An entry
     // that names another folder belongs to another copy, whose uninstaller
-    // still needs it.
-    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    // still needs it. The machine's entry was made by a 32-bit installer, so
+    // on 64-bit Windows it lies in the machine's 32-bit view; both views are
+    // looked at, whichever edition this uninstaller is.
+    const std::pair<HKEY, REGSAM> places[] = {
+        {HKEY_CURRENT_USER, 0}, {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY}, {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY}};
+    for (const auto& [root, view] : places) {
         try {
-            TREGISTRY entry(root);
+            TREGISTRY entry(root, view);
             if (entry.OpenKey(std::string(kUninstallKey) + "\\Varnok scan", false)) {
                 const std::string folder = entryFolder(entry);
                 if (!folder.empty() && !sameFolder(normalFolder(folder), own)) continue;
@@ -161,7 +165,7 @@ void removeSettings(const std::string& own) {
                 entry.DeleteValue("DisplayName");
             }
             entry.CloseKey();
-            TREGISTRY entries(root);
+            TREGISTRY entries(root, view);
             if (entries.OpenKey(kUninstallKey, false)) entries.DeleteKey("Varnok Scan");
         } catch (const RegistryError&) {
         }

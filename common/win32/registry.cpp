@@ -63,13 +63,13 @@ bool TREGISTRY::OpenKey(const std::string& path, bool canCreate) {
     const char* subkey = StripLeadingBackslash(path);
     if (canCreate) {
         HKEY created = nullptr;
-        LONG r = RegCreateKeyExA(RootKey, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+        LONG r = RegCreateKeyExA(RootKey, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | view_, nullptr,
                                  &created, nullptr);
         if (r != ERROR_SUCCESS) fail("cannot create key " + path, r);
         unique_hkey createdKey(created);  // the key only had to exist
     }
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(RootKey, subkey, 0, KEY_READ | KEY_WRITE, &opened) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(RootKey, subkey, 0, KEY_READ | KEY_WRITE | view_, &opened) != ERROR_SUCCESS) return false;
     key_.reset(opened);
     return true;
 }

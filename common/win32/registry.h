@@ -35,7 +35,9 @@ public:
 // stored type is not the one asked for.
 class TREGISTRY {
 public:
-    explicit TREGISTRY(HKEY root = HKEY_CURRENT_USER) : RootKey(root) {}
+    // view: 0, or KEY_WOW64_32KEY / KEY_WOW64_64KEY for one of the machine's
+    // two views of HKEY_LOCAL_MACHINE\Software on 64-bit Windows.
+    explicit TREGISTRY(HKEY root = HKEY_CURRENT_USER, REGSAM view = 0) : RootKey(root), view_(view) {}
     ~TREGISTRY();
     TREGISTRY(const TREGISTRY&) = delete;
     TREGISTRY& operator=(const TREGISTRY&) = delete;
@@ -61,6 +63,7 @@ public:
     HKEY RootKey;
 
 private:
+    REGSAM view_;
     unique_hkey key_;
 };
 

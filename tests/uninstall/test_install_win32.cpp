@@ -25,9 +25,17 @@ const char* const kSettings[] = {"bEnableAdvanced", "lAdvancedBufferSize", "lSta
 const char* const kGroupItems[] = {"Varnok Scan (Trellane).lnk", "Varnok Scan Documentation.lnk",
                                    "Varnok Scan license agreement.lnk", "Uninstall Varnok Scan.lnk"};
 
-bool keyExists(HKEY root, const char* key) {
+// This edition's installer, beside the build's programs.
+#ifdef _WIN64
+const char kSetup[] = "installer/VarnokScanSetup-x64.exe";
+#else
+const char kSetup[] = "installer/VarnokScanSetup.exe";
+#endif
+
+// view: 0, or one of the machine's two views (KEY_WOW64_32KEY, KEY_WOW64_64KEY).
+bool keyExists(HKEY root, const char* key, REGSAM view = 0) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return false;
     RegCloseKey(opened);
     return true;
 }
@@ -37,10 +45,13 @@ DWORD valueType(HKEY root, const char* key, const char* name) {
     return SHGetValueA(root, key, name, &type, nullptr, nullptr) == ERROR_SUCCESS ? type : REG_NONE;
 }
 
-std::string stringValue(HKEY root, const char* key, const char* name) {
+std::string stringValue(HKEY root, const char* key, const char* name, REGSAM view = 0) {
     char text[MAX_PATH] = {};
     DWORD size = sizeof text;
-    SHGetValueA(root, key, name, nullptr, text, &size);
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return {};
+    RegQueryValueExA(opened, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+    RegCloseKey(opened);
     return text;
 }
 
@@ -117,7 +128,7 @@ protected:
 
     // Installs silently into folder (which may hold blanks, "%" and "&").
     static void install(const std::string& folder) {
-        const ProcessResult run = RunProcess("\"" + BuildFile("installer/VarnokScanSetup.exe") + "\" /S /D=" + folder);
+        const ProcessResult run = RunProcess("\"" + BuildFile(kSetup) + "\" /S /D=" + folder);
         ASSERT_EQ(run.exitCode, 0) << run.output;
     }
     // Runs the installed uninstaller from its own folder, answering its boxes.
@@ -253,7 +264,7 @@ TEST_F(InstallTest, AnUpgradeGoesWhereTheUserInstalledAndKeepsSettingsAndLists) 
     root.write("My Tools/Varnok Scan/tips.dat", "an older tips base");
 
     // As an update or the user does it: no folder named.
-    const ProcessResult run = RunProcess("\"" + BuildFile("installer/VarnokScanSetup.exe") + "\" /S");
+    const ProcessResult run = RunProcess("\"" + BuildFile(kSetup) + "\" /S");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(ReadWholeFile(folder + "\\tips.dat"), "an older tips base") << "the new files went elsewhere";
     EXPECT_FALSE(FileExists(defaultFolder() + "\\VarnokScan.exe"));
@@ -275,18 +286,25 @@ TEST_F(InstallTest, AnUpgradeGoesWhereTheUserInstalledAndKeepsSettingsAndLists) 
 // way every copy left has its entry and an uninstaller that works.
 TEST_F(InstallTest, AnUpgradeOverAnInstallationForAllUsersAsksAndLeavesNoCopyBehind) {
     useTemporaryFolder(root.path("temp"));
-    for (const int answer : {IDCANCEL, IDOK}) {
-        SCOPED_TRACE(answer == IDOK ? "OK" : "Cancel");
+    // That release's installer was 32-bit: on 64-bit Windows its entry lies in
+    // the machine's 32-bit view. Either view is found, by either edition.
+    for (const auto& [answer, view] : {std::pair{IDCANCEL, KEY_WOW64_64KEY}, std::pair{IDOK, KEY_WOW64_32KEY}}) {
+        SCOPED_TRACE(answer == IDOK ? "OK, 32-bit view" : "Cancel, 64-bit view");
         const std::string old = root.path("Program Files\\Varnok Scan");
         install(old);
         SHDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
+        HKEY entry = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE | view, nullptr, &entry,
+                                  nullptr),
+                  ERROR_SUCCESS);
         for (const char* name : {"DisplayName", "UninstallString", "InstallLocation"}) {
             const std::string value = name[0] == 'D' ? "Varnok Scan (Trellane)"
                                       : name[0] == 'U' ? "\"" + old + "\\Uninstall.exe\""
                                                        : old;
-            SHSetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, name, REG_SZ, value.c_str(),
-                        static_cast<DWORD>(value.size() + 1));
+            RegSetValueExA(entry, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>(value.size() + 1));
         }
+        RegCloseKey(entry);
         const std::string list = keepSettingsAndList("Program Files/Varnok Scan");
         const DWORD size = static_cast<DWORD>(list.size());
 
@@ -294,7 +312,7 @@ TEST_F(InstallTest, AnUpgradeOverAnInstallationForAllUsersAsksAndLeavesNoCopyBeh
                                                                           {"Question...", IDYES},
                                                                           {"Bye...", IDOK}}
                                          : std::vector<BoxAnswerer::Step>{{"Varnok Scan (Trellane) Setup", IDCANCEL}});
-        const ProcessResult run = RunProcess("\"" + BuildFile("installer/VarnokScanSetup.exe") + "\" /S", 120000);
+        const ProcessResult run = RunProcess("\"" + BuildFile(kSetup) + "\" /S", 120000);
         const std::vector<std::string> texts = boxes.join();
         ASSERT_FALSE(texts.empty());
         EXPECT_NE(texts[0].find("An older installation of Varnok Scan for all users is in\r\n" + old), std::string::npos)
@@ -308,9 +326,13 @@ TEST_F(InstallTest, AnUpgradeOverAnInstallationForAllUsersAsksAndLeavesNoCopyBeh
         EXPECT_EQ(dwordValue("slFoldersToScan"), size);
         EXPECT_EQ(dwordValue("lStandartBufferSize"), 7u);
         // One entry, for the copy that is left, naming its own uninstaller.
-        const HKEY entryRoot = answer == IDOK ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-        EXPECT_EQ(stringValue(entryRoot, kUninstallKey, "InstallLocation"), kept);
-        EXPECT_FALSE(keyExists(answer == IDOK ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, kUninstallKey));
+        if (answer == IDOK) {
+            EXPECT_EQ(stringValue(HKEY_CURRENT_USER, kUninstallKey, "InstallLocation"), kept);
+            EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey, view));
+        } else {
+            EXPECT_EQ(stringValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", view), kept);
+            EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+        }
         EXPECT_TRUE(FileExists(kept + "\\Uninstall.exe"));
         if (answer == IDOK) {
             EXPECT_TRUE(waitFor(gone, old + "\\VarnokScan.exe", 600)) << "the older copy stayed";
@@ -321,7 +343,7 @@ TEST_F(InstallTest, AnUpgradeOverAnInstallationForAllUsersAsksAndLeavesNoCopyBeh
         } else {
             EXPECT_TRUE(FileExists(old + "\\VarnokScan.exe"));
             EXPECT_FALSE(FileExists(defaultFolder() + "\\VarnokScan.exe"));
-            SHDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+            RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, view, 0);
         }
     }
 }
@@ -332,7 +354,7 @@ TEST_F(InstallTest, WithTheProgramRunningInstallAndUninstallChangeNothingAndSayS
     root.write("Varnok Scan/tips.dat", "the tips as they were");
     RunningProgram program(folder);
     ASSERT_NE(program.window, nullptr);
-    const std::string setup = "\"" + BuildFile("installer/VarnokScanSetup.exe") + "\"";
+    const std::string setup = "\"" + BuildFile(kSetup) + "\"";
 
     EXPECT_EQ(RunProcess(setup + " /S /D=" + folder).exitCode, 2) << "silently: it fails";
     {
