@@ -12,12 +12,16 @@ written as zero-padded ASCII decimal:
   10 chars  0000000000 (the reader skips it)
   N times   32 bytes: 3-char id, 10-char unpacked size, 19 spaces
   10 chars  the update date, dd-mm-yyyy
-Unless --unsigned, the last entry, update.sig, holds the RSASSA-PKCS1-v1_5
-SHA-256 signature over signed_message(): the product number (--product, 1
-for Varnok scan), the date and every other entry, so the program can check
+A package for the x64 edition (--edition x64) carries one more entry after
+the files, update.edition, holding "x64"; one without it is for the x86
+edition, whose packages stay as they always were. Unless --unsigned, the
+last entry, update.sig, holds the RSASSA-PKCS1-v1_5 SHA-256 signature over
+signed_message(): the product number (--product, 1 for Varnok scan), the
+date and every other entry (the edition's too), so the program can check
 that the maker built the package for it and nothing in it was changed.
+Neither update.edition nor update.sig is ever written to disk.
 
-Usage: make_package.py FOLDER DATE OUTPUT --key PRIVATE_KEY_FILE [--unsigned] [--product N]
+Usage: make_package.py FOLDER DATE OUTPUT --key PRIVATE_KEY_FILE [--unsigned] [--product N] [--edition x86|x64]
 """
 import argparse
 import datetime
@@ -30,6 +34,10 @@ import zlib
 
 INDEX_HEADER = "Varnok Com. update index"
 SIGNATURE_NAME = "update.sig"
+EDITION_NAME = "update.edition"
+EDITIONS = ("x86", "x64")
+# The names the package's own entries take: no file may take them.
+NOTE_NAMES = (SIGNATURE_NAME, EDITION_NAME)
 MESSAGE_PREFIX = b"VARNOK-UPDATE-2\n"
 SHA256_DIGEST_INFO = bytes.fromhex("3031300d060960864801650304020105000420")
 MAX_ENTRIES = 999
@@ -106,9 +114,12 @@ def sign(message, key):
     return pow(int.from_bytes(encoded, "big"), d, n).to_bytes(k, "big")
 
 
-def build_package(entries, date, private_key=None, product=1):
-    """Returns the package holding `entries`, a list of (name, bytes), signed when a key is given."""
+def build_package(entries, date, private_key=None, product=1, edition="x86"):
+    """Returns the package holding `entries`, a list of (name, bytes), for `edition`,
+    signed when a key is given."""
     check_date(date)
+    if edition not in EDITIONS:
+        raise PackageError(f"edition {edition!r} is neither of {', '.join(EDITIONS)}")
     stored = []
     seen = set()
     for name, data in entries:
@@ -120,9 +131,11 @@ def build_package(entries, date, private_key=None, product=1):
         # The program takes a file of no bytes for a damaged one.
         if not data:
             raise PackageError(f"{name} is empty; an update cannot carry an empty file")
-        if name.lower() == SIGNATURE_NAME:
-            raise PackageError(f"{SIGNATURE_NAME} is the signature's own name")
+        if name.lower() in NOTE_NAMES:
+            raise PackageError(f"{name} is the name of the package's own entry")
         stored.append((name, len(data), zlib.compress(data, 9)))
+    if edition != "x86":
+        stored.append((EDITION_NAME, len(edition), zlib.compress(edition.encode("ascii"), 9)))
     if private_key is not None:
         signature = sign(signed_message(date, stored, product), private_key)
         stored.append((SIGNATURE_NAME, len(signature), zlib.compress(signature, 9)))
@@ -156,8 +169,8 @@ def folder_entries(folder):
     for relative in sorted(paths):
         name = relative.replace("/", "\\")
         check_name(name)
-        if name.lower() == SIGNATURE_NAME:
-            raise PackageError(f"the folder holds {name}, the name the signature takes")
+        if name.lower() in NOTE_NAMES:
+            raise PackageError(f"the folder holds {name}, the name of the package's own entry")
         with open(os.path.join(folder, relative), "rb") as f:
             entries.append((name, f.read()))
     return entries
@@ -171,6 +184,7 @@ def main():
     parser.add_argument("--key", help="the private key file that signs the package")
     parser.add_argument("--unsigned", action="store_true", help="build the package without a signature")
     parser.add_argument("--product", type=int, default=1, help="the product number the update is for (1: Varnok scan)")
+    parser.add_argument("--edition", choices=EDITIONS, default="x86", help="the edition the update is for")
     args = parser.parse_args()
     if not args.unsigned and not args.key:
         parser.error("--key is needed unless --unsigned is given")
@@ -184,7 +198,7 @@ def main():
         key = None if args.unsigned else read_key(args.key)
         if key is not None and not {"n", "d"} <= key.keys():
             raise PackageError(f"{args.key} is not a private key")
-        package = build_package(entries, args.date, key, args.product)
+        package = build_package(entries, args.date, key, args.product, args.edition)
     except (ValueError, OSError) as error:
         print(f"make_package: {error}", file=sys.stderr)
         return 2

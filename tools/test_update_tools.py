@@ -115,18 +115,29 @@ class PackageTest(unittest.TestCase):
         for options, names in (
             (("--key", self.key_file), ["Swaplet.exe", "docs\\readme.txt", "update.sig"]),
             (("--unsigned",), ["Swaplet.exe", "docs\\readme.txt"]),
+            (("--key", self.key_file, "--edition", "x64"),
+             ["Swaplet.exe", "docs\\readme.txt", "update.edition", "update.sig"]),
+            (("--unsigned", "--edition", "x64"), ["Swaplet.exe", "docs\\readme.txt", "update.edition"]),
         ):
             with self.subTest(options=options):
                 entries, date = parse_package(self.build(*options))
                 self.assertEqual(date, self.DATE)
                 self.assertEqual([entry["name"] for entry in entries], names)
                 self.assertEqual([entry["id"] for entry in entries], list(range(1, len(names) + 1)))
-                for entry, data in zip(entries, self.FILES.values()):
+                contents = [*self.FILES.values(), b"x64"]
+                for entry, data in zip((entry for entry in entries if entry["name"] != "update.sig"), contents):
                     self.assertEqual(zlib.decompress(entry["block"]), data)
                     self.assertEqual(entry["size"], len(data))
 
+    def test_the_x86_edition_is_the_package_as_it_always_was(self):
+        self.assertEqual(self.build("--key", self.key_file, "--edition", "x86"), self.build("--key", self.key_file))
+
     def test_signature_covers_every_block_and_the_date(self):
-        package = self.build("--key", self.key_file)
+        for edition in ("x86", "x64"):
+            with self.subTest(edition=edition):
+                self.check_signature_covers_everything(self.build("--key", self.key_file, "--edition", edition))
+
+    def check_signature_covers_everything(self, package):
         self.assertTrue(signature_holds(package, self.key))
         self.assertFalse(signature_holds(package, self.key, product=2), "another product's package")
         entries, _ = parse_package(package)
@@ -144,7 +155,7 @@ class PackageTest(unittest.TestCase):
 
     def test_refusals_exit_with_2(self):
         bad_names = ["a..b.txt", "c:d.txt", "\\root.txt", "UPDATE.SIG", "aux.txt", "COM1", "trailing.", "blank ",
-                     "COM\u00b9", "conout$.txt", "a<b.txt", "a|b.txt", "star*.txt", "GOOD.txt"]
+                     "COM\u00b9", "conout$.txt", "a<b.txt", "a|b.txt", "star*.txt", "GOOD.txt", "Update.Edition"]
         for name, content in [(name, b"y") for name in bad_names] + [("empty.txt", b"")]:
             with self.subTest(name=name), tempfile.TemporaryDirectory() as folder:
                 write_files(folder, {"good.txt": b"x", name: content})
@@ -156,6 +167,9 @@ class PackageTest(unittest.TestCase):
                 result = run_tool(os.path.join(TOOLS, "make_package.py"), self.folder, date,
                                   os.path.join(self.temp.name, "bad.upd"), "--key", self.key_file)
                 self.assertEqual(result.returncode, 2, date)
+        result = run_tool(os.path.join(TOOLS, "make_package.py"), self.folder, self.DATE,
+                          os.path.join(self.temp.name, "bad.upd"), "--key", self.key_file, "--edition", "arm64")
+        self.assertEqual(result.returncode, 2, "an edition there is none of")
 
     def test_made_key_halves_match(self):
         # A build makes its development key this way; a release refuses a key marked so.
@@ -245,6 +259,28 @@ class ServerTest(unittest.TestCase):
         ):
             with self.subTest(label):
                 self.assertEqual(self.ask(request), b"")
+
+    def test_each_edition_gets_its_own_package(self):
+        run = "prog=3&date={date}&common=01-01-2020"
+        sized = b"%010d" % len(self.package) + self.package
+        x64_package = make_package.build_package([("Swaplet.exe", b"64-bit program")], self.PACKAGE_DATE,
+                                                 edition="x64")
+        cases = (
+            (run + "&arch=x64", b"0000000000"),  # never the x86 package
+            (run + "&arch=x86", sized),
+            (run + "&arch=arm64", b"0000000000"),
+        )
+        for query, expected in cases:
+            with self.subTest(query=query, x64_package=False):
+                self.assertEqual(self.ask(self.request("update_run.pl", "01-01-2024", query)), expected)
+        path = os.path.join(self.temp.name, "package-x64.upd")
+        write_files(self.temp.name, {"package-x64.upd": x64_package})
+        try:
+            for query, expected in ((run, sized), (run + "&arch=x64", b"%010d" % len(x64_package) + x64_package)):
+                with self.subTest(query=query, x64_package=True):
+                    self.assertEqual(self.ask(self.request("update_run.pl", "01-01-2024", query)), expected)
+        finally:
+            os.remove(path)
 
     def test_missing_package_means_no_update(self):
         path = os.path.join(self.temp.name, "package.upd")

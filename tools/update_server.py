@@ -2,15 +2,18 @@
 """A small local update server for trying the program's update check.
 
 FOLDER holds list.txt (the update list, sent verbatim) and package.upd (a
-package made by make_package.py, whose last 10 bytes are its date). Each
-connection carries one request line, ending in LF:
+package made by make_package.py, whose last 10 bytes are its date), and may
+hold package-x64.upd, the x64 edition's. Each connection carries one request
+line, ending in LF:
   GET http://HOST/cgi-bin/update_dir.pl?prog=N&date=dd-mm-yyyy&common=dd-mm-yyyy
-  GET http://HOST/cgi-bin/update_run.pl?...
+  GET http://HOST/cgi-bin/update_run.pl?...[&arch=x64]
 The list request is answered with list.txt, the package request with the
 package's size as 10 zero-padded digits and then the package, when the
 package is newer than the client's date; otherwise with EMPTY and
-0000000000. The server closes the connection after each answer, and closes
-it without an answer on anything else.
+0000000000. A package request is answered from the package of the edition
+it names (package.upd without arch), never another edition's: with no
+package-x64.upd, arch=x64 gets 0000000000. The server closes the connection
+after each answer, and closes it without an answer on anything else.
 
 Usage: update_server.py FOLDER [--host 127.0.0.1] [--port 8080] [--port-file PATH]
 """
@@ -28,6 +31,8 @@ LIST_PATH = "/cgi-bin/update_dir.pl"
 PACKAGE_PATH = "/cgi-bin/update_run.pl"
 NO_LIST = b"EMPTY"
 NO_PACKAGE = b"0" * 10
+# Each edition's package; an edition not listed has none.
+PACKAGES = {None: "package.upd", "x86": "package.upd", "x64": "package-x64.upd"}
 
 
 def parse_date(text):
@@ -52,13 +57,16 @@ def parse_request(line):
     return match.group(1), query
 
 
-def answer(folder, path, client_date):
-    """The answer's bytes and a word for the log."""
-    try:
-        with open(os.path.join(folder, "package.upd"), "rb") as f:
-            package = f.read()
-    except FileNotFoundError:
-        package = None
+def answer(folder, path, client_date, arch=None):
+    """The answer's bytes and a word for the log; arch, the edition a package request names."""
+    name = PACKAGES.get(arch if path == PACKAGE_PATH else None)
+    package = None
+    if name is not None:
+        try:
+            with open(os.path.join(folder, name), "rb") as f:
+                package = f.read()
+        except FileNotFoundError:
+            pass
     package_date = parse_date(package[-10:].decode("ascii", "replace")) if package else None
     newer = package_date is not None and client_date < package_date
     if path == LIST_PATH:
@@ -92,7 +100,7 @@ class Handler(socketserver.BaseRequestHandler):
             self.log(client, f"{line[:200]!r} -> closed without an answer")
             return
         try:
-            reply, outcome = answer(self.server.folder, request[0], client_date)
+            reply, outcome = answer(self.server.folder, request[0], client_date, request[1].get("arch"))
         except OSError as error:
             self.log(client, f"{line[:200]!r} -> closed without an answer ({error})")
             return
