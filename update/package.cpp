@@ -137,6 +137,26 @@ bool TUPDATEDATA::Unpack(size_t i, std::vector<uint8_t>& out) const {
     return true;
 }
 
+bool IsPackageNote(std::string_view name) { return name == kSignatureEntryName || name == kEditionEntryName; }
+
+std::string OtherEditionText(std::string_view received, std::string_view own) {
+    const std::string which = received.empty() ? "another" : "the " + std::string(received);
+    return "The received update is for " + which + " edition of Varnok scan, and this is the " + std::string(own) +
+           " edition.";
+}
+
+std::string TUPDATEDATA::Edition() const {
+    for (size_t i = 0; i < count_; ++i) {
+        if (entries_[i].name != kEditionEntryName) continue;
+        std::vector<uint8_t> bytes;
+        // Its recorded size is read before unpacking: an edition is a word.
+        if (entries_[i].unpackedSize > 16 || !Unpack(i, bytes)) return {};
+        const std::string edition(bytes.begin(), bytes.end());
+        return edition == kEditionX86 || edition == kEditionX64 ? edition : std::string();
+    }
+    return std::string(kEditionX86);
+}
+
 std::optional<size_t> TUPDATEDATA::SignatureEntry() const {
     for (size_t i = 0; i < count_; ++i)
         if (entries_[i].name == kSignatureEntryName)

@@ -24,6 +24,22 @@ inline constexpr size_t kMaxPackageEntries = 999;
 inline constexpr std::string_view kSignatureEntryName = "update.sig";
 inline constexpr uint32_t kMaxSignatureBytes = 512;
 
+// The program comes in two editions, 32-bit and 64-bit, and an update is for
+// one of them: a 64-bit program cannot load a 32-bit library. A package names
+// its edition in an entry of its own, signed like the files; one without it
+// is for the x86 edition, as every package was before there were two.
+inline constexpr std::string_view kEditionX86 = "x86";
+inline constexpr std::string_view kEditionX64 = "x64";
+inline constexpr std::string_view kEditionEntryName = "update.edition";
+
+// The entries that speak about the package and are never written to disk:
+// the signature and the edition.
+bool IsPackageNote(std::string_view name);
+
+// What the user is told of an update for another edition than their own
+// (received empty: one this program does not know).
+std::string OtherEditionText(std::string_view received, std::string_view own);
+
 struct TUPDATEENTRY {
     size_t offset = 0;  // where the block's bytes start in the package
     uint32_t length = 0;
@@ -51,6 +67,9 @@ public:
 
     // The signature entry, if the package has one of a size a signature can have.
     std::optional<size_t> SignatureEntry() const;
+    // The edition the package is for: kEditionX86 when it names none; empty
+    // when its edition entry does not unpack or names neither edition.
+    std::string Edition() const;
     // What the maker signed: the product it is for, the date, then every
     // other entry's name, unpacked size and packed bytes, in table order;
     // handed over piece by piece, the blocks where they lie in the package,

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "update/package.h"
+
 namespace {
 
 const char kDefaultHost[] = "update.varnok.com";
@@ -136,6 +138,8 @@ std::string UpdateListRequest(const std::string& host, int32_t product, const st
 }
 
 std::string UpdatePackageRequest(const std::string& host, int32_t product, const std::string& lastDate,
-                                 const std::string& commonDate) {
-    return "GET http://" + host + "/cgi-bin/update_run.pl?" + query(product, lastDate, commonDate);
+                                 const std::string& commonDate, std::string_view edition) {
+    std::string request = "GET http://" + host + "/cgi-bin/update_run.pl?" + query(product, lastDate, commonDate);
+    if (edition != kEditionX86) request += "&arch=" + std::string(edition);
+    return request;
 }

@@ -136,3 +136,32 @@ TEST(UpdatePackage, TheSignedMessageCoversEverythingButTheSignature) {
     ASSERT_TRUE(unsigned_);
     EXPECT_FALSE(unsigned_->SignatureEntry());
 }
+
+TEST(UpdatePackage, TheEditionItNames) {
+    struct Case {
+        std::vector<PackageFile> notes;
+        const char* edition;
+    };
+    const Case cases[] = {
+        {{}, "x86"},  // every package made before there were two editions
+        {{{"update.edition", "x64"}}, "x64"},
+        {{{"update.edition", "x86"}}, "x86"},
+        {{{"update.edition", "arm64"}}, ""},
+        {{{"update.edition", std::string(17, 'x')}}, ""},
+        {{{"update.edition", "\x78\x9c\xff\xff\xff", true}}, ""},  // does not unpack
+        {{{"Update.Edition", "x64"}}, "x86"},  // a file like any other
+    };
+    for (const Case& c : cases) {
+        PackageLayout layout;
+        layout.files = {{"a.txt", "alpha"}};
+        layout.files.insert(layout.files.end(), c.notes.begin(), c.notes.end());
+        auto update = indexed(BuildPackage(layout));
+        ASSERT_TRUE(update);
+        EXPECT_EQ(update->Edition(), c.edition) << (c.notes.empty() ? "none" : c.notes[0].content);
+    }
+    EXPECT_TRUE(IsPackageNote("update.edition") && IsPackageNote("update.sig") && !IsPackageNote("Update.Edition"));
+    EXPECT_EQ(OtherEditionText("x64", "x86"),
+              "The received update is for the x64 edition of Varnok scan, and this is the x86 edition.");
+    EXPECT_EQ(OtherEditionText("", "x64"),
+              "The received update is for another edition of Varnok scan, and this is the x64 edition.");
+}

@@ -1,6 +1,7 @@
 // What the user reads when the connection fails, and where the library connects.
 #include <gtest/gtest.h>
 
+#include "update/package.h"
 #include "update/transport_texts.h"
 
 TEST(TransportTexts, SocketErrorsAndStartupErrors) {
@@ -35,6 +36,17 @@ TEST(TransportTexts, TheServerSettingAndTheRequests) {
     }
     EXPECT_EQ(UpdateListRequest("h", 1, "30-12-1899", "15-03-2004"),
               "GET http://h/cgi-bin/update_dir.pl?prog=1&date=30-12-1899&common=15-03-2004");
-    EXPECT_EQ(UpdatePackageRequest("h", 12, "01-02-2003", "30-12-1899"),
-              "GET http://h/cgi-bin/update_run.pl?prog=12&date=01-02-2003&common=30-12-1899");
+}
+
+TEST(TransportTexts, EachEditionAsksForItsOwnPackage) {
+    struct Case {
+        std::string_view edition;
+        const char* request;
+    };
+    const Case cases[] = {
+        {kEditionX86, "GET http://h/cgi-bin/update_run.pl?prog=12&date=01-02-2003&common=30-12-1899"},
+        {kEditionX64, "GET http://h/cgi-bin/update_run.pl?prog=12&date=01-02-2003&common=30-12-1899&arch=x64"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(UpdatePackageRequest("h", 12, "01-02-2003", "30-12-1899", c.edition), c.request) << c.edition;
 }

@@ -10,7 +10,10 @@
 
 #include <atomic>
 #include <cstring>
+#include <filesystem>
+#include <map>
 
+#include "tests/support/box_answerer_win32.h"
 #include "tests/support/build_paths_win32.h"
 #include "tests/support/modal_driver_win32.h"
 #include "tests/support/package_builder.h"
@@ -31,6 +34,14 @@ const char kList[] =
     "Version:##1.1##build 7\r\n"
     "15-03-2004##Fixed<p>more\r\n";
 
+// This build's edition asks for its own package; the x86 edition's request is
+// the one it always made.
+#ifdef _WIN64
+const char kEdition[] = "x64", kOtherEdition[] = "x86", kArchQuery[] = "&arch=x64";
+#else
+const char kEdition[] = "x86", kOtherEdition[] = "x64", kArchQuery[] = "";
+#endif
+
 std::string fixture(const char* name) { return ReadWholeFile(BuildFile(std::string("tests/update-fixtures/") + name)); }
 
 std::string sized(const std::string& package) {
@@ -47,6 +58,21 @@ std::string shown(double date) {
 }
 
 void pressOk(HWND window) { PostMessageA(window, WM_COMMAND, IDOK, 0); }
+
+// The library's copies of old files in the temporary folder ("upd*.tmp").
+std::vector<std::string> tempBackups() {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::vector<std::string> found;
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA((std::string(temp) + "upd*.tmp").c_str(), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        do found.push_back(data.cFileName);
+        while (FindNextFileA(search, &data));
+        FindClose(search);
+    }
+    return found;
+}
 
 class UpdateTest : public ::testing::Test {
 protected:
@@ -335,19 +361,6 @@ TEST_F(UpdateTest, StopEndsTheCallWhileTheServerIsSilent) {
 TEST_F(UpdateTest, FromOfferToRestartThroughTheApplier) {
     const std::string package = sized(fixture("full.upd"));
     const std::string news = ReadWholeFile(BuildFile("tests/update-fixtures/full/docs/news.txt"));
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    const auto backups = [&] {
-        std::vector<std::string> found;
-        WIN32_FIND_DATAA data;
-        HANDLE search = FindFirstFileA((std::string(temp) + "upd*.tmp").c_str(), &data);
-        if (search != INVALID_HANDLE_VALUE) {
-            do found.push_back(ReadWholeFile(std::string(temp) + data.cFileName));
-            while (FindNextFileA(search, &data));
-            FindClose(search);
-        }
-        return found;
-    };
     for (const bool held : {true, false}) {
         SCOPED_TRACE(held ? "a file held open" : "placed whole");
         SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Varnok Com.");
@@ -365,7 +378,7 @@ TEST_F(UpdateTest, FromOfferToRestartThroughTheApplier) {
         HANDLE holder = held ? CreateFileA(at("docs\\news.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                            OPEN_EXISTING, 0, nullptr)
                              : INVALID_HANDLE_VALUE;
-        const size_t backupsBefore = backups().size();
+        const size_t backupsBefore = tempBackups().size();
 
         RunProcess("\"" + at("host.exe") + "\" offer", 60000);
         EXPECT_EQ(ReadWholeFile(at("first-stage.txt")), "1 1 " + std::to_string(package.size() - 10));
@@ -387,8 +400,54 @@ TEST_F(UpdateTest, FromOfferToRestartThroughTheApplier) {
             EXPECT_NE(regLine("Software\\Varnok Com.\\AutoUpdate\\Varnok scan").find("REG_BINARY"), std::string::npos);
             const std::vector<std::string> requests = server.requests();
             ASSERT_EQ(requests.size(), 2u);
-            EXPECT_EQ(requests[1], "GET http://127.0.0.1/cgi-bin/update_run.pl?prog=1&date=30-12-1899&common=30-12-1899");
+            EXPECT_EQ(requests[1], std::string("GET http://127.0.0.1/cgi-bin/update_run.pl?prog=1&date=30-12-1899&"
+                                               "common=30-12-1899") +
+                                       kArchQuery);
         }
-        EXPECT_EQ(backups().size(), backupsBefore) << "the old applier's copy stays in the temporary folder";
+        EXPECT_EQ(tempBackups().size(), backupsBefore) << "the old applier's copy stays in the temporary folder";
     }
+}
+
+// The whole update as the maker built it, signed, but for the other edition:
+// offered and received as any other, it is refused before a byte is written.
+// Nothing in the installation folder changes, no copy is left in the
+// temporary folder, and the applier is never started.
+TEST_F(UpdateTest, AnUpdateForTheOtherEditionIsRefusedBeforeAnyWrite) {
+    const std::string package = sized(fixture("other-edition.upd"));
+    LocalUpdateServer server([&](const std::string& request) {
+        return LocalUpdateServer::Answer{{request.find("update_dir.pl") != std::string::npos ? kList : package}, {}};
+    });
+    UpdateServerSetting setting(server.address());
+    CopyFileA(BuildFile("tests/update_test_host.exe").c_str(), at("host.exe").c_str(), FALSE);
+    CopyFileA(BuildFile("tests/update.dll").c_str(), at("update.dll").c_str(), FALSE);
+    install.write("Varnok Scan/Swaplet.exe", "the applier before this update");
+    install.write("Varnok Scan/docs/news.txt", "old news");
+    // Every file of the installation but the stand-in's own note of what it did.
+    const auto files = [&] {
+        std::map<std::string, std::string> found;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(install.root() / "Varnok Scan"))
+            if (entry.is_regular_file() && entry.path().filename() != "first-stage.txt")
+                found[entry.path().string()] = ReadWholeFile(entry.path().string());
+        return found;
+    };
+    const auto before = files();
+    const std::vector<std::string> backupsBefore = tempBackups();
+
+    BoxAnswerer boxes({{"Error", IDOK}});
+    RunProcess("\"" + at("host.exe") + "\" offer", 60000);
+    EXPECT_EQ(boxes.join(), std::vector<std::string>{std::string("The received update is for the ") + kOtherEdition +
+                                                     " edition of Varnok scan, and this is the " + kEdition +
+                                                     " edition. It was not applied; nothing was changed on your "
+                                                     "computer."});
+    EXPECT_EQ(ReadWholeFile(at("first-stage.txt")), "1 0 " + std::to_string(package.size() - 10));
+    Sleep(1500);  // time for an applier that should not run to show itself
+    EXPECT_EQ(files(), before);
+    EXPECT_FALSE(FileExists(at("restarted.txt"))) << "the applier ran and restarted the program";
+    EXPECT_EQ(tempBackups(), backupsBefore);
+    EXPECT_EQ(GetLastUpdate(Short("Varnok scan")), 0.0);
+    const std::vector<std::string> requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1], std::string("GET http://127.0.0.1/cgi-bin/update_run.pl?prog=1&date=30-12-1899&"
+                                       "common=30-12-1899") +
+                               kArchQuery);
 }

@@ -35,11 +35,17 @@ void unpackFailed() {
 // Windows names know no case: "Swaplet.exe" is the applier as much as "swaplet.exe".
 bool isApplierFile(const std::string& name) { return LowerStr(name).find(kApplier) != std::string::npos; }
 
-bool isSignature(const std::string& name) { return name == kSignatureEntryName; }
+// This library's edition: a package for the other one would put files here
+// that this program cannot load.
+#ifdef _WIN64
+constexpr std::string_view kEdition = kEditionX64;
+#else
+constexpr std::string_view kEdition = kEditionX86;
+#endif
 
 // Everything that can be known before a byte is written: the maker's
-// signature, names inside the folder, paths that fit the hand-over, and every
-// file unpacking to its recorded size.
+// signature, the edition, names inside the folder, paths that fit the
+// hand-over, and every file unpacking to its recorded size.
 bool refuse(const std::string& why) {
     ShowMessageBox(nullptr, why + " It was not applied; nothing was changed on your computer.", "Error", mb::kIconHand);
     return false;
@@ -63,6 +69,8 @@ bool checkWhole(const std::string& folder, const TUPDATEDATA& package, int32_t p
         !VerifyUpdateSignature(package, product,
                                std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
         return refuse("The received update is not signed by Varnok Com. or has been changed on its way.");
+    if (const std::string edition = package.Edition(); edition != kEdition)
+        return refuse(OtherEditionText(edition, kEdition));
     // An older update signed by the maker is still older: served again, it
     // would take back what a later one brought.
     if (UpDateToDate(package.Date()) <= installed)
@@ -80,7 +88,7 @@ bool checkWhole(const std::string& folder, const TUPDATEDATA& package, int32_t p
         return refuse("The received update names the file " + twin + " twice.");
     for (size_t i = 0; i < package.Count(); ++i) {
         const std::string& name = package.Entry(i).name;
-        if (isSignature(name)) continue;
+        if (IsPackageNote(name)) continue;
         if (!IsSafeEntryName(name) || (folder + name).size() > kLongestTarget)
             return refuse("The received update names a file outside the folder of the program (" + name + ").");
         if (!package.Unpack(i, bytes)) {
@@ -176,7 +184,7 @@ bool HandOver(const std::string& installation, const TUPDATEDATA& package, const
     } putBack{written, handed};
     for (size_t i = 0; i < package.Count(); ++i) {
         const std::string& name = package.Entry(i).name;
-        if (!isApplierFile(name) || isSignature(name)) continue;
+        if (!isApplierFile(name) || IsPackageNote(name)) continue;
         if (!package.Unpack(i, bytes)) {
             unpackFailed();
             return false;
@@ -225,7 +233,7 @@ bool HandOver(const std::string& installation, const TUPDATEDATA& package, const
 
     for (size_t i = 0; i < package.Count(); ++i) {
         const std::string& name = package.Entry(i).name;
-        if (isApplierFile(name) || isSignature(name)) continue;
+        if (isApplierFile(name) || IsPackageNote(name)) continue;
         if (!package.Unpack(i, bytes)) {
             unpackFailed();
             return false;
@@ -263,7 +271,7 @@ bool DownloadUpdate(const std::string& product, int32_t number, void** data, int
         return false;
     }
     const std::string request = UpdatePackageRequest(UpdateServer().host, number, WireDate(ReadLastUpdate(product)),
-                                                     WireDate(ReadLastCommonUpdate()));
+                                                     WireDate(ReadLastCommonUpdate()), kEdition);
     std::vector<uint8_t> package;
     int64_t announced = 0;
     const bool fetched = FetchPackageWithProgress(request, package, announced);
