@@ -73,6 +73,12 @@ bool WaitForProcess(DWORD id, bool (*ask)()) {
     return true;
 }
 
+#ifdef _WIN64
+constexpr uint16_t kOwnMachine = IMAGE_FILE_MACHINE_AMD64;
+#else
+constexpr uint16_t kOwnMachine = IMAGE_FILE_MACHINE_I386;
+#endif
+
 const char kStaged[] = ".swaplet-new";
 
 // Written beside the old file, to be put in its place once every file of the
@@ -239,18 +245,30 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         settleApplier(backup, false);
         return 0;
     }
-    // Every file goes into the program's own folder, or none does. The
-    // program has ended for the update: it comes back either way.
+    // Nothing is written when one file is refused. The program has ended for
+    // the update: it comes back either way, and the user learns why the
+    // update is offered again.
+    const auto refuse = [&](const std::string& line, const std::string& box) {
+        say(line + "\r\n");
+        settleApplier(backup, false);
+        if (WaitForProcess(stream->processId, AskToClose)) restart(stream->restart, false);
+        ShowMessageBox(nullptr, box, "Error", mb::kIconHand);
+        return 0;
+    };
+    // Every file goes into the program's own folder, or none does.
     const std::string folder = longForm(programFolder(stream->restart));
     for (const auto& file : stream->files) {
         if (!IsInsideFolder(longForm(file->path), folder)) {
             const std::string refused = "Update refused: " + file->path + " is outside " + folder;
-            say(refused + "\r\n");
-            settleApplier(backup, false);
-            if (WaitForProcess(stream->processId, AskToClose)) restart(stream->restart, false);
-            // The user learns why the update is offered again.
-            ShowMessageBox(nullptr, refused + ".", "Error", mb::kIconHand);
-            return 0;
+            return refuse(refused, refused + ".");
+        }
+    }
+    // A program or library built for the other edition's machine could not
+    // run beside this edition's files.
+    for (const auto& file : stream->files) {
+        if (const auto machine = ImageMachine(file->data); machine && *machine != kOwnMachine) {
+            const std::string text = OtherEditionText(MachineEdition(*machine), MachineEdition(kOwnMachine));
+            return refuse("Update refused: " + file->path + " is for another machine. " + text, text);
         }
     }
     if (!WaitForProcess(stream->processId, AskToClose)) {

@@ -69,6 +69,27 @@ std::optional<HandOverStream> ReadHandOver(ByteSource& source, uint32_t maxTotal
     return stream;
 }
 
+std::optional<uint16_t> ImageMachine(const std::vector<uint8_t>& bytes) {
+    // The DOS header's "MZ", at 0x3C where the PE header starts, there "PE\0\0" and the machine.
+    constexpr size_t kHeaderAt = 0x3C, kDosHeader = 0x40, kSignatureAndMachine = 6;
+    if (bytes.size() < kDosHeader || bytes[0] != 'M' || bytes[1] != 'Z') return std::nullopt;
+    const uint32_t at = bytes[kHeaderAt] | (bytes[kHeaderAt + 1] << 8) | (bytes[kHeaderAt + 2] << 16) |
+                        (static_cast<uint32_t>(bytes[kHeaderAt + 3]) << 24);
+    if (at > bytes.size() - kSignatureAndMachine) return std::nullopt;
+    if (bytes[at] != 'P' || bytes[at + 1] != 'E' || bytes[at + 2] != 0 || bytes[at + 3] != 0) return std::nullopt;
+    return static_cast<uint16_t>(bytes[at + 4] | (bytes[at + 5] << 8));
+}
+
+std::string_view MachineEdition(uint16_t machine) {
+    switch (machine) {
+    case 0x014C:
+        return kEditionX86;
+    case 0x8664:
+        return kEditionX64;
+    }
+    return {};
+}
+
 size_t MemorySource::Read(void* buffer, size_t size) {
     const size_t n = std::min(size, bytes_.size());
     if (n) std::memcpy(buffer, bytes_.data(), n);

@@ -52,6 +52,12 @@ struct HandOverStream {
 // or of millions of empty ones, would otherwise take all memory.
 std::optional<HandOverStream> ReadHandOver(ByteSource& source, uint32_t maxTotal = kMaxPackageBytes);
 
+// The machine a program or library is built for: the Machine field of a PE
+// image (0x014c x86, 0x8664 x64); none when the bytes are no PE image.
+std::optional<uint16_t> ImageMachine(const std::vector<uint8_t>& bytes);
+// The edition a machine's programs belong to; empty for any other machine.
+std::string_view MachineEdition(uint16_t machine);
+
 // A ByteSource over bytes in memory.
 class MemorySource : public ByteSource {
 public:

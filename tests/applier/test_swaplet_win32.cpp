@@ -35,6 +35,22 @@ std::string stream(const std::vector<Record>& files, const std::string& restart,
     return out;
 }
 
+// The start of a program built for a machine (0x014c x86, 0x8664 x64): a
+// DOS header pointing at a PE header.
+std::string imageFor(uint16_t machine) {
+    std::string bytes(0x48, '\0');
+    bytes[0] = 'M', bytes[1] = 'Z', bytes[0x3C] = 0x40;
+    bytes.replace(0x40, 4, std::string("PE\0\0", 4));
+    bytes[0x44] = static_cast<char>(machine & 0xFF), bytes[0x45] = static_cast<char>(machine >> 8);
+    return bytes;
+}
+
+#ifdef _WIN64
+const uint16_t kOwnMachine = 0x8664, kOtherMachine = 0x014C;
+#else
+const uint16_t kOwnMachine = 0x014C, kOtherMachine = 0x8664;
+#endif
+
 // A process that has already ended: the program the applier waits for.
 DWORD endedProcess() {
     STARTUPINFOA startup{};
@@ -108,11 +124,13 @@ TEST(Swaplet, StartedByHandItRefusesWithItsTextAndCode1) {
 TEST_F(SwapletTest, WritesTheFilesAfterTheProgramEndedAndRestartsIt) {
     folder.write("Varnok Scan/old.txt", "old content that is longer");
     const DWORD program = endedProcess();
-    const ProcessResult run =
-        runSwaplet(stream({{at("old.txt"), "new"}, {at("empty.txt"), ""}, {at("sub.txt"), "sub"}}, restart(), program));
+    const ProcessResult run = runSwaplet(stream(
+        {{at("old.txt"), "new"}, {at("empty.txt"), ""}, {at("sub.txt"), "sub"}, {at("tool.exe"), imageFor(kOwnMachine)}},
+        restart(), program));
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.output, "");
     EXPECT_EQ(ReadWholeFile(at("old.txt")), "new");
+    EXPECT_EQ(ReadWholeFile(at("tool.exe")), imageFor(kOwnMachine)) << "a program of its own edition is written";
     EXPECT_TRUE(FileExists(at("empty.txt")));
     EXPECT_EQ(ReadWholeFile(at("empty.txt")), "");
     EXPECT_EQ(restarted(), "15-03-2004 1");
@@ -126,6 +144,7 @@ TEST_F(SwapletTest, ABrokenOrHostileStreamWritesNothingAndRestartsNothing) {
         const char* what;
         std::string bytes;
         const char* refused;  // the file the user is told of, the program restarted; null: a broken stream
+        std::string box = "Update refused: ";  // how the box begins
     };
     const Case cases[] = {
         {"cut in the data", whole.substr(0, whole.size() / 3), nullptr},
@@ -136,6 +155,9 @@ TEST_F(SwapletTest, ABrokenOrHostileStreamWritesNothingAndRestartsNothing) {
          "C:\\windows\\evil.txt"},
         {"a device under a superscript digit", stream({{at("old.txt"), "new"}, {at("COM\xB9"), "x"}}, restart(), program),
          "COM\xB9"},
+        {"a program of the other edition",
+         stream({{at("old.txt"), "new"}, {at("tool.exe"), imageFor(kOtherMachine)}}, restart(), program), "",
+         "The received update is for the " + std::string(MachineEdition(kOtherMachine)) + " edition"},
     };
     for (const Case& c : cases) {
         DeleteFileA(at("restarted.txt").c_str());
@@ -147,11 +169,12 @@ TEST_F(SwapletTest, ABrokenOrHostileStreamWritesNothingAndRestartsNothing) {
         const std::vector<std::string> texts = boxes.join();
         ASSERT_EQ(texts.size(), c.refused ? 1u : 0u) << c.what;
         if (c.refused) {
-            EXPECT_NE(texts[0].find(std::string("Update refused: ")), std::string::npos) << texts[0];
+            EXPECT_EQ(texts[0].substr(0, c.box.size()), c.box);
             EXPECT_NE(texts[0].find(c.refused), std::string::npos) << texts[0];
         }
     }
     EXPECT_FALSE(FileExists("C:\\windows\\evil.txt"));
+    EXPECT_FALSE(FileExists(at("tool.exe")));
 }
 
 // Started by its 8.3 path, the program is still in the folder the files name by the long one.
