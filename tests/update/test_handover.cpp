@@ -83,36 +83,34 @@ TEST(HandOver, MoreFilesThanAPackageCanHoldAreRefused) {
 // Which machine a file the applier is handed is built for: read from the PE
 // header, and only where the header is whole.
 TEST(HandOver, TheMachineOfAProgramOrLibrary) {
-    const auto image = [](uint32_t headerAt, std::string signature, uint16_t machine, size_t size) {
-        std::vector<uint8_t> bytes(size, 0);
-        bytes[0] = 'M', bytes[1] = 'Z';
-        for (int k = 0; k < 4; ++k) bytes[0x3C + k] = static_cast<uint8_t>(headerAt >> (8 * k));
-        signature += std::string{static_cast<char>(machine & 0xFF), static_cast<char>(machine >> 8)};
-        for (size_t k = 0; k < signature.size() && headerAt + k < size; ++k) bytes[headerAt + k] = signature[k];
-        return bytes;
+    // A DOS header pointing at headerAt, where a PE header names the machine, in size bytes.
+    const auto image = [](uint32_t headerAt, const char* magic, uint16_t machine, size_t size) {
+        std::string bytes = "MZ" + std::string(0x3A, '\0');
+        AppendNumber(bytes, headerAt);
+        bytes.resize(std::max<size_t>(size, headerAt + 6), '\0');
+        bytes.replace(headerAt, 6, std::string(magic, 4) + char(machine & 0xFF) + char(machine >> 8));
+        bytes.resize(size);
+        return std::vector<uint8_t>(bytes.begin(), bytes.end());
     };
-    const std::string pe("PE\0\0", 4);
     struct Case {
         const char* what;
         std::vector<uint8_t> bytes;
         std::optional<uint16_t> machine;
     };
-    std::vector<uint8_t> text(200, 'M');
-    std::vector<uint8_t> notMz = image(0x80, pe, 0x8664, 0x100);
-    notMz[1] = 'Y';
     const Case cases[] = {
-        {"x86", image(0x80, pe, 0x014C, 0x100), 0x014C},
-        {"x64", image(0x80, pe, 0x8664, 0x100), 0x8664},
-        {"header ending at the end", image(0xFA, pe, 0x8664, 0x100), 0x8664},
-        {"machine cut off", image(0xFB, pe, 0x8664, 0x100), std::nullopt},
-        {"header past the end", image(0x1000, pe, 0x8664, 0x100), std::nullopt},
-        {"header at 4 GiB", image(0xFFFFFFFE, pe, 0x8664, 0x100), std::nullopt},
-        {"no PE signature", image(0x80, std::string("NE\0\0", 4), 0x8664, 0x100), std::nullopt},
-        {"no MZ", notMz, std::nullopt},
-        {"DOS header cut", std::vector<uint8_t>{'M', 'Z', 0, 0}, std::nullopt},
-        {"text", text, std::nullopt},
+        {"x86", image(0x80, "PE\0\0", 0x014C, 0x100), 0x014C},
+        {"x64", image(0x80, "PE\0\0", 0x8664, 0x100), 0x8664},
+        {"header ending at the end", image(0xFA, "PE\0\0", 0x8664, 0x100), 0x8664},
+        {"machine cut off", image(0xFB, "PE\0\0", 0x8664, 0x100), std::nullopt},
+        {"header past the end", image(0x1000, "PE\0\0", 0x8664, 0x100), std::nullopt},
+        {"no PE signature", image(0x80, "NE\0\0", 0x8664, 0x100), std::nullopt},
+        {"DOS header cut", image(0x80, "PE\0\0", 0x8664, 0x3F), std::nullopt},
+        {"not MZ", std::vector<uint8_t>(0x100, 'M'), std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(ImageMachine(c.bytes), c.machine) << c.what;
+    std::vector<uint8_t> far = image(0x80, "PE\0\0", 0x8664, 0x100);
+    far[0x3C] = far[0x3D] = far[0x3E] = far[0x3F] = 0xFF;  // e_lfanew at 4 GiB
+    EXPECT_FALSE(ImageMachine(far));
     EXPECT_EQ(MachineEdition(0x014C), kEditionX86);
     EXPECT_EQ(MachineEdition(0x8664), kEditionX64);
     EXPECT_EQ(MachineEdition(0xAA64), "");
