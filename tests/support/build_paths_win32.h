@@ -10,3 +10,13 @@ inline std::string BuildFile(const std::string& relative) {
         if (c == '/') c = '\\';
     return path;
 }
+
+#ifdef VARNOK_OTHER_EDITION_BUILD_DIR
+// The same file of the other edition's build (build/win32 beside build/win64).
+inline std::string OtherEditionFile(const std::string& relative) {
+    std::string path = std::string("Z:") + VARNOK_OTHER_EDITION_BUILD_DIR + "/" + relative;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+#endif
