@@ -380,7 +380,7 @@ TEST_F(UpdateTest, FromOfferToRestartThroughTheApplier) {
                              : INVALID_HANDLE_VALUE;
         const size_t backupsBefore = tempBackups().size();
 
-        RunProcess("\"" + at("host.exe") + "\" offer", 60000);
+        RunProcess("\"" + at("host.exe") + "\" offer", 240000);
         EXPECT_EQ(ReadWholeFile(at("first-stage.txt")), "1 1 " + std::to_string(package.size() - 10));
         for (int tick = 0; tick < 300 && !FileExists(at("restarted.txt")); ++tick) Sleep(100);
         Sleep(300);
@@ -434,7 +434,7 @@ TEST_F(UpdateTest, AnUpdateForTheOtherEditionIsRefusedBeforeAnyWrite) {
     const std::vector<std::string> backupsBefore = tempBackups();
 
     BoxAnswerer boxes({{"Error", IDOK}});
-    RunProcess("\"" + at("host.exe") + "\" offer", 60000);
+    RunProcess("\"" + at("host.exe") + "\" offer", 240000);
     EXPECT_EQ(boxes.join(), std::vector<std::string>{std::string("The received update is for the ") + kOtherEdition +
                                                      " edition of Varnok scan, and this is the " + kEdition +
                                                      " edition. It was not applied; nothing was changed on your "
