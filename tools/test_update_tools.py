@@ -279,6 +279,14 @@ class ServerTest(unittest.TestCase):
             for query, expected in ((run, sized), (run + "&arch=x64", b"%010d" % len(x64_package) + x64_package)):
                 with self.subTest(query=query, x64_package=True):
                     self.assertEqual(self.ask(self.request("update_run.pl", "01-01-2024", query)), expected)
+            # The list request names no edition: an update of the x64 edition alone is still offered.
+            x86_path = os.path.join(self.temp.name, "package.upd")
+            os.rename(x86_path, x86_path + ".away")
+            try:
+                self.assertEqual(self.ask(self.request("update_dir.pl", "01-01-2024", run)), self.LIST)
+                self.assertEqual(self.ask(self.request("update_run.pl", "01-01-2024", run)), b"0000000000")
+            finally:
+                os.rename(x86_path + ".away", x86_path)
         finally:
             os.remove(path)
 

@@ -57,24 +57,29 @@ def parse_request(line):
     return match.group(1), query
 
 
+def read_package(folder, name):
+    """The package's bytes and its date, or (None, None) when there is none."""
+    try:
+        with open(os.path.join(folder, name), "rb") as f:
+            package = f.read()
+    except FileNotFoundError:
+        return None, None
+    return package, parse_date(package[-10:].decode("ascii", "replace"))
+
+
 def answer(folder, path, client_date, arch=None):
     """The answer's bytes and a word for the log; arch, the edition a package request names."""
-    name = PACKAGES.get(arch if path == PACKAGE_PATH else None)
-    package = None
-    if name is not None:
-        try:
-            with open(os.path.join(folder, name), "rb") as f:
-                package = f.read()
-        except FileNotFoundError:
-            pass
-    package_date = parse_date(package[-10:].decode("ascii", "replace")) if package else None
-    newer = package_date is not None and client_date < package_date
     if path == LIST_PATH:
-        if not newer:
+        # The list request names no edition (both editions ask alike), so the
+        # list is offered when either edition's package is newer.
+        dates = [read_package(folder, name)[1] for name in sorted(set(PACKAGES.values()))]
+        if not any(date is not None and client_date < date for date in dates):
             return NO_LIST, "no update"
         with open(os.path.join(folder, "list.txt"), "rb") as f:
             return f.read(), "list"
-    if not newer:
+    name = PACKAGES.get(arch)
+    package, package_date = read_package(folder, name) if name is not None else (None, None)
+    if package_date is None or not client_date < package_date:
         return NO_PACKAGE, "no update"
     return b"%010d" % len(package) + package, "package"
 
