@@ -1,17 +1,8 @@
-# Cross-build for 32-bit Windows with mingw-w64 (posix thread model).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-build for 32-bit Windows (the x86 edition) with mingw-w64 (posix thread model).
 set(CMAKE_SYSTEM_PROCESSOR x86)
-set(CMAKE_C_COMPILER   i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER  i686-w64-mingw32-windres)
-set(CMAKE_DLLTOOL /usr/bin/i686-w64-mingw32-dlltool CACHE FILEPATH "")
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# -static: without it every exe imports libwinpthread-1.dll and fails to start under Wine.
-set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-find_program(WINE_EXECUTABLE wine REQUIRED)
+set(mingw_triplet i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
+# Debian's Wine first: scripts/wine-vm runs this build's tests in a Debian
+# machine that has it there, and only there.
+find_program(WINE_EXECUTABLE wine HINTS /usr/bin REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_EXECUTABLE})
