@@ -104,6 +104,13 @@ protected:
     }
 
     std::string at(const std::string& name) const { return install.path("Varnok Scan\\" + name); }
+    // The program as installed: the stand-in, the library and an older applier.
+    void installStandIn() {
+        CopyFileA(BuildFile("tests/update_test_host.exe").c_str(), at("host.exe").c_str(), FALSE);
+        CopyFileA(BuildFile("tests/update.dll").c_str(), at("update.dll").c_str(), FALSE);
+        install.write("Varnok Scan/Swaplet.exe", "the applier before this update");
+        install.write("Varnok Scan/docs/news.txt", "old news");
+    }
     TempFolder install;
 };
 
@@ -369,11 +376,7 @@ TEST_F(UpdateTest, FromOfferToRestartThroughTheApplier) {
             return LocalUpdateServer::Answer{{request.find("update_dir.pl") != std::string::npos ? kList : package}, {}};
         });
         UpdateServerSetting setting(server.address());
-        // The program as installed: the stand-in, the library and an older applier.
-        CopyFileA(BuildFile("tests/update_test_host.exe").c_str(), at("host.exe").c_str(), FALSE);
-        CopyFileA(BuildFile("tests/update.dll").c_str(), at("update.dll").c_str(), FALSE);
-        install.write("Varnok Scan/Swaplet.exe", "the applier before this update");
-        install.write("Varnok Scan/docs/news.txt", "old news");
+        installStandIn();
         DeleteFileA(at("restarted.txt").c_str());
         HANDLE holder = held ? CreateFileA(at("docs\\news.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                            OPEN_EXISTING, 0, nullptr)
@@ -418,10 +421,7 @@ TEST_F(UpdateTest, AnUpdateForTheOtherEditionIsRefusedBeforeAnyWrite) {
         return LocalUpdateServer::Answer{{request.find("update_dir.pl") != std::string::npos ? kList : package}, {}};
     });
     UpdateServerSetting setting(server.address());
-    CopyFileA(BuildFile("tests/update_test_host.exe").c_str(), at("host.exe").c_str(), FALSE);
-    CopyFileA(BuildFile("tests/update.dll").c_str(), at("update.dll").c_str(), FALSE);
-    install.write("Varnok Scan/Swaplet.exe", "the applier before this update");
-    install.write("Varnok Scan/docs/news.txt", "old news");
+    installStandIn();
     // Every file of the installation but the stand-in's own note of what it did.
     const auto files = [&] {
         std::map<std::string, std::string> found;
