@@ -184,13 +184,6 @@ void TRESVIEW::Fill(TRESULTS& Results, TFILELIST& FileList) {
     for (Tally& t : Tallies) t = {};
     int i = 0;
     const int count = Results.Count();
-    // Asked once per folder of the list, not once per file.
-    std::unordered_map<int32_t, bool> guarded;
-    auto isGuarded = [&guarded](const TFILEINFO& f) {
-        const auto [at, fresh] = guarded.try_emplace(f.FolderIndex, false);
-        if (fresh) at->second = IsProtectedFolder(f.FolderPath());
-        return at->second;
-    };
     while (i <= count - 1) {
         SetParent(TVI_ROOT);
         const int32_t g = Results[i]->Group;
@@ -200,7 +193,7 @@ void TRESVIEW::Fill(TRESULTS& Results, TFILELIST& FileList) {
         nodes_.push_back({group, nullptr, false, 3});
         while (i <= count - 1 && Results[i]->Group == g) {
             if (TFILEINFO* f = Results.EntryFile(FileList, i)) {
-                const int32_t image = isGuarded(*f) ? kProtectedImage : 0;
+                const int32_t image = FileList.IsProtected(*f) ? kProtectedImage : 0;
                 const HTREEITEM item = InsertItem(f->FullPath(), image, image, reinterpret_cast<LPARAM>(f));
                 where_[item] = nodes_.size();
                 nodes_.push_back({item, f, false, image});

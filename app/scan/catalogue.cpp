@@ -263,6 +263,32 @@ bool TFILEINFO::SameFileAs(TFILEINFO& other) {
     return platform::SameFile(identity(), other.identity());
 }
 
+void TFILELIST::LearnProtection() {
+    Protection.clear();
+    if (slProtectedFolders.empty()) return;
+    // A folder that cannot be opened now is protected by its entry's text alone.
+    std::vector<platform::FileIdentity> guarded;
+    for (const std::string& folder : slProtectedFolders)
+        if (platform::FileIdentity id; platform::folderIdentity(folder, id)) guarded.push_back(id);
+    const std::vector<std::string>& folders = Folders ? *Folders : slFoldersToScan;
+    Protection.reserve(folders.size());
+    for (const std::string& folder : folders) {
+        uint8_t rank = IsProtectedFolder(folder) ? kListed : kNotProtected;
+        platform::FileIdentity id;
+        if (rank == kNotProtected && !guarded.empty() && platform::folderIdentity(folder, id))
+            for (const platform::FileIdentity& g : guarded)
+                if (platform::SameFile(id, g)) rank = kAnotherName;
+        Protection.push_back(rank);
+    }
+}
+
+uint8_t TFILELIST::ProtectionOf(const TFILEINFO& file) const {
+    const auto at = static_cast<size_t>(file.FolderIndex);
+    if (at < Protection.size()) return Protection[at];
+    // A list whose protection was never learnt: by the entry's text.
+    return IsProtectedFolder(file.FolderPath()) ? kListed : kNotProtected;
+}
+
 bool AddFile(TFILELIST& FileList, int folderIndex, const platform::FindData& found) {
     FileList.Add(std::make_unique<TFILEINFO>(folderIndex, found, FileList.Folders));
     return true;

@@ -184,6 +184,18 @@ public:
     int32_t FilesLeftOut = 0;
     int32_t FoldersLeftOut = 0;
     int32_t FilesChanged = 0;  // replaced or written to while the search read them
+
+    // How each folder of the list is protected, learnt when a search begins
+    // (empty while no folder is protected): kListed by its own entry among
+    // the protected folders, kAnotherName as another name of one (a link or
+    // junction to it, a second drive letter, another spelling of its path).
+    enum : uint8_t { kNotProtected, kAnotherName, kListed };
+    std::vector<uint8_t> Protection;
+    void LearnProtection();
+    uint8_t ProtectionOf(const TFILEINFO& file) const;
+    // Whether a file lies in a protected folder: a copy no rule, mark or
+    // deletion may touch.
+    bool IsProtected(const TFILEINFO& file) const { return ProtectionOf(file) != kNotProtected; }
 };
 
 // The notice of what a scan left out, or empty when it left out nothing.

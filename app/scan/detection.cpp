@@ -532,24 +532,43 @@ int classEnd(const TFILELIST& files, int first) {
 
 // Adds the group whose reference is set.front(), as the pairwise loop would:
 // the later files in catalogue order, then the reference. A second name of
-// the reference or of a member drops out for good. Returns the members added
-// besides the reference.
+// the reference or of a member drops out for good; of two names of one file
+// the group keeps the one that protects it most, so a protected copy never
+// passes for an unprotected one. Returns the members added besides the
+// reference.
 int32_t addGroup(TFILELIST& files, const std::vector<int>& set, TRESULTS& Results) {
-    TFILEINFO& reference = *files[set.front()];
-    Results.NewGroup();
-    std::vector<TFILEINFO*> added;
+    int reference = set.front();
+    std::vector<int> added;
     for (size_t k = 1; k < set.size(); ++k) {
         TFILEINFO& candidate = *files[set[k]];
         if (candidate.Changed) continue;
-        candidate.Alias = candidate.SameFileAs(reference);
-        for (size_t m = 0; m < added.size() && !candidate.Alias; ++m) candidate.Alias = added[m]->SameFileAs(candidate);
+        int* same = candidate.SameFileAs(*files[reference]) ? &reference : nullptr;
+        for (size_t m = 0; m < added.size() && !same; ++m)
+            if (files[added[m]]->SameFileAs(candidate)) same = &added[m];
         // Learning which file it is may be the look that finds it changed.
-        if (candidate.Alias || candidate.Changed) continue;
-        Results.AddToGroup(set[k]);
+        if (candidate.Changed) {
+            candidate.Alias = same != nullptr;
+            continue;
+        }
+        if (same) {
+            TFILEINFO& kept = *files[*same];
+            if (files.ProtectionOf(candidate) > files.ProtectionOf(kept)) {
+                kept.Alias = true;
+                candidate.Grouped = kept.Grouped;
+                kept.Grouped = false;
+                *same = set[k];
+            } else {
+                candidate.Alias = true;
+            }
+            continue;
+        }
         candidate.Grouped = true;
-        added.push_back(&candidate);
+        added.push_back(set[k]);
     }
-    if (!added.empty()) Results.AddToGroup(set.front());
+    if (added.empty()) return 0;
+    Results.NewGroup();
+    for (int member : added) Results.AddToGroup(member);
+    Results.AddToGroup(reference);
     return static_cast<int32_t>(added.size());
 }
 
@@ -583,6 +602,7 @@ int32_t BufferBytes(int32_t units) { return std::clamp(units, kMinBufferUnits, k
 
 std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* progress) {
     auto Results = std::make_unique<TRESULTS>();
+    FileList.LearnProtection();
     FileList.Sort(StandardOrder);
     PruneCatalogue(FileList);
 

@@ -258,6 +258,13 @@ bool folderIdentity(const std::string& path, FileIdentity& id) {
     id = FileIdentity{};
     id.volume = info.dwVolumeSerialNumber;
     id.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    // The times tell one folder from another where two drive letters of one
+    // folder report two serial numbers (see SameFile).
+    auto wide = [](const FILETIME& t) {
+        return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    id.created = wide(info.ftCreationTime);
+    id.written = wide(info.ftLastWriteTime);
     return true;
 }
 

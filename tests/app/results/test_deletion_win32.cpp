@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <chrono>
 #include <set>
 #include <filesystem>
 #include <cstdlib>
@@ -78,6 +79,7 @@ protected:
         ASSERT_TRUE(CollectFiles(list));
         scanned.push_back(list->Folders);  // the records moved below name their folders there
         auto found = FindDuplicates(*list);
+        files.Protection = list->Protection;
         while (list->Count()) {
             files.Add(list->Extract(0));
             list->Delete(0);
@@ -728,6 +730,41 @@ TEST_F(Deletion, AProtectedCopyIsNeverSelectedMarkedOrDeletedByAnyRule) {
     for (const char* name : {"kept/a.dat", "kept/b.dat", "kept/x.dat", "kept/y.dat"})
         EXPECT_TRUE(FileExists(tree.path(name))) << name;
     for (const char* name : {"loose/a.dat", "loose/c.dat"}) EXPECT_FALSE(FileExists(tree.path(name))) << name;
+}
+
+// The protected photos, the oldest copies, are reached again later in the
+// list under other names: another spelling of their folder, a link to it,
+// and a hard link from a folder of its own. "Oldest files", Mark and Delete
+// leave every protected photo, and each shows under its protected name.
+TEST_F(Deletion, AProtectedCopyReachedAgainUnderAnotherNameIsNeverDeleted) {
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 400);
+    for (const char* name : {"Photos/a.jpg", "Photos/b.jpg"}) {
+        tree.write(name, name + 7);
+        std::filesystem::last_write_time(tree.path(name), old);
+        tree.write(std::string("Backup/") + (name + 7), name + 7);
+    }
+    tree.makeFolder("Linked");
+    std::filesystem::create_hard_link(tree.path("Photos/b.jpg"), tree.path("Linked/b.jpg"));
+    std::vector<std::string> folders = {tree.path("Photos/"), tree.path("Backup/"), "\\\\?\\" + tree.path("Photos/"),
+                                        tree.path("Linked/")};
+    std::error_code error;  // a link needs a right the user may lack: then the other names are tried
+    std::filesystem::create_directory_symlink(tree.path("Photos"), tree.path("Pics"), error);
+    if (!error) folders.push_back(tree.path("Pics/"));
+    slProtectedFolders = {tree.path("Photos")};
+    scan(folders);
+    bCreateUndo = false;
+    MessageRecorder messages({mb::kIdYes});
+    std::vector<std::string> lines;
+    open([&](HWND dialog, TRESVIEW& view) {
+        for (const TRESVIEW::Node& n : view.Nodes())
+            if (n.file) lines.push_back(std::to_string(n.image) + " " + n.file->FullPath().substr(tree.entry().size()));
+        runRule(dialog, RuleOldestFiles);
+        press(dialog, IDC_MARK);
+        press(dialog, IDC_DELETE_MARKED);
+    });
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{"0 Backup\\a.jpg", "0 Backup\\b.jpg", "4 Photos\\a.jpg", "4 Photos\\b.jpg"}));
+    for (const char* name : {"Photos/a.jpg", "Photos/b.jpg"}) EXPECT_TRUE(FileExists(tree.path(name))) << name;
 }
 
 }  // namespace

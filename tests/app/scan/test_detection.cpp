@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -496,6 +497,42 @@ TEST_F(Detection, EveryFileTakesPartOnceUnderItsFirstName) {
         EXPECT_EQ(groupNames(*results, *files), "a b") << throughLink;
         EXPECT_EQ(progress.steps.back().duplicates, 1);
         EXPECT_EQ(FreeableSpace(*results, *files), 10);
+    }
+}
+
+// A protected folder listed first and reached again later in the list under
+// another name: a link to it, another spelling of it, or a hard link of its
+// file in another folder. The copy stays protected, under its protected name.
+TEST_F(Detection, AProtectedFileStaysProtectedWhateverNameReachesItAgain) {
+    for (const std::string how : {"link", "spelling", "hard link"}) {
+        TempFolder tree;
+        tree.write("Photos/a.jpg", "the photo");
+        tree.write("Backup/a.jpg", "the photo");
+        std::string second = tree.path("Pics");
+        if (how == "link") {
+            std::error_code error;
+            std::filesystem::create_directory_symlink(tree.path("Photos"), second, error);
+#ifdef _WIN32
+            if (error) continue;  // making links may need a right the user lacks
+#endif
+            ASSERT_FALSE(error) << error.message();
+        } else if (how == "spelling") {
+            second = tree.path("Photos/.");
+        } else {
+            tree.makeFolder("Pics");
+            std::filesystem::create_hard_link(tree.path("Photos/a.jpg"), tree.path("Pics/a.jpg"));
+        }
+        slFoldersToScan = {tree.path("Photos"), tree.path("Backup"), second};
+        slProtectedFolders = {tree.path("Photos")};
+        auto files = collect();
+        auto results = FindDuplicates(*files, nullptr);
+        std::string shown;
+        for (int k = 0; k < results->Count(); ++k) {
+            const TFILEINFO& file = *results->EntryFile(*files, k);
+            shown += file.FullPath().substr(tree.path("").size()) + (files->IsProtected(file) ? "*" : "") + " ";
+        }
+        std::replace(shown.begin(), shown.end(), '\\', '/');
+        EXPECT_EQ(shown, "Backup/a.jpg Photos/a.jpg* ") << how;
     }
 }
 
