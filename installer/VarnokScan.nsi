@@ -246,14 +246,23 @@ Function RunProgram
   Exec '"$INSTDIR\VarnokScan.exe"'
 FunctionEnd
 
-; A list file kept beside an earlier installation in another folder, brought
-; beside the new one unless one is there already.
-!macro BringList name
-  ${If} ${FileExists} "$3\${name}"
-  ${AndIfNot} ${FileExists} "$INSTDIR\${name}"
-    CopyFiles /SILENT "$3\${name}" "$INSTDIR"
-  ${EndIf}
-!macroend
+; Every list file kept beside an earlier installation in another folder ($3),
+; brought beside the new one unless one is there already: the lists each
+; version writes ("sl" and the list's name), those of later versions too.
+Function BringLists
+  Push $4
+  Push $5
+  FindFirst $4 $5 "$3\sl*.dat"
+  ${DoWhile} $5 != ""
+    ${IfNot} ${FileExists} "$INSTDIR\$5"
+      CopyFiles /SILENT "$3\$5" "$INSTDIR"
+    ${EndIf}
+    FindNext $4 $5
+  ${Loop}
+  FindClose $4
+  Pop $5
+  Pop $4
+FunctionEnd
 
 Section "Varnok Scan"
   ; Once more: the program may have been started while the pages were shown,
@@ -297,9 +306,7 @@ Section "Varnok Scan"
   ${EndIf}
   ${If} $3 != ""
   ${AndIf} $3 != $INSTDIR
-    !insertmacro BringList "slFoldersToScan.dat"
-    !insertmacro BringList "slIncludedFiles.dat"
-    !insertmacro BringList "slExcludedFiles.dat"
+    Call BringLists
   ${EndIf}
 
   WriteRegStr HKCU "${PRODUCT_KEY}" "PathToApp" "$INSTDIR"

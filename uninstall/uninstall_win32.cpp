@@ -14,6 +14,7 @@
 #include "common/win32/module.h"
 #include "common/win32/registry.h"
 #include "common/win32/unique_handle.h"
+#include "common/win32/wide.h"
 #include "uninstall/self_deleter.h"
 
 namespace {
@@ -21,10 +22,12 @@ namespace {
 const char kByeCaption[] = "Bye...";
 const char* const kValues[] = {"bEnableAdvanced", "lAdvancedBufferSize", "lStandartBufferSize", "bNotDeleteLastCopy",
                                "bCreateUndo",     "bEnhancedUndo",       "slIncludedFiles",     "slExcludedFiles",
-                               "slFoldersToScan", "PathToApp",           "ShortCuts",           "bShowTips"};
+                               "slFoldersToScan", "PathToApp",           "ShortCuts",           "bShowTips",
+                               "slProtectedFolders"};
 const char* const kFiles[] = {"\\VarnokScan.exe",      "\\VarnokScan.htm",      "\\VarnokScan.css",
                               "\\VarnokScan.txt",      "\\VarnokScan.hlp",      "\\VarnokScan.gid",
                               "\\slIncludedFiles.dat", "\\slExcludedFiles.dat", "\\slFoldersToScan.dat",
+                              "\\slProtectedFolders.dat",
                               "\\Swaplet.exe",         "\\update.dll",          "\\tips.dat",
                               // the help as HTML Help, and WinHelp's contents
                               "\\VarnokScan.chm",      "\\VarnokScan.cnt",
@@ -182,10 +185,19 @@ void removeGroup() {
 }
 
 // False when the file is there and stays (the user has been told why).
+// path: UTF-8, as the system names the file.
 bool RemoveFile(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    unique_find search(FindFirstFileA(path.c_str(), &found));
-    return !search || DeleteFileForced(platform::fromAnsi(path));
+    WIN32_FIND_DATAW found;
+    unique_find search(FindFirstFileW(SystemPath(path).c_str(), &found));
+    return !search || DeleteFileForced(path);
+}
+
+// This uninstaller's folder by the letters the system gives it, which the
+// code page may lack, in UTF-8 and without the trailing backslash.
+std::string ownFolderAsNamed() {
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return Utf8(path.substr(0, path.rfind(L'\\')));
 }
 
 // A folder as the system names it: full, long, without a trailing backslash.
@@ -295,7 +307,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     removeSettings(own);
     removeGroup();
     bool allRemoved = true;
-    for (const char* file : kFiles) allRemoved = RemoveFile(folder + file) && allRemoved;
+    // The recorded folder was found to be this one: its files are reached by
+    // their own names, not by the code page's spelling of them.
+    const std::string files = ownFolderAsNamed();
+    for (const char* file : kFiles) allRemoved = RemoveFile(files + file) && allRemoved;
     if (WriteSelfDeleter() && allRemoved)
         ShowMessageBox(nullptr, "Varnok Scan (Trellane) sucessfully removed from yours PC!", kByeCaption,
                        mb::kIconHand);

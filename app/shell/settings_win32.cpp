@@ -98,11 +98,21 @@ bool LoadFolders() {
     slFoldersToScan = std::move(usable);
     slFoldersLeftOut = std::move(leftOut);
     // Newer than the folder list: absent until a folder is first protected.
+    // A list that cannot be read (its file left behind in another folder)
+    // costs the protection, which the user is told, never the start.
     StringList guarded;
     DWORD type = 0;
     if (RegQueryValueExA(registry->Registry().CurrentKey(), "slProtectedFolders", nullptr, &type, nullptr, nullptr) ==
-        ERROR_SUCCESS)
-        registry->ReadStrings("slProtectedFolders", guarded, true);
+        ERROR_SUCCESS) {
+        auto quiet = TMYTMPREG::Create();
+        if (!quiet || !quiet->ReadStrings("slProtectedFolders", guarded, true) || quiet->Failed) {
+            guarded.clear();
+            ShowMessageBox(nullptr,
+                           "The list of protected folders could not be read, so no folder is protected now.\r\n\r\n"
+                           "Please protect your folders again in the list of folders to scan.",
+                           "Warning!", mb::kIconExclamation);
+        }
+    }
     for (std::string& folder : guarded)
         if (folder.find('~') != std::string::npos)
             if (std::string real = platform::longPath(folder); !real.empty()) folder = real;

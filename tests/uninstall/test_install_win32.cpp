@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "common/win32/wide.h"
 #include "tests/support/box_answerer_win32.h"
 #include "tests/support/build_paths_win32.h"
 #include "tests/support/process.h"
@@ -278,6 +279,65 @@ TEST_F(InstallTest, AnUpgradeGoesWhereTheUserInstalledAndKeepsSettingsAndLists) 
     RunningProgram program(folder);
     EXPECT_NE(program.window, nullptr);
     EXPECT_EQ(FindWindowA(nullptr, "Error!"), nullptr);
+}
+
+// Every list the program keeps beside itself, the protected folders' too,
+// comes along when an upgrade goes into another folder, and goes with the
+// uninstall, which then leaves no folder behind.
+TEST_F(InstallTest, ListsKeptBesideTheProgramFollowItIntoAnotherFolderAndGoWithIt) {
+    install(root.path("Old Tools\\Varnok Scan"));
+    const std::string list = keepSettingsAndList("Old Tools/Varnok Scan");
+    std::string guarded;
+    for (int i = 0; i < 500; ++i) guarded += "C:\\Photos\\Holiday " + std::to_string(i) + "\\" + '\0';
+    guarded += '\0';
+    root.write("Old Tools/Varnok Scan/slProtectedFolders.dat", guarded);
+    const DWORD size = static_cast<DWORD>(guarded.size());
+    SHSetValueA(HKEY_CURRENT_USER, kProductKey, "slProtectedFolders", REG_DWORD, &size, sizeof size);
+
+    const std::string folder = root.path("New Tools\\Varnok Scan");
+    useTemporaryFolder(root.path("temp"));
+    install(folder);
+    EXPECT_EQ(ReadWholeFile(folder + "\\slFoldersToScan.dat"), list);
+    EXPECT_EQ(ReadWholeFile(folder + "\\slProtectedFolders.dat"), guarded);
+    {
+        RunningProgram program(folder);
+        EXPECT_NE(program.window, nullptr);
+        EXPECT_EQ(FindWindowA(nullptr, "Error!"), nullptr);
+    }
+    uninstall(folder, {{"Question...", IDYES}, {"Bye...", IDOK}});
+    EXPECT_TRUE(waitFor(gone, folder, 150)) << "the folder, with every list in it";
+}
+
+// Runs a command line the code page cannot spell, as Explorer starts it; its exit code.
+DWORD runWide(std::wstring command, const std::wstring& folder = {}) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process))
+        return GetLastError();
+    DWORD code = WaitForSingleObject(process.hProcess, 60000);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+// An installation whose folder the code page can no longer spell (moved, or
+// the system's language changed since): the uninstaller still finds and
+// removes every file of its own.
+TEST_F(InstallTest, TheUninstallerFindsItsFilesInAFolderTheCodePageCannotSpell) {
+    install(root.path("Varnok Scan"));
+    const std::string folder = root.path("Varnok \xE5\xB7\xA5\xE5\x85\xB7");
+    std::filesystem::copy(Wide(root.path("Varnok Scan")), Wide(folder));
+    SHSetValueW(HKEY_CURRENT_USER, Wide(kProductKey).c_str(), L"PathToApp", REG_SZ, Wide(folder).c_str(),
+                static_cast<DWORD>((Wide(folder).size() + 1) * sizeof(wchar_t)));
+    ASSERT_TRUE(FileExists(folder + "\\VarnokScan.exe"));
+    useTemporaryFolder(root.path("temp"));
+    BoxAnswerer boxes({{"Question...", IDYES}, {"Bye...", IDOK}});
+    EXPECT_EQ(runWide(L"\"" + Wide(folder) + L"\\Uninstall.exe\"", Wide(folder)), 0u);
+    for (const char* name : {"VarnokScan.exe", "update.dll", "Swaplet.exe", "tips.dat", "VarnokScan.chm"})
+        EXPECT_FALSE(FileExists(folder + "\\" + name)) << name;
 }
 
 #ifdef _WIN64

@@ -280,6 +280,21 @@ TEST_F(FoldersDialogTest, FoldersInAnyScriptAreKeptOrRefusedAndNeverStopTheScan)
     EXPECT_EQ(FindDuplicates(*list)->Count(), 4);  // two pairs
 }
 
+// A protected list too long for the registry whose file did not come along
+// (the program moved without it): the folders load, the user is told what
+// became of the protection, and the program goes on.
+TEST_F(FoldersDialogTest, AProtectedListThatCannotBeReadCostsItsProtectionNotTheStart) {
+    SetRawDword("slProtectedFolders", 20000);
+    RemoveDatFile("slProtectedFolders");
+    slProtectedFolders = {"C:\\Was\\"};
+    MessageRecorder messages;
+    EXPECT_TRUE(LoadFolders());
+    EXPECT_TRUE(slProtectedFolders.empty());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].caption, "Warning!");
+    EXPECT_EQ(messages.shown[0].text.rfind("The list of protected folders could not be read", 0), 0u) << messages.shown[0].text;
+}
+
 // An entry longer than 255 characters would come back cut, naming another folder.
 TEST_F(FoldersDialogTest, FoldersPast255CharactersAreRefused) {
     TempFolder tree;
