@@ -451,3 +451,27 @@ TEST_F(UpdateTest, AnUpdateForTheOtherEditionIsRefusedBeforeAnyWrite) {
                                        "common=30-12-1899") +
                                kArchQuery);
 }
+
+// A connection the server's machine refuses is one failure: the user is told
+// it once, by the socket's own words, for the offer and for the download alike.
+TEST_F(UpdateTest, ARefusedConnectionShowsOneBox) {
+    uint16_t port = 0;
+    {
+        LocalUpdateServer closed([](const std::string&) { return LocalUpdateServer::Answer{}; });
+        port = closed.port();
+    }  // nothing listens there any more
+    UpdateServerSetting setting("127.0.0.1:" + std::to_string(port));
+    for (const bool offer : {true, false}) {
+        SCOPED_TRACE(offer ? "the offer" : "the download");
+        std::vector<std::string> texts;
+        const auto answer = [&](HWND box) {
+            texts.push_back(ModalDriver::ControlText(box, 0xFFFF));
+            pressOk(box);
+        };
+        ModalDriver driver({{"Error", answer}, {"Error", answer}}, 40);
+        int32_t size = -1;
+        EXPECT_FALSE(offer ? ShowReadMe(nullptr) != 0 : getUpdate(size));
+        ASSERT_EQ(texts.size(), 1u) << (texts.size() > 1 ? texts[1] : "");
+        EXPECT_NE(texts[0].find("forcefully rejected"), std::string::npos) << texts[0];
+    }
+}
