@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "applier/placement_win32.h"
 #include "common/messagebox.h"
 #include "release_date.h"
 #include "common/text.h"
@@ -260,6 +261,8 @@ bool DownloadUpdate(const std::string& product, int32_t number, void** data, int
             if (data) *data = nullptr;
         }
     } released{data};
+    // Copies of old files an earlier update was stopped with.
+    RemoveLeftUpdateCopies();
     // Without a recorded folder every path would start at the root of the drive.
     const std::string folder = InstallationFolder(product);
     if (folder.size() < 2) {
