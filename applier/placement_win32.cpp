@@ -75,6 +75,19 @@ bool writeJournal(const std::string& folder, const Journal& journal) {
            FALSE;
 }
 
+std::string longForm(const std::string& path) {
+    char buffer[MAX_PATH] = {};
+    const DWORD n = GetLongPathNameA(path.c_str(), buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : path;
+}
+
+// Where a file is, by long names: the update may name the program's folder
+// by its 8.3 path, and a file it brings may not be there yet.
+std::string longFileName(const std::string& path) {
+    const size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? path : longForm(path.substr(0, slash + 1)) + path.substr(slash + 1);
+}
+
 // Only files of the program's folder are touched, whatever a journal says.
 Journal readJournal(const std::string& folder, const std::string& path) {
     Journal journal;
@@ -89,7 +102,7 @@ Journal readJournal(const std::string& folder, const std::string& path) {
             journal.restart = value;
         else if (kind == "applier")
             journal.applierBackup = value;
-        else if ((kind == "old" || kind == "new") && IsInsideFolder(value, folder))
+        else if ((kind == "old" || kind == "new") && IsInsideFolder(longFileName(value), longForm(folder)))
             journal.entries.push_back({value, kind == "old"});
     }
     return journal;
@@ -121,12 +134,6 @@ bool keepAside(const std::string& path) {
     DeleteFileA(aside.c_str());
     if (CreateHardLinkA(aside.c_str(), path.c_str(), nullptr)) return true;
     return CopyFileA(path.c_str(), aside.c_str(), FALSE) && flush(aside);
-}
-
-std::string longForm(const std::string& path) {
-    char buffer[MAX_PATH] = {};
-    const DWORD n = GetLongPathNameA(path.c_str(), buffer, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : path;
 }
 
 // The old applier's copy goes back over the applier of the folder; a running
