@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "applier/placement_win32.h"
 #include "common/messagebox.h"
 #include "common/win32/module.h"
 #include "common/win32/folders.h"
@@ -28,15 +29,20 @@ public:
         while (done < size) {
             DWORD got = 0;
             if (!ReadFile(pipe_, static_cast<char*>(buffer) + done, static_cast<DWORD>(size - done), &got, nullptr) ||
-                got == 0)
+                got == 0) {
+                ended_ = true;
                 break;
+            }
             done += got;
         }
         return done;
     }
+    // The stream ended or could not be read at all (as opposed to being refused).
+    bool ended() const { return ended_; }
 
 private:
     HANDLE pipe_;
+    bool ended_ = false;
 };
 
 void say(const std::string& text) {
@@ -79,10 +85,9 @@ constexpr uint16_t kOwnMachine = IMAGE_FILE_MACHINE_AMD64;
 constexpr uint16_t kOwnMachine = IMAGE_FILE_MACHINE_I386;
 #endif
 
-const char kStaged[] = ".swaplet-new";
-
 // Written beside the old file, to be put in its place once every file of the
-// update is written: a failed or short write replaces nothing.
+// update is written: a failed or short write replaces nothing. On disk before
+// the journal names it, so a placement finished later finds it whole.
 bool Stage(const TNEWFILEDATA& file) {
     // Folders the update brings along: inside the program's folder, as checked.
     MakeParentFolders(file.path);
@@ -94,52 +99,11 @@ bool Stage(const TNEWFILEDATA& file) {
     const bool whole = file.data.empty() || (WriteFile(out.get(), file.data.data(),
                                                        static_cast<DWORD>(file.data.size()), &written, nullptr) &&
                                              written == file.data.size());
-    return out.reset() && whole;
+    return whole && FlushFileBuffers(out.get()) && out.reset();
 }
-
-const char kAside[] = ".swaplet-old";
 
 bool move(const std::string& from, const std::string& to) {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-}
-
-// What placing one file did, so that it can be taken back.
-struct Placed {
-    const TNEWFILEDATA* file;
-    bool hadOld;
-};
-
-// Puts every staged file in its place, each old file moved aside first; when
-// one step fails (a file another program holds open), every file placed is
-// taken back and every old one returned: the program stays as it was.
-bool PlaceAll(const std::vector<std::unique_ptr<TNEWFILEDATA>>& files) {
-    std::vector<Placed> done;
-    bool whole = true;
-    for (const auto& file : files) {
-        const bool hadOld = GetFileAttributesA(file->path.c_str()) != INVALID_FILE_ATTRIBUTES;
-        if (hadOld && !move(file->path, file->path + kAside)) {
-            whole = false;
-            break;
-        }
-        if (!move(file->path + kStaged, file->path)) {
-            if (hadOld) move(file->path + kAside, file->path);
-            whole = false;
-            break;
-        }
-        done.push_back({file.get(), hadOld});
-    }
-    if (!whole) {
-        for (auto it = done.rbegin(); it != done.rend(); ++it) {
-            if (it->hadOld)
-                move(it->file->path + kAside, it->file->path);
-            else
-                DeleteFileA(it->file->path.c_str());
-        }
-        return false;
-    }
-    for (const Placed& placed : done)
-        if (placed.hadOld) DeleteFileA((placed.file->path + kAside).c_str());
-    return true;
 }
 
 void Unstage(const TNEWFILEDATA& file) { DeleteFileA((file.path + kStaged).c_str()); }
@@ -206,25 +170,47 @@ void restart(const std::string& command, bool applied) {
     PROCESS_INFORMATION process{};
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
         // "Error! " in the code page of the console the applier was written for (866).
-        say("\x8E\xE8\xA8\xA1\xAA\xA0! " + SysErrorText(GetLastError()) + "\r\n");
+        const std::string why = SysErrorText(GetLastError());
+        say("\x8E\xE8\xA8\xA1\xAA\xA0! " + why + "\r\n");
+        ShowMessageBox(nullptr, "Varnok Scan could not be started again (" + why + "). Please start it yourself.",
+                       "Error", mb::kIconHand);
         return;
     }
     unique_kernel_handle started(process.hProcess), thread(process.hThread);
 }
 
+// The handle's number whole: a program holding many handles hands over one
+// past 65,535, on either edition.
 bool handleNumber(const char* text, HANDLE& handle) {
     if (*text < '0' || *text > '9') return false;
     char* end = nullptr;
-    const unsigned long value = std::strtoul(text, &end, 10);
-    if (!*text || *end) return false;
-    handle = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value & 0xFFFF));
+    const unsigned long long value = std::strtoull(text, &end, 10);
+    if (*end || value > 0xFFFFFFFFull) return false;
+    handle = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
     return true;
 }
+
+// What the user is told when the update is not applied, or the program not
+// started again; the same words go to the output, for whoever reads it.
+void tell(const std::string& text) {
+    say(text + "\r\n");
+    ShowMessageBox(nullptr, text, "Error", mb::kIconHand);
+}
+
+const char kNotWhole[] =
+    "The update of Varnok Scan did not arrive whole, so it was not applied; nothing was changed on your computer. "
+    "Please update the program again.";
+const char kTooMuch[] =
+    "The update of Varnok Scan brings more files or more bytes than an update can hold, so it was not applied; "
+    "nothing was changed on your computer.";
+const char kNotPlaced[] =
+    "Varnok Scan could not put the files of the update in place (one may be open in another program), so the update "
+    "was not applied and the program is as it was. Please close other programs and update again.";
 
 }  // namespace
 
 // A windows program without a window: no console opens when the library starts
-// it; what it has to say goes to the output it was given, if any.
+// it; what it has to say goes to a box, and to the output it was given, if any.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     HANDLE pipe = nullptr;
     // The library names the old applier's copy third when this applier came with the update.
@@ -234,15 +220,28 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     // What an earlier update that was not placed left of its applier.
     DeleteFileA((ModuleFileName() + kStaged).c_str());
+    std::string backup = __argc == 3 ? std::string(__argv[2]) : std::string();
+    // Held open while it may still be needed, so that no clearing of the
+    // temporary folder takes it meanwhile.
+    unique_file held(backup.empty() ? INVALID_HANDLE_VALUE
+                                    : CreateFileA(backup.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const auto settle = [&](bool applied) {
+        held.reset();
+        settleApplier(backup, applied);
+    };
     std::optional<HandOverStream> stream;
+    bool ended = false;
     {
         unique_kernel_handle reader(pipe);
         PipeSource source(reader.get());
         stream = ReadHandOver(source);
+        ended = source.ended();
     }
-    const std::string backup = __argc == 3 ? std::string(__argv[2]) : std::string();
     if (!stream) {
-        settleApplier(backup, false);
+        // The program is still running: the library learnt of it too.
+        settle(false);
+        tell(ended ? kNotWhole : kTooMuch);
         return 0;
     }
     // Nothing is written when one file is refused. The program has ended for
@@ -250,13 +249,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // update is offered again.
     const auto refuse = [&](const std::string& line, const std::string& box) {
         say(line + "\r\n");
-        settleApplier(backup, false);
+        settle(false);
         if (WaitForProcess(stream->processId, AskToClose)) restart(stream->restart, false);
         ShowMessageBox(nullptr, box, "Error", mb::kIconHand);
         return 0;
     };
     // Every file goes into the program's own folder, or none does.
-    const std::string folder = longForm(programFolder(stream->restart));
+    std::string folder = longForm(programFolder(stream->restart));
     for (const auto& file : stream->files) {
         if (!IsInsideFolder(longForm(file->path), folder)) {
             const std::string refused = "Update refused: " + file->path + " is outside " + folder;
@@ -272,20 +271,31 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         }
     }
     if (!WaitForProcess(stream->processId, AskToClose)) {
-        settleApplier(backup, false);
+        settle(false);
         return 0;
     }
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    // A placement an earlier applier was stopped in is finished or undone
+    // first. Handed over by the program with no files, that is the whole
+    // task: the program then starts as that applier would have started it.
+    std::string restartCommand = stream->restart;
+    const auto finished = FinishPlacement(folder);
+    if (finished && finished->placed && stream->files.empty() && !finished->restart.empty())
+        restartCommand = finished->restart;
     bool staged = true;
+    std::vector<std::string> paths;
     for (const auto& file : stream->files) {
+        paths.push_back(file->path);
         if (!Stage(*file)) {
             staged = false;
             break;
         }
     }
-    const bool placed = staged && PlaceAll(stream->files);
+    const bool placed = staged && PlaceAll(folder, paths, restartCommand, backup);
     for (const auto& file : stream->files) Unstage(*file);
+    settle(placed);
     if (!placed) say("Error on updating file!\r\n");
-    settleApplier(backup, placed);
-    restart(stream->restart, placed);
+    restart(restartCommand, placed);
+    if (!placed) ShowMessageBox(nullptr, kNotPlaced, "Error", mb::kIconHand);
     return 0;
 }

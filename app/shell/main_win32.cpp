@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/shell/about_win32.h"
+#include "applier/placement_win32.h"
 #include "app/shell/main_window_win32.h"
 #include "app/shell/update_command_win32.h"
 #include "app/shell/shortcuts_win32.h"
@@ -14,6 +15,10 @@
 #include "common/win32/registry.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    // An update stopped while its files were being replaced: the applier
+    // finishes or undoes it once this program has ended, and starts it again.
+    if (HandCutPlacementToApplier(ProgramFolder(), "\"" + ModuleFileName() + "\"")) return 0;
+    RemoveLeftUpdateCopies();
     // A broken installation ends the program: nothing sensible can follow.
     SetProgramEndHandler([](unsigned code) { ExitProcess(code); });
     InitializeProgram();

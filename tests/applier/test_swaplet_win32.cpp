@@ -136,19 +136,23 @@ TEST_F(SwapletTest, WritesTheFilesAfterTheProgramEndedAndRestartsIt) {
     EXPECT_EQ(restarted(), "15-03-2004 1");
 }
 
-TEST_F(SwapletTest, ABrokenOrHostileStreamWritesNothingAndRestartsNothing) {
+TEST_F(SwapletTest, ABrokenOrHostileStreamWritesNothingAndTellsWhy) {
     folder.write("Varnok Scan/old.txt", "old");
     const DWORD program = endedProcess();
     const std::string whole = stream({{at("old.txt"), "new"}}, restart(), program);
+    std::vector<Record> tooMany(1000, Record{at("old.txt"), ""});
+    const std::string notWhole = "The update of Varnok Scan did not arrive whole";
     struct Case {
         const char* what;
         std::string bytes;
-        const char* refused;  // the file the user is told of, the program restarted; null: a broken stream
+        const char* named;  // the file the box names, the program restarted; null: a broken stream
         std::string box = "Update refused: ";  // how the box begins
     };
     const Case cases[] = {
-        {"cut in the data", whole.substr(0, whole.size() / 3), nullptr},
-        {"cut before the process id", whole.substr(0, whole.size() - 2), nullptr},
+        {"cut in the data", whole.substr(0, whole.size() / 3), nullptr, notWhole},
+        {"cut before the process id", whole.substr(0, whole.size() - 2), nullptr, notWhole},
+        {"1000 files", stream(tooMany, restart(), program), nullptr,
+         "The update of Varnok Scan brings more files or more bytes than an update can hold"},
         {"a file outside the program's folder",
          stream({{at("old.txt"), "new"}, {at("..\\evil.txt"), "evil"}}, restart(), program), "..\\evil.txt"},
         {"a file in another folder", stream({{"C:\\windows\\evil.txt", "evil"}}, restart(), program),
@@ -161,20 +165,39 @@ TEST_F(SwapletTest, ABrokenOrHostileStreamWritesNothingAndRestartsNothing) {
     };
     for (const Case& c : cases) {
         DeleteFileA(at("restarted.txt").c_str());
-        BoxAnswerer boxes(c.refused ? std::vector<BoxAnswerer::Step>{{"Error", IDOK}} : std::vector<BoxAnswerer::Step>{});
+        BoxAnswerer boxes({{"Error", IDOK}});
         const ProcessResult run = runSwaplet(c.bytes);
         EXPECT_EQ(run.exitCode, 0) << c.what;
         EXPECT_EQ(ReadWholeFile(at("old.txt")), "old") << c.what;
-        EXPECT_EQ(restarted(15), c.refused ? "started without an update" : "") << c.what;
+        EXPECT_EQ(restarted(15), c.named ? "started without an update" : "") << c.what;
         const std::vector<std::string> texts = boxes.join();
-        ASSERT_EQ(texts.size(), c.refused ? 1u : 0u) << c.what;
-        if (c.refused) {
-            EXPECT_EQ(texts[0].substr(0, c.box.size()), c.box);
-            EXPECT_NE(texts[0].find(c.refused), std::string::npos) << texts[0];
+        ASSERT_EQ(texts.size(), 1u) << c.what;
+        EXPECT_EQ(texts[0].substr(0, c.box.size()), c.box) << c.what;
+        if (c.named) {
+            EXPECT_NE(texts[0].find(c.named), std::string::npos) << texts[0];
         }
     }
     EXPECT_FALSE(FileExists("C:\\windows\\evil.txt"));
     EXPECT_FALSE(FileExists(at("tool.exe")));
+    // A handle that is no stream at all.
+    BoxAnswerer boxes({{"Error", IDOK}});
+    EXPECT_EQ(RunProcess("\"" + BuildFile("applier/Swaplet.exe") + "\" 4000000").exitCode, 0);
+    const std::vector<std::string> texts = boxes.join();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].substr(0, notWhole.size()), notWhole);
+}
+
+// A program that holds many handles hands over a pipe numbered past 65,535.
+TEST_F(SwapletTest, APipeNumberedPast16BitsIsReadWhole) {
+    folder.write("Varnok Scan/old.txt", "old");
+    std::vector<HANDLE> many;
+    for (int i = 0; i < 20000; ++i) many.push_back(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    const DWORD program = endedProcess();
+    const ProcessResult run = runSwaplet(stream({{at("old.txt"), "new"}}, restart(), program));
+    for (HANDLE handle : many) CloseHandle(handle);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(ReadWholeFile(at("old.txt")), "new");
+    EXPECT_EQ(restarted(), "15-03-2004 1");
 }
 
 // Started by its 8.3 path, the program is still in the folder the files name by the long one.
@@ -196,9 +219,11 @@ TEST_F(SwapletTest, AFileThatCannotBeWrittenReplacesNothingAndTheUpdateIsNotReco
     // Where the second file would be written first stands a folder.
     folder.makeFolder("Varnok Scan/second.txt.swaplet-new");
     const DWORD program = endedProcess();
+    BoxAnswerer boxes({{"Error", IDOK}});
     const ProcessResult run =
         runSwaplet(stream({{at("first.txt"), "new first"}, {at("second.txt"), "new second"}}, restart(), program));
     EXPECT_EQ(run.output, "Error on updating file!\r\n");
+    EXPECT_EQ(boxes.join().size(), 1u);
     EXPECT_EQ(ReadWholeFile(at("first.txt")), "old first");
     EXPECT_FALSE(FileExists(at("second.txt")));
     EXPECT_FALSE(FileExists(at("first.txt.swaplet-new")));
@@ -213,11 +238,15 @@ TEST_F(SwapletTest, AFileHeldOpenReplacesNothing) {
     HANDLE held = CreateFileA(at("second.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const DWORD program = endedProcess();
+    BoxAnswerer boxes({{"Error", IDOK}});
     const ProcessResult run = runSwaplet(stream(
         {{at("first.txt"), "new first"}, {at("new.txt"), "brand new"}, {at("second.txt"), "new second"}}, restart(),
         program));
     CloseHandle(held);
     EXPECT_EQ(run.output, "Error on updating file!\r\n");
+    const std::vector<std::string> texts = boxes.join();
+    ASSERT_EQ(texts.size(), 1u) << "the user is told, not only the output no one reads";
+    EXPECT_EQ(texts[0].substr(0, 53), "Varnok Scan could not put the files of the update in ");
     EXPECT_EQ(ReadWholeFile(at("first.txt")), "old first");
     EXPECT_EQ(ReadWholeFile(at("second.txt")), "old second");
     EXPECT_FALSE(FileExists(at("new.txt")));
@@ -233,6 +262,7 @@ TEST_F(SwapletTest, AFailedWriteKeepsTheOldContentAndStopsTheRest) {
     const std::string kept = small + "kept.txt", later = small + "later.txt";
     { std::ofstream(kept) << "old"; }
     const DWORD program = endedProcess();
+    BoxAnswerer boxes({{"Error", IDOK}, {"Error", IDOK}});
     // The program named in the restart command is not there: its start fails too.
     const ProcessResult run = runSwaplet(stream({{kept, std::string(400000, 'x')}, {later, "later"}},
                                                 small + "VarnokScan.exe /update:15-03-2004", program));
@@ -240,6 +270,7 @@ TEST_F(SwapletTest, AFailedWriteKeepsTheOldContentAndStopsTheRest) {
     EXPECT_FALSE(FileExists(later));
     EXPECT_EQ(run.output.substr(0, 25), "Error on updating file!\r\n");
     EXPECT_NE(run.output.find("\x8E\xE8\xA8\xA1\xAA\xA0! "), std::string::npos);
+    EXPECT_EQ(boxes.join().size(), 2u) << "the failed write and the failed start";
     DeleteFileA(kept.c_str());
 }
 
@@ -262,4 +293,47 @@ TEST_F(SwapletTest, AProgramThatStaysOpenIsAskedToCloseAndTheUserMayGiveUp) {
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(texts[0], "Please close program Varnok scan for her correct updating.");
     EXPECT_EQ(texts[2].substr(0, 60), "You really want to cancel updating of program Varnok scan? (");
+}
+
+// The applier ended hard (a power cut, Task Manager) at points of a placement:
+// before the first file is replaced, halfway, and once all are but before the
+// journal is gone. No file is ever missing; the program's next start has the
+// applier finish or undo the placement, so that every file is old or every
+// one new, and nothing of the placement is left.
+TEST_F(SwapletTest, APlacementCutShortIsFinishedOrUndoneAtTheProgramsNextStart) {
+    CopyFileA(BuildFile("applier/Swaplet.exe").c_str(), at("Swaplet.exe").c_str(), FALSE);
+    const std::vector<std::string> names = {"a.txt", "b.txt", "c.txt", "d.txt", "brand new.txt", "e.txt"};
+    struct Case {
+        int stopAfter;  // 0: the journal written; k: k files replaced; 7: the journal marked whole
+        bool placed;
+    };
+    for (const Case c : {Case{0, false}, Case{3, false}, Case{7, true}}) {
+        SCOPED_TRACE("stopped after step " + std::to_string(c.stopAfter));
+        for (const std::string& name : names) {
+            DeleteFileA(at(name).c_str());
+            if (name != "brand new.txt") folder.write("Varnok Scan/" + name, "old " + name);
+        }
+        DeleteFileA(at("restarted.txt").c_str());
+        std::vector<Record> files;
+        for (const std::string& name : names) files.push_back({at(name), "new " + name});
+        SetEnvironmentVariableA("VARNOK_SWAPLET_STOP_AFTER", std::to_string(c.stopAfter).c_str());
+        const ProcessResult run = runSwaplet(stream(files, restart(), endedProcess()));
+        SetEnvironmentVariableA("VARNOK_SWAPLET_STOP_AFTER", nullptr);
+        EXPECT_EQ(run.exitCode, 9) << "the applier was not stopped";
+        for (const std::string& name : names)
+            EXPECT_TRUE(name == "brand new.txt" || FileExists(at(name))) << name << " is missing";
+
+        RunProcess("\"" + at("host.exe") + "\"");
+        EXPECT_EQ(restarted(), c.placed ? "15-03-2004 1" : "started without an update");
+        for (const std::string& name : names) {
+            if (!c.placed && name == "brand new.txt")
+                EXPECT_FALSE(FileExists(at(name)));
+            else
+                EXPECT_EQ(ReadWholeFile(at(name)), (c.placed ? "new " : "old ") + name);
+            EXPECT_FALSE(FileExists(at(name + ".swaplet-new"))) << name;
+            EXPECT_FALSE(FileExists(at(name + ".swaplet-old"))) << name;
+        }
+        EXPECT_FALSE(FileExists(at("Swaplet.placing")));
+        EXPECT_FALSE(FileExists(at("Swaplet.placed")));
+    }
 }

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "applier/placement_win32.h"
 #include "update/update_api.h"
 
 namespace {
@@ -35,6 +36,11 @@ DWORD WINAPI accept(void*) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // As the program starts: an update's placement cut short goes to the applier.
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    if (HandCutPlacementToApplier(folder(), "\"" + std::string(self) + "\"")) return 0;
+    RemoveLeftUpdateCopies();
     const std::string first = __argc > 1 ? __argv[1] : "";
     if (first == "offer") {
         CloseHandle(CreateThread(nullptr, 0, accept, nullptr, 0, nullptr));

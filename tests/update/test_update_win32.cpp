@@ -11,6 +11,8 @@
 #include <atomic>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <map>
 
 #include "tests/support/box_answerer_win32.h"
@@ -110,6 +112,7 @@ protected:
         CopyFileA(BuildFile("tests/update.dll").c_str(), at("update.dll").c_str(), FALSE);
         install.write("Varnok Scan/Swaplet.exe", "the applier before this update");
         install.write("Varnok Scan/docs/news.txt", "old news");
+        install.write("Varnok Scan/Swaplet.exe.txt", "old note");
     }
     TempFolder install;
 };
@@ -383,6 +386,8 @@ TEST_F(UpdateTest, FromOfferToRestartThroughTheApplier) {
                              : INVALID_HANDLE_VALUE;
         const size_t backupsBefore = tempBackups().size();
 
+        // The applier tells why the update is offered again.
+        BoxAnswerer boxes(held ? std::vector<BoxAnswerer::Step>{{"Error", IDOK}} : std::vector<BoxAnswerer::Step>{});
         RunProcess("\"" + at("host.exe") + "\" offer", 240000);
         EXPECT_EQ(ReadWholeFile(at("first-stage.txt")), "1 1 " + std::to_string(package.size() - 10));
         for (int tick = 0; tick < 300 && !FileExists(at("restarted.txt")); ++tick) Sleep(100);
@@ -392,10 +397,18 @@ TEST_F(UpdateTest, FromOfferToRestartThroughTheApplier) {
             EXPECT_EQ(ReadWholeFile(at("restarted.txt")), "started without an update");
             EXPECT_EQ(ReadWholeFile(at("docs\\news.txt")), "old news");
             EXPECT_EQ(ReadWholeFile(at("Swaplet.exe")), "the applier before this update");
+            // Named like the applier, they are not it: they go back with the rest.
+            EXPECT_EQ(ReadWholeFile(at("Swaplet.exe.txt")), "old note");
+            EXPECT_FALSE(FileExists(at("docs\\swaplet.exe")));
             EXPECT_EQ(GetLastUpdate(Short("Varnok scan")), 0.0);
+            const std::vector<std::string> texts = boxes.join();
+            ASSERT_EQ(texts.size(), 1u);
+            EXPECT_NE(texts[0].find("update was not applied"), std::string::npos) << texts[0];
         } else {
             EXPECT_EQ(ReadWholeFile(at("restarted.txt")), "15-03-2099 1");
             EXPECT_EQ(ReadWholeFile(at("docs\\news.txt")), news);
+            EXPECT_EQ(ReadWholeFile(at("Swaplet.exe.txt")), news);
+            EXPECT_EQ(ReadWholeFile(at("docs\\swaplet.exe")), news);
             EXPECT_EQ(ReadWholeFile(at("Swaplet.exe")), ReadWholeFile(BuildFile("applier/Swaplet.exe")));
             EXPECT_FALSE(FileExists(at("update.sig")));
             EXPECT_EQ(GetLastUpdate(Short("Varnok scan")), 72759.0);
@@ -450,4 +463,59 @@ TEST_F(UpdateTest, AnUpdateForTheOtherEditionIsRefusedBeforeAnyWrite) {
     EXPECT_EQ(requests[1], std::string("GET http://127.0.0.1/cgi-bin/update_run.pl?prog=1&date=30-12-1899&"
                                        "common=30-12-1899") +
                                kArchQuery);
+}
+
+// A connection the server's machine refuses is one failure: the user is told
+// it once, by the socket's own words, for the offer and for the download alike.
+TEST_F(UpdateTest, ARefusedConnectionShowsOneBox) {
+    uint16_t port = 0;
+    {
+        LocalUpdateServer closed([](const std::string&) { return LocalUpdateServer::Answer{}; });
+        port = closed.port();
+    }  // nothing listens there any more
+    UpdateServerSetting setting("127.0.0.1:" + std::to_string(port));
+    for (const bool offer : {true, false}) {
+        SCOPED_TRACE(offer ? "the offer" : "the download");
+        std::vector<std::string> texts;
+        const auto answer = [&](HWND box) {
+            texts.push_back(ModalDriver::ControlText(box, 0xFFFF));
+            pressOk(box);
+        };
+        ModalDriver driver({{"Error", answer}, {"Error", answer}}, 40);
+        int32_t size = -1;
+        EXPECT_FALSE(offer ? ShowReadMe(nullptr) != 0 : getUpdate(size));
+        ASSERT_EQ(texts.size(), 1u) << (texts.size() > 1 ? texts[1] : "");
+        EXPECT_NE(texts[0].find("forcefully rejected"), std::string::npos) << texts[0];
+    }
+}
+
+// Copies of old files that an update stopped with left in the temporary
+// folder go when the program or the next update starts; one still in use, and
+// files only named alike, stay.
+TEST_F(UpdateTest, CopiesAnUpdateLeftInTheTemporaryFolderGoAtTheNextStart) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string left = std::string(temp) + "updBEEF.tmp", inUse = std::string(temp) + "updBEE0.tmp",
+                      alike = std::string(temp) + "update notes.tmp";
+    installStandIn();
+    LocalUpdateServer server([](const std::string&) { return LocalUpdateServer::Answer{{"0000000000"}, {}}; });
+    UpdateServerSetting setting(server.address());
+    const std::function<void()> starts[] = {
+        [&] { RunProcess("\"" + at("host.exe") + "\""); },
+        [&] {
+            ModalDriver driver("Error", [](HWND box) { pressOk(box); });
+            int32_t size = -1;
+            getUpdate(size);
+        },
+    };
+    for (const auto& start : starts) {
+        for (const std::string& path : {left, inUse, alike}) std::ofstream(path) << "an old file";
+        HANDLE held = CreateFileA(inUse.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        start();
+        CloseHandle(held);
+        EXPECT_FALSE(FileExists(left));
+        EXPECT_TRUE(FileExists(inUse));
+        EXPECT_TRUE(FileExists(alike));
+        for (const std::string& path : {left, inUse, alike}) DeleteFileA(path.c_str());
+    }
 }

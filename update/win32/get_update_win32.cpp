@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "applier/placement_win32.h"
 #include "common/messagebox.h"
 #include "release_date.h"
 #include "common/text.h"
@@ -21,7 +22,7 @@
 
 namespace {
 
-const char kApplier[] = "swaplet.exe";
+const char kApplier[] = "Swaplet.exe";
 
 void unpackFailed() {
     ShowMessageBox(nullptr,
@@ -31,9 +32,11 @@ void unpackFailed() {
                    "Error", mb::kIconExclamation);
 }
 
-// The applier cannot replace its own running file, so the library writes it.
-// Windows names know no case: "Swaplet.exe" is the applier as much as "swaplet.exe".
-bool isApplierFile(const std::string& name) { return LowerStr(name).find(kApplier) != std::string::npos; }
+// The applier cannot replace its own running file, so the library writes it:
+// the applier of the program's folder, by its whole name, in any case as
+// Windows names know none. "Swaplet.exe.manifest" or "docs\\swaplet.exe" are
+// files of the update like any other.
+bool isApplierFile(const std::string& name) { return _stricmp(name.c_str(), kApplier) == 0; }
 
 // This library's edition: a package for the other one would put files here
 // that this program cannot load.
@@ -195,10 +198,8 @@ bool HandOver(const std::string& installation, const TUPDATEDATA& package, const
             return false;
         }
         written.push_back({folder + name, backup});
-        if (LowerStr(name) == kApplier) {
-            applier = folder + name;
-            applierBackup = backup;
-        }
+        applier = folder + name;
+        applierBackup = backup;
     }
 
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -260,6 +261,8 @@ bool DownloadUpdate(const std::string& product, int32_t number, void** data, int
             if (data) *data = nullptr;
         }
     } released{data};
+    // Copies of old files an earlier update was stopped with.
+    RemoveLeftUpdateCopies();
     // Without a recorded folder every path would start at the root of the drive.
     const std::string folder = InstallationFolder(product);
     if (folder.size() < 2) {
@@ -285,7 +288,8 @@ bool DownloadUpdate(const std::string& product, int32_t number, void** data, int
     if (data) *data = package.empty() ? nullptr : package.data();
     if (size) *size = static_cast<int32_t>(announced);
     if (!fetched || announced < 1) {
-        ShowMessageBox(nullptr, CannotReceiveText(), "Error", mb::kIconExclamation | mb::kSetForeground);
+        if (!FailureTold)
+            ShowMessageBox(nullptr, CannotReceiveText(), "Error", mb::kIconExclamation | mb::kSetForeground);
         return false;
     }
     // A server that closed before the whole package arrived sent no package.

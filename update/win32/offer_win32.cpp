@@ -29,7 +29,8 @@ private:
                                                       WireDate(ReadLastCommonUpdate()));
         std::string answer;
         if (FetchTextWithProgress(request, answer, kListCapacity) < 1) {
-            ShowMessageBox(handle(), CannotReceiveText(), "Error", mb::kIconExclamation | mb::kSetForeground);
+            if (!FailureTold)
+                ShowMessageBox(handle(), CannotReceiveText(), "Error", mb::kIconExclamation | mb::kSetForeground);
             End(IDCANCEL);
             return true;
         }

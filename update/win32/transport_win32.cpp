@@ -16,6 +16,7 @@
 #include "update/win32/module_win32.h"
 
 bool StoppedByUser = false;
+bool FailureTold = false;
 
 namespace {
 
@@ -30,7 +31,10 @@ std::atomic<SOCKET> transferSocket{INVALID_SOCKET};
 constexpr int kPiece = 1024;
 constexpr uint32_t kErrorStyle = mb::kIconHand | mb::kSetForeground | mb::kTopMost;
 
-void report(const std::string& text) { ShowMessageBox(nullptr, text, "Error", kErrorStyle); }
+void report(const std::string& text) {
+    FailureTold = true;
+    ShowMessageBox(nullptr, text, "Error", kErrorStyle);
+}
 
 // Receives into buffer until capacity, the server's close, a failure or a stop;
 // the callback counts from what arrived before (earlier).
@@ -310,6 +314,7 @@ UpdateServerAddress UpdateServer() {
 
 int FetchText(const std::string& request, std::string& buffer, size_t capacity, const TransferCallback& callback) {
     StoppedByUser = false;
+    FailureTold = false;
     buffer.assign(capacity, '\0');
     auto socket = ask(request);
     if (!socket) return -1;
@@ -325,6 +330,7 @@ int FetchText(const std::string& request, std::string& buffer, size_t capacity, 
 bool FetchPackage(const std::string& request, std::vector<uint8_t>& data, int64_t& announced,
                   const TransferCallback& callback) {
     StoppedByUser = false;
+    FailureTold = false;
     data.clear();
     announced = 0;
     auto socket = ask(request);

@@ -41,6 +41,9 @@ using TransferCallback = std::function<bool(int64_t received, int64_t total)>;
 
 // Set when the user stopped the last transfer.
 extern bool StoppedByUser;
+// Set when the last transfer's failure has been told the user already (a
+// refused connection, a server not found): one failure, one box.
+extern bool FailureTold;
 
 // The server the library talks to.
 UpdateServerAddress UpdateServer();
