@@ -34,11 +34,19 @@ std::string listText(TRESVIEW& view) {
 }
 
 // Written beside the chosen file and moved over it once whole, so a file the
-// user already had is replaced only by a complete list.
+// user already had is replaced only by a complete list. The name beside it is
+// one that did not exist: a file of the user's that bears it stays as it is.
+// The long form is chosen for that name, longer than the chosen one.
 DWORD writeWhole(const std::string& path, const std::string& text) {
-    const std::wstring target = SystemPath(path), part = target + L".part";
-    unique_file file(CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return GetLastError();
+    const std::wstring target = SystemPath(path);
+    std::wstring part;
+    unique_file file;
+    for (int n = 0;; ++n) {
+        part = SystemPath(path + (n ? "." + std::to_string(n) : std::string()) + ".part");
+        file.reset(CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) break;
+        if (const DWORD error = GetLastError(); error != ERROR_FILE_EXISTS || n == 99) return error;
+    }
     DWORD written = 0, error = 0;
     if (!WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
         written != text.size() || !FlushFileBuffers(file.get()))

@@ -2,6 +2,8 @@
 // keys, the menu of Shift+F10, the toolbar.
 #include <windows.h>
 
+#include <filesystem>
+
 #include "app/shell/shortcuts_win32.h"
 #include "common/ui/help.h"
 #include "common/ui/save_dialog.h"
@@ -83,6 +85,7 @@ TEST_F(ResultsCommands, TheListReadsBackWithHostileNamesAndExplorerSelectsTheFil
     TempFolder out;
     const std::string target = out.path("\u00E9t\u00E9 \u65E5.csv");
     out.writeExact(Wide("\u00E9t\u00E9 \u65E5.csv"), "what the user had");
+    out.writeExact(Wide("\u00E9t\u00E9 \u65E5.csv.part"), "a file of the user's own");
     bool anyName = false;
     SetSaveFileChooser([&](HWND, const SaveFileRequest& request, std::string& path) {
         anyName = request.anyName;
@@ -147,7 +150,11 @@ TEST_F(ResultsCommands, TheListReadsBackWithHostileNamesAndExplorerSelectsTheFil
     EXPECT_EQ(readCsv(saved), expected);
     EXPECT_EQ(kept, saved);
     EXPECT_NE(error.find("Can not save the list to "), std::string::npos) << error;
-    EXPECT_FALSE(FileExists(target + ".part"));
+    // Nothing beside the list but what the user had there.
+    EXPECT_EQ(ReadWholeFile(target + ".part"), "a file of the user's own");
+    size_t names = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(out.root())) names += entry.is_regular_file();
+    EXPECT_EQ(names, 2u);
 }
 
 }  // namespace
