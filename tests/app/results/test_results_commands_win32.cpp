@@ -10,6 +10,7 @@
 #include "common/ui/shell_open.h"
 #include "common/win32/wide.h"
 #include "tests/app/results/results_fixture_win32.h"
+#include "tests/support/message_recorder.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -74,6 +75,7 @@ protected:
     void TearDown() override {
         SetSaveFileChooser({});
         SetShellRunner({});
+        SetItemSelector({});
         ResultsWindowFixture::TearDown();
     }
 };
@@ -96,6 +98,12 @@ TEST_F(ResultsCommands, TheListReadsBackWithHostileNamesAndExplorerSelectsTheFil
     SetShellRunner([&](HWND, const std::string& program, const std::string& parameters, int) {
         ran.push_back(program + " " + parameters);
         return INT_PTR{42};
+    });
+    std::vector<std::string> selected;
+    SetItemSelector([&](HWND, const ITEMIDLIST* item) {
+        wchar_t path[MAX_PATH] = {};
+        selected.push_back(SHGetPathFromIDListW(item, path) ? Utf8(path) : "?");
+        return S_OK;
     });
     std::vector<std::wstring> help;
     SetHtmlHelpCall([&](HWND, const std::wstring& page, UINT) { help.push_back(page); });
@@ -134,7 +142,9 @@ TEST_F(ResultsCommands, TheListReadsBackWithHostileNamesAndExplorerSelectsTheFil
               error = ModalDriver::ControlText(box, 0xFFFF);
               SendMessageA(box, WM_COMMAND, IDOK, 0);
           }}});
-    EXPECT_EQ(ran, (std::vector<std::string>{"explorer.exe /select,\"c:\\\u65E5\u672C & co\\\U0001F600 =1+1.txt\""}));
+    // The shell names drives in capitals.
+    EXPECT_EQ(selected, (std::vector<std::string>{"C:\\\u65E5\u672C & co\\\U0001F600 =1+1.txt"}));
+    EXPECT_TRUE(ran.empty());
     EXPECT_TRUE(anyName);
     SetHtmlHelpCall({});
     ASSERT_EQ(help.size(), 1u);
@@ -155,6 +165,66 @@ TEST_F(ResultsCommands, TheListReadsBackWithHostileNamesAndExplorerSelectsTheFil
     size_t names = 0;
     for (const auto& entry : std::filesystem::directory_iterator(out.root())) names += entry.is_regular_file();
     EXPECT_EQ(names, 2u);
+}
+
+// Explorer is handed the file itself, as an item made from its exact name: a
+// folder with a trailing dot, a device's name, a plain name. Where no item
+// reaches the file, or Explorer refuses it, the user is told; a plain name is
+// then given to Explorer's command line, which reads it as it is.
+TEST_F(ResultsCommands, OpenContainingFolderSelectsThatVeryFileOrSaysWhyNot) {
+    TempFolder tree;
+    const std::string longFolder(130, 'd'), longName(135, 'e');  // past MAX_PATH together
+    tree.write("plain.txt", "x");
+    // Made by its long form alone: a plain "dir" beside it would be what the shell finds.
+    ASSERT_TRUE(CreateDirectoryW(Wide("\\\\?\\" + tree.path("dir.")).c_str(), nullptr));
+    CloseHandle(CreateFileW(Wide("\\\\?\\" + tree.path("dir.\\x.txt")).c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_NEW, 0, nullptr));
+    tree.writeExact("aux.c", "x");
+    tree.writeExact(std::filesystem::path(longFolder) / longName, "x");
+    slFoldersToScan = {tree.entry(), tree.path("dir.") + "\\", tree.path(longFolder) + "\\"};
+    addGroup({{0, named("plain.txt", 1)}, {1, named("x.txt", 1)}});
+    addGroup({{0, named("aux.c", 2)}, {2, named(longName, 2)}});
+    const std::vector<std::string> paths = {tree.path("plain.txt"), tree.path("dir.\\x.txt"), tree.path("aux.c"),
+                                            tree.path(longFolder + "\\" + longName)};
+    HRESULT answer = S_OK;
+    std::vector<std::string> selected, ran;
+    SetItemSelector([&](HWND, const ITEMIDLIST* item) {
+        wchar_t path[MAX_PATH] = {};
+        selected.push_back(SHGetPathFromIDListW(item, path) ? Utf8(path) : "?");
+        return answer;
+    });
+    SetShellRunner([&](HWND, const std::string& program, const std::string& parameters, int) {
+        ran.push_back(program + " " + parameters);
+        return INT_PTR{42};
+    });
+    MessageRecorder messages;
+    open([&](HWND dialog, TRESVIEW& view) {
+        for (HRESULT refusal : {S_OK, E_FAIL}) {
+            answer = refusal;
+            for (const std::string& path : paths)
+                for (const TRESVIEW::Node& n : view.Nodes())
+                    if (n.file && n.file->FullPath() == path) {
+                        TreeView_SelectItem(GetDlgItem(dialog, IDC_RESULTS_TREE), n.item);
+                        press(dialog, IDC_OPEN_FOLDER);
+                    }
+        }
+        close(dialog);
+    });
+    // Each item names that very file; the one past MAX_PATH makes none.
+    const std::vector<std::string> exact(paths.begin(), paths.begin() + 3);
+    std::vector<std::string> twice = exact;
+    twice.insert(twice.end(), exact.begin(), exact.end());
+    EXPECT_EQ(selected, twice);
+    EXPECT_EQ(ran, (std::vector<std::string>{"explorer.exe /select,\"" + paths[0] + "\""}));
+    // A box names the file (as far as a box's 255 characters go).
+    std::vector<std::string> told;
+    for (const ShownMessage& m : messages.shown) told.push_back(m.caption + ": " + m.text);
+    ASSERT_EQ(told.size(), 4u);
+    size_t k = 0;
+    for (const std::string& path : {paths[3], paths[1], paths[2], paths[3]}) {
+        const std::string start = ("Error: Can not open the folder of " + path).substr(0, 150);
+        EXPECT_EQ(told[k++].substr(0, start.size()), start);
+    }
 }
 
 }  // namespace
