@@ -26,7 +26,8 @@ bool namesExactly(const ITEMIDLIST* item, const std::wstring& path) {
 // reads as another). Null when none names the file.
 ITEMIDLIST* itemOf(const std::wstring& path) {
     ITEMIDLIST* item = nullptr;
-    if (SUCCEEDED(SHParseDisplayName(path.c_str(), nullptr, &item, 0, nullptr)) && namesExactly(item, path)) return item;
+    if (SUCCEEDED(SHParseDisplayName(path.c_str(), nullptr, &item, 0, nullptr)) && namesExactly(item, path))
+        return item;
     if (item) ILFree(item);
     // Looked up, not imported: older shells export it by number only.
     using Simple = ITEMIDLIST*(WINAPI*)(const wchar_t*);
