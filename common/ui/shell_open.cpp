@@ -18,6 +18,11 @@ ShellRunner& runner() {
     return run;
 }
 
+ItemSelector& selector() {
+    static ItemSelector select;
+    return select;
+}
+
 }  // namespace
 
 INT_PTR ShellOpen(HWND owner, const std::string& address, int show) {
@@ -67,3 +72,14 @@ INT_PTR ShellRun(HWND owner, const std::string& program, const std::string& para
 }
 
 ShellRunner SetShellRunner(ShellRunner run) { return std::exchange(runner(), std::move(run)); }
+
+HRESULT ShellSelectItem(HWND owner, const ITEMIDLIST* item) {
+    if (selector()) return selector()(owner, item);
+    // The shell's call asks for COM on the calling thread.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const HRESULT result = SHOpenFolderAndSelectItems(item, 0, nullptr, 0);
+    if (SUCCEEDED(com)) CoUninitialize();
+    return result;
+}
+
+ItemSelector SetItemSelector(ItemSelector select) { return std::exchange(selector(), std::move(select)); }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <functional>
 #include <string>
@@ -24,3 +25,10 @@ INT_PTR ShellRun(HWND owner, const std::string& program, const std::string& para
 using ShellRunner =
     std::function<INT_PTR(HWND owner, const std::string& program, const std::string& parameters, int show)>;
 ShellRunner SetShellRunner(ShellRunner runner);
+
+// Opens Explorer at the folder that holds an item of the shell's namespace,
+// the item selected (SHOpenFolderAndSelectItems; item: a full ID list), behind
+// a replaceable function as well. The shell's HRESULT comes back.
+HRESULT ShellSelectItem(HWND owner, const ITEMIDLIST* item);
+using ItemSelector = std::function<HRESULT(HWND owner, const ITEMIDLIST* item)>;
+ItemSelector SetItemSelector(ItemSelector selector);

@@ -900,3 +900,66 @@ TEST_F(Deletion, MarkedCopiesBecomeHardLinksAndThoseThatCanNotStayWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a link leaves where it can not be made, and what it counts where it
+// is: a read-only kept copy beside a file held open, a name only the long
+// form reaches, a file with a name outside the search, a file that already
+// was its kept copy.
+TEST_F(Deletion, LinkingLeavesNoNameBehindAndCountsOnlyWhatWasFreed) {
+    const std::string bytes(1 << 20, 'L');
+    for (const char* name : {"a.dat", "b.dat"}) tree.write(name, bytes);
+    tree.writeExact("c.dat.", bytes);  // reached as "\\?\..." only
+    const std::string half(1 << 19, 'H');
+    for (const char* name : {"r.dat", "s.dat"}) tree.write(name, half);
+    const std::string outside = out.path("s-elsewhere.dat");
+    ASSERT_TRUE(CreateHardLinkW(Wide(outside).c_str(), Wide(tree.path("s.dat")).c_str(), nullptr));
+    tree.write("p.dat", "other bytes");
+    tree.write("q.dat", "other bytes");
+    scan();
+    SetReadOnly(tree.path("a.dat"), true);
+    SetReadOnly(tree.path("s.dat"), true);
+    // Made one file with its kept copy since the scan, which another program writes to.
+    ASSERT_TRUE(DeleteFileW(Wide(tree.path("q.dat")).c_str()));
+    ASSERT_TRUE(CreateHardLinkW(Wide(tree.path("q.dat")).c_str(), Wide(tree.path("p.dat")).c_str(), nullptr));
+    HANDLE writer = CreateFileW(Wide(tree.path("p.dat")).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held = CreateFileW(Wide(tree.path("b.dat")).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    MessageRecorder messages({mb::kIdYes});
+    open([&](HWND dialog, TRESVIEW& view) {
+        for (const TRESVIEW::Node& n : view.Nodes())
+            if (n.file && n.file->Name() != "a.dat" && n.file->Name() != "p.dat" && n.file->Name() != "r.dat")
+                view.Mark(n.item);
+        press(dialog, IDC_LINK_MARKED);
+        close(dialog);
+    });
+    CloseHandle(held);
+    CloseHandle(writer);
+    ASSERT_EQ(messages.shown.size(), 2u);
+    const std::string report = messages.shown[1].text;
+    EXPECT_EQ(report.substr(0, report.find('\r')), "2 file(s) replaced by hard links, 1024Kbytes freed.") << report;
+    const std::string rest = "\r1 file(s) already were their kept copy under another name (a hard link): nothing to "
+                             "free.\r1 file(s) stayed as they were. The first: " + tree.path("b.dat") + ": ";
+    EXPECT_EQ(report.substr(report.find('\r'), rest.size()), rest) << report;
+    EXPECT_EQ(report.find("made beside it"), std::string::npos) << report;
+    const BY_HANDLE_FILE_INFORMATION kept = fileInformation(tree.path("a.dat"));
+    EXPECT_EQ(kept.nNumberOfLinks, 2u);
+    EXPECT_TRUE(kept.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(fileInformation("\\\\?\\" + tree.path("c.dat.")).nFileIndexLow, kept.nFileIndexLow);
+    EXPECT_EQ(fileInformation(tree.path("s.dat")).nFileIndexLow, fileInformation(tree.path("r.dat")).nFileIndexLow);
+    // The name outside keeps the bytes, and the attribute, it had.
+    const BY_HANDLE_FILE_INFORMATION elsewhere = fileInformation(outside);
+    EXPECT_EQ(elsewhere.nNumberOfLinks, 1u);
+    EXPECT_TRUE(elsewhere.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(ReadWholeFile(outside), half);
+    EXPECT_EQ(fileInformation(tree.path("b.dat")).nNumberOfLinks, 1u);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(tree.root()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a.dat", "b.dat", "c.dat.", "p.dat", "q.dat", "r.dat", "s.dat"}));
+}
+
+}  // namespace

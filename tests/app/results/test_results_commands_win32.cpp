@@ -2,12 +2,15 @@
 // keys, the menu of Shift+F10, the toolbar.
 #include <windows.h>
 
+#include <filesystem>
+
 #include "app/shell/shortcuts_win32.h"
 #include "common/ui/help.h"
 #include "common/ui/save_dialog.h"
 #include "common/ui/shell_open.h"
 #include "common/win32/wide.h"
 #include "tests/app/results/results_fixture_win32.h"
+#include "tests/support/message_recorder.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -72,6 +75,7 @@ protected:
     void TearDown() override {
         SetSaveFileChooser({});
         SetShellRunner({});
+        SetItemSelector({});
         ResultsWindowFixture::TearDown();
     }
 };
@@ -83,6 +87,7 @@ TEST_F(ResultsCommands, TheListReadsBackWithHostileNamesAndExplorerSelectsTheFil
     TempFolder out;
     const std::string target = out.path("\u00E9t\u00E9 \u65E5.csv");
     out.writeExact(Wide("\u00E9t\u00E9 \u65E5.csv"), "what the user had");
+    out.writeExact(Wide("\u00E9t\u00E9 \u65E5.csv.part"), "a file of the user's own");
     bool anyName = false;
     SetSaveFileChooser([&](HWND, const SaveFileRequest& request, std::string& path) {
         anyName = request.anyName;
@@ -93,6 +98,12 @@ TEST_F(ResultsCommands, TheListReadsBackWithHostileNamesAndExplorerSelectsTheFil
     SetShellRunner([&](HWND, const std::string& program, const std::string& parameters, int) {
         ran.push_back(program + " " + parameters);
         return INT_PTR{42};
+    });
+    std::vector<std::string> selected;
+    SetItemSelector([&](HWND, const ITEMIDLIST* item) {
+        wchar_t path[MAX_PATH] = {};
+        selected.push_back(SHGetPathFromIDListW(item, path) ? Utf8(path) : "?");
+        return S_OK;
     });
     std::vector<std::wstring> help;
     SetHtmlHelpCall([&](HWND, const std::wstring& page, UINT) { help.push_back(page); });
@@ -131,7 +142,9 @@ TEST_F(ResultsCommands, TheListReadsBackWithHostileNamesAndExplorerSelectsTheFil
               error = ModalDriver::ControlText(box, 0xFFFF);
               SendMessageA(box, WM_COMMAND, IDOK, 0);
           }}});
-    EXPECT_EQ(ran, (std::vector<std::string>{"explorer.exe /select,\"c:\\\u65E5\u672C & co\\\U0001F600 =1+1.txt\""}));
+    // The shell names drives in capitals.
+    EXPECT_EQ(selected, (std::vector<std::string>{"C:\\\u65E5\u672C & co\\\U0001F600 =1+1.txt"}));
+    EXPECT_TRUE(ran.empty());
     EXPECT_TRUE(anyName);
     SetHtmlHelpCall({});
     ASSERT_EQ(help.size(), 1u);
@@ -147,7 +160,66 @@ TEST_F(ResultsCommands, TheListReadsBackWithHostileNamesAndExplorerSelectsTheFil
     EXPECT_EQ(readCsv(saved), expected);
     EXPECT_EQ(kept, saved);
     EXPECT_NE(error.find("Can not save the list to "), std::string::npos) << error;
-    EXPECT_FALSE(FileExists(target + ".part"));
+    // Nothing beside the list but what the user had there.
+    EXPECT_EQ(ReadWholeFile(target + ".part"), "a file of the user's own");
+    size_t names = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(out.root())) names += entry.is_regular_file();
+    EXPECT_EQ(names, 2u);
+}
+
+// Explorer is handed the file itself, as an item made from its exact name: a
+// folder with a trailing dot, a device's name, a plain name. Where no item
+// reaches the file, or Explorer refuses it, the user is told; a plain name is
+// then given to Explorer's command line, which reads it as it is.
+TEST_F(ResultsCommands, OpenContainingFolderSelectsThatVeryFileOrSaysWhyNot) {
+    TempFolder tree;
+    const std::string longFolder(130, 'd'), longName(135, 'e');  // past MAX_PATH together
+    tree.write("plain.txt", "x");
+    tree.writeExact("aux.c", "x");
+    tree.writeExact(std::filesystem::path(longFolder) / longName, "x");
+    // Made by its long form alone: a plain "dir" beside it would be what the shell finds.
+    ASSERT_TRUE(CreateDirectoryW(Wide("\\\\?\\" + tree.path("dir.")).c_str(), nullptr));
+    CloseHandle(CreateFileW(Wide("\\\\?\\" + tree.path("dir.\\x.txt")).c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_NEW, 0, nullptr));
+    slFoldersToScan = {tree.entry(), tree.path("dir.") + "\\", tree.path(longFolder) + "\\"};
+    addGroup({{0, named("plain.txt", 1)}, {1, named("x.txt", 1)}});
+    addGroup({{0, named("aux.c", 2)}, {2, named(longName, 2)}});
+    const std::vector<std::string> paths = {tree.path("plain.txt"), tree.path("dir.\\x.txt"), tree.path("aux.c"),
+                                            tree.path(longFolder + "\\" + longName)};
+    HRESULT answer = S_OK;
+    std::vector<std::string> selected, ran;
+    SetItemSelector([&](HWND, const ITEMIDLIST* item) {
+        wchar_t path[MAX_PATH] = {};
+        selected.push_back(SHGetPathFromIDListW(item, path) ? Utf8(path) : "?");
+        return answer;
+    });
+    SetShellRunner([&](HWND, const std::string& program, const std::string& parameters, int) {
+        ran.push_back(program + " " + parameters);
+        return INT_PTR{42};
+    });
+    MessageRecorder messages;
+    open([&](HWND dialog, TRESVIEW& view) {
+        for (HRESULT refusal : {S_OK, E_FAIL}) {
+            answer = refusal;
+            for (const std::string& path : paths)
+                for (const TRESVIEW::Node& n : view.Nodes())
+                    if (n.file && n.file->FullPath() == path) {
+                        TreeView_SelectItem(GetDlgItem(dialog, IDC_RESULTS_TREE), n.item);
+                        press(dialog, IDC_OPEN_FOLDER);
+                    }
+        }
+        close(dialog);
+    });
+    // Each item names that very file; the one past MAX_PATH makes none.
+    const std::vector<std::string> exact = {paths[0], paths[1], paths[2], paths[0], paths[1], paths[2]};
+    EXPECT_EQ(selected, exact);
+    EXPECT_EQ(ran, (std::vector<std::string>{"explorer.exe /select,\"" + paths[0] + "\""}));
+    // A box names the file (as far as a box's 255 characters go).
+    ASSERT_EQ(messages.shown.size(), 4u);
+    for (size_t k : {0, 1, 2, 3}) {
+        const std::string start = ("Can not open the folder of " + paths[k == 0 ? 3 : k]).substr(0, 150);
+        EXPECT_EQ(messages.shown[k].caption + messages.shown[k].text.substr(0, start.size()), "Error" + start);
+    }
 }
 
 }  // namespace
