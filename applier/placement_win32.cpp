@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -150,14 +151,48 @@ void putApplierBack(const std::string& folder, const std::string& backup) {
     DeleteFileA(backup.c_str());
 }
 
-bool isLeftCopyName(const std::string& name) {
-    // GetTempFileName's names: the prefix, one to four hexadecimal digits, ".tmp".
-    if (name.size() < 8 || name.size() > 11 || _strnicmp(name.c_str(), "upd", 3) != 0 ||
-        _stricmp(name.c_str() + name.size() - 4, ".tmp") != 0)
-        return false;
-    for (size_t i = 3; i < name.size() - 4; ++i)
-        if (!isxdigit(static_cast<unsigned char>(name[i]))) return false;
-    return true;
+// The copies an update makes in the temporary folder are recorded as they
+// are made: only those are ever removed as left over, never another
+// program's file of a like name.
+const char kCopiesKey[] = "Software\\Varnok Com.\\AutoUpdate";
+const char kCopiesValue[] = "UpdateCopies";
+
+std::vector<std::string> recordedCopies(HKEY key) {
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(key, kCopiesValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_MULTI_SZ)
+        return {};
+    std::string data(size, '\0');
+    if (RegQueryValueExA(key, kCopiesValue, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size) !=
+        ERROR_SUCCESS)
+        return {};
+    data.resize(size);
+    std::vector<std::string> copies;
+    for (size_t at = 0; at < data.size();) {
+        const size_t end = std::min(data.find('\0', at), data.size());
+        if (end > at) copies.push_back(data.substr(at, end - at));
+        at = end + 1;
+    }
+    return copies;
+}
+
+void recordCopies(HKEY key, const std::vector<std::string>& copies) {
+    if (copies.empty()) {
+        RegDeleteValueA(key, kCopiesValue);
+        return;
+    }
+    std::string data;
+    for (const std::string& copy : copies) data += copy + '\0';
+    data += '\0';
+    RegSetValueExA(key, kCopiesValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                   static_cast<DWORD>(data.size()));
+}
+
+unique_hkey copiesKey() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kCopiesKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return unique_hkey();
+    return unique_hkey(key);
 }
 
 }  // namespace
@@ -239,17 +274,20 @@ bool HandCutPlacementToApplier(const std::string& folder, const std::string& res
            written == stream.size();
 }
 
+void RecordUpdateCopy(const std::string& path) {
+    unique_hkey key = copiesKey();
+    if (!key) return;
+    std::vector<std::string> copies = recordedCopies(key.get());
+    copies.push_back(path);
+    recordCopies(key.get(), copies);
+}
+
 void RemoveLeftUpdateCopies() {
-    char temp[MAX_PATH] = {};
-    const DWORD n = GetTempPathA(MAX_PATH, temp);
-    if (n == 0 || n >= MAX_PATH) return;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((std::string(temp) + "upd*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        // A copy an applier still waits with is held open: its deletion fails and it stays.
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && isLeftCopyName(found.cFileName))
-            DeleteFileA((std::string(temp) + found.cFileName).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    unique_hkey key = copiesKey();
+    if (!key) return;
+    std::vector<std::string> kept;
+    // A copy an applier still waits with is held open: its deletion fails and it stays.
+    for (const std::string& copy : recordedCopies(key.get()))
+        if (exists(copy) && !DeleteFileA(copy.c_str())) kept.push_back(copy);
+    recordCopies(key.get(), kept);
 }

@@ -37,6 +37,9 @@ bool PlacementCutShort(const std::string& folder);
 // the program must then end at once.
 bool HandCutPlacementToApplier(const std::string& folder, const std::string& restart);
 
-// The copies of old files an update left in the temporary folder when it was
-// stopped ("upd*.tmp" as this program names them), but none in use.
+// A copy of an old file an update made in the temporary folder, recorded so
+// that one an update stopped with is removed later.
+void RecordUpdateCopy(const std::string& path);
+// The recorded copies of old files an update left in the temporary folder
+// when it was stopped, but none in use.
 void RemoveLeftUpdateCopies();

@@ -206,6 +206,9 @@ const char kTooMuch[] =
 const char kNotPlaced[] =
     "Varnok Scan could not put the files of the update in place (one may be open in another program), so the update "
     "was not applied and the program is as it was. Please close other programs and update again.";
+const char kJournalStays[] =
+    "Varnok Scan could not finish an update that was stopped while its files were put in place: the record of it in "
+    "the program's folder cannot be removed. Please install Varnok Scan anew.";
 
 }  // namespace
 
@@ -280,6 +283,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // task: the program then starts as that applier would have started it.
     std::string restartCommand = stream->restart;
     const auto finished = FinishPlacement(folder);
+    // A record that stays would hand every start of the program back here.
+    if (PlacementCutShort(folder)) {
+        settle(false);
+        tell(kJournalStays);
+        return 0;
+    }
     if (finished && finished->placed && stream->files.empty() && !finished->restart.empty())
         restartCommand = finished->restart;
     bool staged = true;

@@ -285,6 +285,14 @@ Section "Varnok Scan"
 
   SetShellVarContext current
   SetOutPath "$INSTDIR"
+  ; An update stopped while its files were put in place is superseded by this
+  ; installation: its record would otherwise have the next start undo it over
+  ; the files installed now.
+  Delete "$INSTDIR\Swaplet.placing"
+  Delete "$INSTDIR\Swaplet.placing~"
+  Delete "$INSTDIR\Swaplet.placed"
+  Delete "$INSTDIR\*.swaplet-old"
+  Delete "$INSTDIR\*.swaplet-new"
   File "/oname=VarnokScan.exe" "${VARNOKSCAN_EXE}"
   File "/oname=update.dll" "${UPDATE_DLL}"
   File "/oname=Swaplet.exe" "${SWAPLET_EXE}"

@@ -32,7 +32,9 @@ const char* const kFiles[] = {"\\VarnokScan.exe",      "\\VarnokScan.htm",      
                               // the help as HTML Help, and WinHelp's contents
                               "\\VarnokScan.chm",      "\\VarnokScan.cnt",
                               // a new applier an update could not place left aside
-                              "\\Swaplet.exe.swaplet-new"};
+                              "\\Swaplet.exe.swaplet-new",
+                              // the record of an update stopped while its files were put in place
+                              "\\Swaplet.placing", "\\Swaplet.placed"};
 // The group's four items ("Varnok Scan (Trellane)", "Varnok Scan
 // Documentation", "Varnok Scan license agreement", "Uninstall Varnok Scan") go
 // with the group. DeleteItem acts on the group last shown or created in the

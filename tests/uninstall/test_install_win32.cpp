@@ -308,6 +308,25 @@ TEST_F(InstallTest, ListsKeptBesideTheProgramFollowItIntoAnotherFolderAndGoWithI
     EXPECT_TRUE(waitFor(gone, folder, 150)) << "the folder, with every list in it";
 }
 
+// An update stopped while its files were put in place, then the program
+// installed anew over it: the installation is what stays, not the record of
+// the stopped update, which would have the next start undo it.
+TEST_F(InstallTest, AnInstallationOverAStoppedUpdateIsWhatTheNextStartKeeps) {
+    const std::string folder = root.path("Varnok Scan");
+    install(folder);
+    const std::string installed = ReadWholeFile(folder + "\\VarnokScan.exe");
+    root.write("Varnok Scan/VarnokScan.exe.swaplet-old", "the program before the stopped update");
+    root.write("Varnok Scan/Swaplet.placing", "restart \"" + folder + "\\VarnokScan.exe\"\r\nold " + folder +
+                                                  "\\VarnokScan.exe\r\n");
+    install(folder);
+    {
+        RunningProgram program(folder);
+        EXPECT_NE(program.window, nullptr);
+    }
+    EXPECT_TRUE(ReadWholeFile(folder + "\\VarnokScan.exe") == installed) << "the program installed last";
+    EXPECT_FALSE(FileExists(folder + "\\Swaplet.placing"));
+}
+
 // Runs a command line the code page cannot spell, as Explorer starts it; its exit code.
 DWORD runWide(std::wstring command, const std::wstring& folder = {}) {
     STARTUPINFOW startup{};

@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 
+#include "applier/placement_win32.h"
 #include "tests/support/box_answerer_win32.h"
 #include "tests/support/build_paths_win32.h"
 #include "tests/support/modal_driver_win32.h"
@@ -495,8 +496,9 @@ TEST_F(UpdateTest, ARefusedConnectionShowsOneBox) {
 TEST_F(UpdateTest, CopiesAnUpdateLeftInTheTemporaryFolderGoAtTheNextStart) {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
+    // Only copies an update recorded are its own: another program's updBEE1.tmp stays.
     const std::string left = std::string(temp) + "updBEEF.tmp", inUse = std::string(temp) + "updBEE0.tmp",
-                      alike = std::string(temp) + "update notes.tmp";
+                      alike = std::string(temp) + "updBEE1.tmp";
     installStandIn();
     LocalUpdateServer server([](const std::string&) { return LocalUpdateServer::Answer{{"0000000000"}, {}}; });
     UpdateServerSetting setting(server.address());
@@ -510,6 +512,8 @@ TEST_F(UpdateTest, CopiesAnUpdateLeftInTheTemporaryFolderGoAtTheNextStart) {
     };
     for (const auto& start : starts) {
         for (const std::string& path : {left, inUse, alike}) std::ofstream(path) << "an old file";
+        RecordUpdateCopy(left);
+        RecordUpdateCopy(inUse);
         HANDLE held = CreateFileA(inUse.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         start();
         CloseHandle(held);

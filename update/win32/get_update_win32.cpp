@@ -126,6 +126,7 @@ std::string MakeBackup(const std::string& path) {
     char folder[MAX_PATH] = {};
     char backup[MAX_PATH] = {};
     if (!GetTempPathA(MAX_PATH, folder) || !GetTempFileNameA(folder, "upd", 0, backup)) return {};
+    RecordUpdateCopy(backup);
     if (!CopyFileA(path.c_str(), backup, FALSE)) {
         DeleteFileA(backup);  // the name reserved for it is no backup
         return {};
