@@ -69,9 +69,18 @@ void runScan() {
         ShowMessageBox(MainWindow, OutOfMemoryText(listed), "Error", mb::kIconHand);
         return;
     }
-    // What the search could not look at is never passed over in silence.
-    for (const std::string& folder : slFoldersLeftOut)
-        ShowMessageBoxUtf8(MainWindow, "This folder can not be scanned: its path is longer than 255 characters. " + folder,
+    // What the search could not look at is never passed over in silence,
+    // and said once: a tree too deep has many such folders.
+    if (slFoldersLeftOut.size() == 1)
+        ShowMessageBoxUtf8(MainWindow,
+                           "This folder can not be scanned: its path is longer than 255 characters. " +
+                               slFoldersLeftOut.front(),
+                           "Error", mb::kIconHand);
+    else if (!slFoldersLeftOut.empty())
+        ShowMessageBoxUtf8(MainWindow,
+                           "These " + std::to_string(slFoldersLeftOut.size()) +
+                               " folders can not be scanned: their paths are longer than 255 characters. " +
+                               slFoldersLeftOut.front(),
                            "Error", mb::kIconHand);
     if (const std::string leftOut = LeftOutText(*FileList); !leftOut.empty())
         ShowMessageBox(MainWindow, leftOut, "Information", mb::kIconInformation);

@@ -205,7 +205,8 @@ TEST_F(ProgramTest, StoredEntriesAreScannedWholeAndThoseTooLongAreNamed) {
     ASSERT_LE(SystemLength(accented), 255u);
     const std::string tooLong = tree.entry() + std::string(260, 'x') + "\\";
     slFoldersToScan.push_back(accented);
-    slFoldersToScan.push_back(tooLong);
+    // A tree too deep: every entry past the limit is named in one box.
+    for (const char* deeper : {"", "y\\", "y\\z\\"}) slFoldersToScan.push_back(tooLong + deeper);
     ASSERT_TRUE(SaveFolders());
     ASSERT_TRUE(LoadFolders());
     EXPECT_EQ(slFoldersToScan.size(), 3u);
@@ -223,7 +224,7 @@ TEST_F(ProgramTest, StoredEntriesAreScannedWholeAndThoseTooLongAreNamed) {
     EXPECT_EQ(bigCopies, 3u);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text,
-              ("This folder can not be scanned: its path is longer than 255 characters. " + tooLong).substr(0, 255));
+              ("These 3 folders can not be scanned: their paths are longer than 255 characters. " + tooLong).substr(0, 255));
     EXPECT_EQ(messages.shown[0].caption, "Error");
 }
 
