@@ -15,7 +15,7 @@
 #include "common/messagebox.h"
 #include "common/text.h"
 #include "common/ui/toolbar.h"
-#include "app/shell/shortcuts.h"
+#include "app/options/shortcuts.h"
 #include "common/win32/wide.h"
 #include "resources/VarnokScan/resource.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/results/results_window_win32.h"
-#include "app/shell/shortcuts.h"
+#include "app/options/shortcuts.h"
 #include "common/win32/unique_handle.h"
 
 // The live accelerator table of the main message loop.

@@ -8,7 +8,7 @@
 
 #include "app/results/list_csv.h"
 #include "app/results/undo_file.h"
-#include "app/shell/shortcuts.h"
+#include "app/options/shortcuts.h"
 #include "common/string_list.h"
 #include "update/handover.h"
 

@@ -5,7 +5,7 @@
 #include "app/scan/progress.h"
 #ifdef _WIN32
 #include "app/shell/main_window_win32.h"
-#include "app/shell/shortcuts.h"
+#include "app/options/shortcuts.h"
 #endif
 
 void ResetProgramState() {

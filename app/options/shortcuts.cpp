@@ -1,4 +1,4 @@
-#include "shortcuts.h"
+#include "app/options/shortcuts.h"
 
 #include <vector>
 

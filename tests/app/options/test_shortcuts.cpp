@@ -1,4 +1,4 @@
-#include "app/shell/shortcuts.h"
+#include "app/options/shortcuts.h"
 
 #include <gtest/gtest.h>
 
