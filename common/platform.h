@@ -87,9 +87,10 @@ public:
     FolderSearch& operator=(const FolderSearch&) = delete;
     ~FolderSearch();
 
-    // foldersOnly: the caller wants the folders; other entries may be left
-    // out where that saves looking at each of them.
-    bool first(const std::string& pattern, FindData& data, bool foldersOnly = false);
+    // wanted: the entries the caller looks at; others may be left out where
+    // that saves looking at each of them (the caller still checks).
+    enum class Entries { All, Folders, Files };
+    bool first(const std::string& pattern, FindData& data, Entries wanted = Entries::All);
     bool next(FindData& data);
     void close();
 

@@ -145,16 +145,16 @@ bool TFILEINFO::Open() {
         Unreadable = true;
         return false;
     }
-    // A file opened again is checked before a byte of it is read: renamed
-    // over in between, it would be judged by two files' bytes. Where the
-    // listing told which file it is, so is the first open.
-    if ((openedBefore_ || hasIdentity_) && !stillAsListed()) {
+    // Every open is checked before a byte of it is read, with one look at the
+    // open file: against its listing where that told which file it is
+    // (natively), else against its first open, which learns it. Renamed over
+    // or written to in between, it would be judged by two files' bytes.
+    if (!stillAsListed()) {
         Changed = true;
         IsOpen = false;
         Handle.close();
         return false;
     }
-    openedBefore_ = true;
     return true;
 }
 
@@ -182,6 +182,7 @@ bool TFILEINFO::Unchanged() {
 
 bool TFILEINFO::stillAsListed() {
     platform::FileIdentity now;
+    ++Looks;
     // A system that cannot tell leaves the bytes to tell.
     if (!Handle.identity(now)) return true;
     // The change time too: a program may set the last write back after
@@ -214,6 +215,7 @@ bool TFILEINFO::Seek(int64_t position) {
 
 int64_t TFILEINFO::BytesRead = 0;
 int64_t TFILEINFO::Opens = 0;
+int64_t TFILEINFO::Looks = 0;
 
 int32_t TFILEINFO::ReadData(void* buffer, int32_t count) {
     const int32_t got = Handle.read(buffer, count);
@@ -233,7 +235,6 @@ int32_t TFILEINFO::ReadBlock(void* buffer, int32_t count) {
 
 bool TFILEINFO::Close() {
     if (!IsOpen) return true;
-    if (!stillAsListed()) Changed = true;
     IsOpen = false;
     return Handle.close();
 }
@@ -306,7 +307,7 @@ bool ScanFolder(int folderIndex, TFILELIST& FileList) {
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     platform::FolderSearch search;
     platform::FindData found;
-    bool more = search.first(folder + "*.*", found);
+    bool more = search.first(folder + "*.*", found, platform::FolderSearch::Entries::Files);
     // Only an existing folder with nothing in it (an empty drive) answers "no file".
     if (!more && !(platform::lastError() == platform::kErrorFileNotFound && platform::isFolder(folder)))
         ++FileList.FoldersLeftOut;

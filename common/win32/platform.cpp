@@ -129,7 +129,7 @@ std::string localeText(LCTYPE type) {
 
 FolderSearch::~FolderSearch() { close(); }
 
-bool FolderSearch::first(const std::string& pattern, FindData& data, bool foldersOnly) {
+bool FolderSearch::first(const std::string& pattern, FindData& data, Entries wanted) {
     close();
     // The search runs wide, so that the names it gives are the files' own
     // (the narrow one gives look-alikes for letters the code page lacks).
@@ -137,7 +137,8 @@ bool FolderSearch::first(const std::string& pattern, FindData& data, bool folder
     WIN32_FIND_DATAW raw{};
     // Limiting to folders is a hint the file system may take; the caller still looks.
     HANDLE h = FindFirstFileExW(wide.c_str(), FindExInfoStandard, &raw,
-                                foldersOnly ? FindExSearchLimitToDirectories : FindExSearchNameMatch, nullptr, 0);
+                                wanted == Entries::Folders ? FindExSearchLimitToDirectories : FindExSearchNameMatch,
+                                nullptr, 0);
     if (h == INVALID_HANDLE_VALUE) return false;
     handle_ = h;
     fillFindData(raw, data);

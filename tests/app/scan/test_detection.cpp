@@ -428,6 +428,33 @@ TEST_F(Detection, AFileRewrittenWithItsTimeSetBackBetweenTwoOpensIsNeverGrouped)
     DetectionLimits = saved;
 }
 
+TEST_F(Detection, EachOpenLooksAtTheFileOnceAndItsCloseNot) {
+    // Which file it is, its size and times: checked once an open, against its
+    // listing (natively) or its first open (Windows), whether the file is
+    // opened once or again (advanced mode: closed between the checksum pass
+    // and the comparison).
+    struct Case {
+        bool advanced;
+        int leastOpens;
+    } cases[] = {{false, 6}, {true, 12}};
+    for (const Case& c : cases) {
+        TempFolder f;
+        for (int k = 0; k < 6; ++k) {
+            std::string content(200000, 'k');  // three alike, three that part at their end
+            if (k >= 3) content.back() = static_cast<char>('a' + k);
+            f.write("f" + std::to_string(k), content);
+        }
+        bEnableAdvanced = c.advanced;
+        slFoldersToScan = {f.entry()};
+        auto files = collect();
+        const int64_t opens = TFILEINFO::Opens, looks = TFILEINFO::Looks;
+        auto results = FindDuplicates(*files);
+        EXPECT_EQ(results->Count(), 3) << "advanced: " << c.advanced;
+        EXPECT_GE(TFILEINFO::Opens - opens, c.leastOpens);
+        EXPECT_EQ(TFILEINFO::Looks - looks, TFILEINFO::Opens - opens) << "advanced: " << c.advanced;
+    }
+}
+
 TEST_F(Detection, FilesThatShareTheirEndsAreReadOnceEach) {
     // Headers and footers in common (database pages, disk images) must not
     // send every file to every earlier part: reads and opens grow with the files.
