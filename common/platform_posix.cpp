@@ -67,13 +67,13 @@ FileIdentity identityOf(const struct stat& st) {
     id.size = static_cast<int64_t>(st.st_size);
     id.created = nanoseconds(st.st_ctim);
     id.written = nanoseconds(st.st_mtim);
+    id.changed = id.created;
     return id;
 }
 
 struct Search {
     DIR* dir = nullptr;
-    bool foldersOnly = false;
-    std::string folder;  // with a trailing '/'
+    FolderSearch::Entries wanted = FolderSearch::Entries::All;
     ~Search() {
         if (dir) closedir(dir);
     }
@@ -95,9 +95,12 @@ bool readEntry(Search& s, FindData& data) {
         // Entries the system says are neither files, folders nor links are
         // no concern of a search, and cost no look.
         if (e->d_type != DT_UNKNOWN && e->d_type != DT_REG && e->d_type != DT_DIR && e->d_type != DT_LNK) continue;
-        if (s.foldersOnly && e->d_type == DT_REG) continue;
+        if (s.wanted == FolderSearch::Entries::Folders && e->d_type == DT_REG) continue;
+        if (s.wanted == FolderSearch::Entries::Files && e->d_type == DT_DIR) continue;
+        // Looked up from the open folder: the one look an entry costs, without
+        // walking its path again from the root.
         struct stat st {};
-        if (stat((s.folder + name).c_str(), &st) != 0) continue;
+        if (fstatat(dirfd(s.dir), e->d_name, &st, 0) != 0) continue;
         if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) continue;
         data.Name = name;
         data.RealName = name;
@@ -121,14 +124,14 @@ bool readEntry(Search& s, FindData& data) {
 
 FolderSearch::~FolderSearch() { close(); }
 
-bool FolderSearch::first(const std::string& pattern, FindData& data, bool foldersOnly) {
+bool FolderSearch::first(const std::string& pattern, FindData& data, Entries wanted) {
     close();
     std::string path = hostPath(pattern);
     auto slash = path.rfind('/');
     auto search = std::make_unique<Search>();
-    search->foldersOnly = foldersOnly;
-    search->folder = slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-    search->dir = opendir(search->folder.c_str());
+    search->wanted = wanted;
+    const std::string folder = slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+    search->dir = opendir(folder.c_str());
     if (!search->dir) {
         setLastErrorFromErrno();
         return false;

@@ -97,6 +97,7 @@ TFILEINFO::TFILEINFO(int32_t folderIndex, const platform::FindData& found, const
       Accessed(found.Accessed),
       index_(found.Identity.index),
       written_(found.Identity.written),
+      changed_(found.Identity.changed),
       folders_(folders.get()),
       volume_(foldVolume(found.Identity.volume)),
       hasIdentity_(found.HasIdentity),
@@ -144,16 +145,16 @@ bool TFILEINFO::Open() {
         Unreadable = true;
         return false;
     }
-    // A file opened again is checked before a byte of it is read: renamed
-    // over in between, it would be judged by two files' bytes. Where the
-    // listing told which file it is, so is the first open.
-    if ((openedBefore_ || hasIdentity_) && !stillAsListed()) {
+    // Every open is checked before a byte of it is read, with one look at the
+    // open file: against its listing where that told which file it is
+    // (natively), else against its first open, which learns it. Renamed over
+    // or written to in between, it would be judged by two files' bytes.
+    if (!stillAsListed()) {
         Changed = true;
         IsOpen = false;
         Handle.close();
         return false;
     }
-    openedBefore_ = true;
     return true;
 }
 
@@ -164,6 +165,7 @@ platform::FileIdentity TFILEINFO::identity() const {
     id.volumeKnown = volumeKnown_;
     id.size = Size;
     id.written = written_;
+    id.changed = changed_;
     return id;
 }
 
@@ -180,14 +182,18 @@ bool TFILEINFO::Unchanged() {
 
 bool TFILEINFO::stillAsListed() {
     platform::FileIdentity now;
+    ++Looks;
     // A system that cannot tell leaves the bytes to tell.
     if (!Handle.identity(now)) return true;
-    if (listed_ && (now.size != Size || now.written != written_)) return false;
+    // The change time too: a program may set the last write back after
+    // writing, and a freed file number may go at once to the next new file.
+    if (listed_ && (now.size != Size || now.written != written_ || now.changed != changed_)) return false;
     if (!hasIdentity_) {
         index_ = now.index;
         volume_ = foldVolume(now.volume);
         volumeKnown_ = now.volumeKnown;
         written_ = now.written;
+        changed_ = now.changed;
         hasIdentity_ = listed_ = true;
         return true;
     }
@@ -209,6 +215,7 @@ bool TFILEINFO::Seek(int64_t position) {
 
 int64_t TFILEINFO::BytesRead = 0;
 int64_t TFILEINFO::Opens = 0;
+int64_t TFILEINFO::Looks = 0;
 
 int32_t TFILEINFO::ReadData(void* buffer, int32_t count) {
     const int32_t got = Handle.read(buffer, count);
@@ -228,7 +235,6 @@ int32_t TFILEINFO::ReadBlock(void* buffer, int32_t count) {
 
 bool TFILEINFO::Close() {
     if (!IsOpen) return true;
-    if (!stillAsListed()) Changed = true;
     IsOpen = false;
     return Handle.close();
 }
@@ -301,7 +307,7 @@ bool ScanFolder(int folderIndex, TFILELIST& FileList) {
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     platform::FolderSearch search;
     platform::FindData found;
-    bool more = search.first(folder + "*.*", found);
+    bool more = search.first(folder + "*.*", found, platform::FolderSearch::Entries::Files);
     // Only an existing folder with nothing in it (an empty drive) answers "no file".
     if (!more && !(platform::lastError() == platform::kErrorFileNotFound && platform::isFolder(folder)))
         ++FileList.FoldersLeftOut;

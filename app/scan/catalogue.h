@@ -76,9 +76,10 @@ public:
     // The folder in the ANSI code page, for the rules that compare it by its bytes.
     std::string AnsiFolderPath() const;
 
-    // Rewinds when already open. A file opened again must still be the one
-    // it was (which file, its size, its last write; as listed where the
-    // listing tells): else it is Changed and stays closed.
+    // Rewinds when already open. A file opened must still be the one it was
+    // (which file, its size, its last write and change time: as listed where
+    // the listing tells, else as at its first open, which learns them): else
+    // it is Changed and stays closed.
     bool Open();
     bool Rewind();  // opens when not open
     bool Seek(int64_t position);  // opens when not open
@@ -87,8 +88,7 @@ public:
     int32_t ReadBlock(void* buffer, int32_t count);
     // As ReadBlock, leaving the checksum alone (the comparison needs none).
     int32_t ReadData(void* buffer, int32_t count);
-    // Closing learns which file was read, and marks it Changed when it is
-    // no longer the file listed.
+    // Closing asks nothing of the file: its open was checked.
     bool Close();
     void ReadFirstBlock(void* buffer, int32_t count);
     bool DeleteFromDisk();
@@ -101,9 +101,11 @@ public:
     // else from the open file, else by opening it once more.
     bool LearnIdentity();
 
-    // Bytes read from, and opens of, all files since the program started (for benchmarks).
+    // Bytes read from, opens of, and looks at the open files (which file, its
+    // size and times) of all files since the program started (for benchmarks).
     static int64_t BytesRead;
     static int64_t Opens;
+    static int64_t Looks;
 
     // Fields are laid out so that the record takes little room, with no gap
     // in either build: its size is the catalogue's size per file (millions
@@ -125,6 +127,7 @@ public:
 private:
     uint64_t index_ = 0;
     int64_t written_ = 0;  // raw, compared only with itself
+    int64_t changed_ = 0;  // raw: the last change to content or attributes, which no program sets back
     const std::vector<std::string>* folders_;
 
 public:
@@ -168,8 +171,7 @@ private:
     platform::FileIdentity identity() const;
 
     bool hasIdentity_ : 1 = false;  // index_ names the file, not only its size and last write
-    bool listed_ : 1 = false;       // written_ came from the listing
-    bool openedBefore_ : 1 = false;
+    bool listed_ : 1 = false;       // written_ and changed_ came from the listing
     bool volumeKnown_ : 1 = false;
 };
 
