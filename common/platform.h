@@ -43,11 +43,17 @@ struct TimeStamp {
 // with the size and times that come with them.
 struct FileIdentity {
     uint64_t volume = 0;
-    uint64_t index = 0;
+    uint64_t index = 0;  // whole: on Windows its high bits count the reuses of a file number
     int64_t size = 0;
-    int64_t created = 0;  // raw system times, compared only with each other
+    // Raw system times, compared only with each other: created is the
+    // creation time on Windows and the status change natively (which keeps no
+    // other); changed is the last change to the file's content or attributes
+    // (ChangeTime, st_ctime), which a program cannot set back as it can the
+    // last write.
+    int64_t created = 0;
     int64_t written = 0;
     bool volumeKnown = true;
+    int64_t changed = 0;
 };
 
 // One entry of a folder search.

@@ -67,6 +67,7 @@ FileIdentity identityOf(const struct stat& st) {
     id.size = static_cast<int64_t>(st.st_size);
     id.created = nanoseconds(st.st_ctim);
     id.written = nanoseconds(st.st_mtim);
+    id.changed = id.created;
     return id;
 }
 

@@ -97,6 +97,7 @@ TFILEINFO::TFILEINFO(int32_t folderIndex, const platform::FindData& found, const
       Accessed(found.Accessed),
       index_(found.Identity.index),
       written_(found.Identity.written),
+      changed_(found.Identity.changed),
       folders_(folders.get()),
       volume_(foldVolume(found.Identity.volume)),
       hasIdentity_(found.HasIdentity),
@@ -164,6 +165,7 @@ platform::FileIdentity TFILEINFO::identity() const {
     id.volumeKnown = volumeKnown_;
     id.size = Size;
     id.written = written_;
+    id.changed = changed_;
     return id;
 }
 
@@ -182,12 +184,15 @@ bool TFILEINFO::stillAsListed() {
     platform::FileIdentity now;
     // A system that cannot tell leaves the bytes to tell.
     if (!Handle.identity(now)) return true;
-    if (listed_ && (now.size != Size || now.written != written_)) return false;
+    // The change time too: a program may set the last write back after
+    // writing, and a freed file number may go at once to the next new file.
+    if (listed_ && (now.size != Size || now.written != written_ || now.changed != changed_)) return false;
     if (!hasIdentity_) {
         index_ = now.index;
         volume_ = foldVolume(now.volume);
         volumeKnown_ = now.volumeKnown;
         written_ = now.written;
+        changed_ = now.changed;
         hasIdentity_ = listed_ = true;
         return true;
     }

@@ -125,6 +125,7 @@ public:
 private:
     uint64_t index_ = 0;
     int64_t written_ = 0;  // raw, compared only with itself
+    int64_t changed_ = 0;  // raw: the last change to content or attributes, which no program sets back
     const std::vector<std::string>* folders_;
 
 public:
@@ -168,7 +169,7 @@ private:
     platform::FileIdentity identity() const;
 
     bool hasIdentity_ : 1 = false;  // index_ names the file, not only its size and last write
-    bool listed_ : 1 = false;       // written_ came from the listing
+    bool listed_ : 1 = false;       // written_ and changed_ came from the listing
     bool openedBefore_ : 1 = false;
     bool volumeKnown_ : 1 = false;
 };

@@ -455,9 +455,13 @@ TEST_F(FileRecordTest, AVanishedFileCannotBeOpened) {
 }
 
 TEST_F(FileRecordTest, DeleteFromDiskClosesAndRemovesEvenReadOnlyFiles) {
-    auto list = catalogue("victim.txt", "bye");
-    TFILEINFO& f = *(*list)[0];
+    // Read-only before it is listed: made so afterwards, its change time
+    // would have moved and the open would find it changed.
+    folder.write("victim.txt", "bye");
     SetReadOnly(folder.path("victim.txt"), true);
+    slFoldersToScan = {folder.entry()};
+    auto list = collect();
+    TFILEINFO& f = *(*list)[0];
     ASSERT_TRUE(f.Open());
     MessageRecorder messages;
     EXPECT_TRUE(f.DeleteFromDisk());

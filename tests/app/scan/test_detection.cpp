@@ -6,6 +6,14 @@
 #include <functional>
 #include <random>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "tests/app/scan/reference_detection.h"
 #include "tests/app/scan/scan_fixture.h"
 #include "tests/support/failing_allocation.h"
@@ -332,6 +340,90 @@ TEST_F(Detection, AFileReplacedBetweenTwoOpensIsNeverJudgedByTwoFilesBytes) {
         EXPECT_TRUE(names == "f00000 f00001" || names == "f00001 f00000") << "advanced: " << c.advanced << ": " << names;
         EXPECT_EQ(files->FilesChanged, 1);
         EXPECT_NE(LeftOutText(*files).find("1 file(s) changed while the search read them"), std::string::npos);
+    }
+    DetectionLimits = saved;
+}
+
+// Writes one byte in place and sets the last write time back, as a copy or
+// sync tool does: the same file, size and last write, and only its change
+// time tells. Written again until the change time has moved on (the system
+// keeps it to a clock tick); true once it has.
+bool overwriteByteTimeKept(const std::string& path, size_t at, char value) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+#ifdef _WIN32
+        // FILE_BASIC_INFORMATION's times: creation, last access, last write, change.
+        struct Times {
+            LARGE_INTEGER created, accessed, written, changed;
+            ULONG attributes;
+        };
+        using QueryFile = LONG(WINAPI*)(HANDLE, void* status, void* data, ULONG size, int kind);
+        static const auto query = reinterpret_cast<QueryFile>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
+        const auto timesOf = [](HANDLE h, Times& t) {
+            struct {
+                LONG status;
+                ULONG_PTR information;
+            } io{};
+            return query(h, &io, &t, sizeof t, 4 /* FileBasicInformation */) >= 0;
+        };
+        HANDLE h = CreateFileW(std::filesystem::path(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        Times before{}, after{};
+        FILETIME written{};
+        DWORD wrote = 0;
+        const bool done = timesOf(h, before) && GetFileTime(h, nullptr, nullptr, &written) &&
+                          SetFilePointer(h, static_cast<LONG>(at), nullptr, FILE_BEGIN) == static_cast<DWORD>(at) &&
+                          WriteFile(h, &value, 1, &wrote, nullptr) && wrote == 1 &&
+                          SetFileTime(h, nullptr, nullptr, &written) && timesOf(h, after);
+        CloseHandle(h);
+        if (!done || after.written.QuadPart != before.written.QuadPart) return false;
+        if (after.changed.QuadPart != before.changed.QuadPart) return true;
+        Sleep(5);
+#else
+        struct stat before {}, after {};
+        if (stat(path.c_str(), &before) != 0) return false;
+        overwriteByte(path, at, value);
+        const timespec times[2] = {{0, UTIME_OMIT}, before.st_mtim};
+        if (utimensat(AT_FDCWD, path.c_str(), times, 0) != 0 || stat(path.c_str(), &after) != 0) return false;
+        if (after.st_mtim.tv_sec != before.st_mtim.tv_sec || after.st_mtim.tv_nsec != before.st_mtim.tv_nsec) return false;
+        if (after.st_ctim.tv_sec != before.st_ctim.tv_sec || after.st_ctim.tv_nsec != before.st_ctim.tv_nsec) return true;
+        usleep(5000);
+#endif
+    }
+    return false;
+}
+
+TEST_F(Detection, AFileRewrittenWithItsTimeSetBackBetweenTwoOpensIsNeverGrouped) {
+    // Same file, same size, same last write: byte 0, already read, now
+    // differs, and the rest would read alike. Only the change time tells.
+    struct Case {
+        bool advanced;
+        TDETECTIONLIMITS limits;
+    } cases[] = {{true, DetectionLimits}, {false, {2, 1024}}};
+    const TDETECTIONLIMITS saved = DetectionLimits;
+    for (const Case& c : cases) {
+        TempFolder f;
+        std::mt19937 random(11);
+        const std::string content = randomContent(random, 100000);
+        f.write("f00000", content);
+        f.write("f00001", content);
+        const std::string a = f.write("a", content);
+        int opensOfA = 0;
+        bool rewritten = false;
+        WhileReading reading;
+        reading.action = [&](const TFILEINFO& file) {
+            if (file.Name() == "a" && ++opensOfA == 2) rewritten = overwriteByteTimeKept(a, 0, content[0] ^ 1);
+        };
+        bEnableAdvanced = c.advanced;
+        DetectionLimits = c.limits;
+        slFoldersToScan = {f.entry()};
+        auto files = collect();
+        auto results = FindDuplicates(*files);
+        ASSERT_TRUE(rewritten) << "the change time never moved: nothing here can tell the rewrite";
+        const std::string names = groupNames(*results, *files);
+        EXPECT_TRUE(names == "f00000 f00001" || names == "f00001 f00000") << "advanced: " << c.advanced << ": " << names;
+        EXPECT_EQ(files->FilesChanged, 1) << "advanced: " << c.advanced;
     }
     DetectionLimits = saved;
 }
