@@ -8,6 +8,7 @@
 
 #include "app/scan/catalogue.h"
 #include "app/scan/progress.h"
+#include "app/scan/remembered.h"
 #include "app/scan/results.h"
 
 // Standard order: larger size, name descending, larger attributes, later
@@ -39,4 +40,7 @@ extern TDETECTIONLIMITS DetectionLimits;
 extern int64_t BytesReadAgain;
 
 // The whole detection; progress may be null (no window, no estimates).
-std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* progress = nullptr);
+// With a store of what files hold, a file still as it was remembered is not
+// read, and what is read whole is remembered; the groups are the same.
+std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* progress = nullptr,
+                                         TREMEMBERED* remembered = nullptr);
