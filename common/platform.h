@@ -160,6 +160,9 @@ bool folderIdentity(const std::string& path, FileIdentity& id);
 // folder's volume serial (its device natively).
 bool remembersFiles(const std::string& folder, uint32_t& serial);
 
+// The time some seconds ago in the raw units of a FileIdentity's times.
+int64_t rawTimeSecondsAgo(int32_t seconds);
+
 // A whole file, read (at most limit bytes; false when it is larger, missing
 // or unreadable) or written anew.
 bool readWholeFile(const std::string& path, std::string& bytes, size_t limit);

@@ -244,6 +244,12 @@ bool remembersFiles(const std::string& folder, uint32_t& serial) {
     return true;
 }
 
+int64_t rawTimeSecondsAgo(int32_t seconds) {
+    struct timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return (static_cast<int64_t>(now.tv_sec) - seconds) * 1000000000 + now.tv_nsec;
+}
+
 bool readWholeFile(const std::string& path, std::string& bytes, size_t limit) {
     bytes.clear();
     const int fd = ::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC);

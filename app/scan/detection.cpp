@@ -81,6 +81,7 @@ void PruneCatalogue(TFILELIST& FileList) {
 // blocks the round's memory (see TDETECTIONLIMITS).
 
 TDETECTIONLIMITS DetectionLimits;
+int32_t RememberedSettleSeconds = 2;
 int64_t BytesReadAgain = 0;
 
 namespace {
@@ -494,6 +495,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
 // A search given a store of what files hold.
 struct Remembering {
     TREMEMBERED& store;
+    int64_t settled;  // a change time before this is no longer in the tick the search began in
     // Per listed folder, once asked: whether its volume keeps what a file
     // held knowable, and its serial. -1 not asked, 0 no, 1 yes.
     std::vector<std::pair<int8_t, uint32_t>> folders;
@@ -767,7 +769,7 @@ std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* prog
     Scratch scratch;
     std::optional<Remembering> remembering;
     if (remembered) {
-        remembering.emplace(Remembering{*remembered, {}});
+        remembering.emplace(Remembering{*remembered, platform::rawTimeSecondsAgo(RememberedSettleSeconds), {}});
         scratch.digesting = true;
         FileList.RememberedSetAside = remembered->SetAside;
     }
@@ -798,7 +800,8 @@ std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* prog
         for (const auto& [index, digest] : scratch.whole) {
             TFILEINFO& file = *FileList[index];
             TREMEMBEREDKEY key;
-            if (!file.Changed && !file.Unreadable && remembering->keyOf(file, key)) remembered->Remember(key, digest);
+            if (!file.Changed && !file.Unreadable && remembering->keyOf(file, key) && key.Changed < remembering->settled)
+                remembered->Remember(key, digest);
         }
     for (int i = 0; i < FileList.Count(); ++i) {
         const TFILEINFO& file = *FileList[i];

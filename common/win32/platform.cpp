@@ -303,15 +303,37 @@ bool remembersFiles(const std::string& folder, uint32_t& serial) {
     constexpr ULONG kRemoteDevice = 0x10, kNetworkFileSystem = 0x14;
     const bool local = query && query(h, &io, &device, sizeof device, 4 /* FileFsDeviceInformation */) >= 0 &&
                        !(device.characteristics & kRemoteDevice) && device.type != kNetworkFileSystem;
-    wchar_t system[MAX_PATH + 1] = {};
-    DWORD volumeSerial = 0;
-    const bool named =
-        GetVolumeInformationByHandleW(h, nullptr, 0, &volumeSerial, nullptr, nullptr, system, MAX_PATH + 1) != FALSE;
+    // A long volume label does not fit: STATUS_BUFFER_OVERFLOW, a warning,
+    // with the serial filled in.
+    constexpr LONG kBufferOverflow = static_cast<LONG>(0x80000005);
+    struct {
+        LARGE_INTEGER created;
+        ULONG serial, labelLength;
+        BOOLEAN objects;
+        WCHAR label[34];
+    } volume{};  // FILE_FS_VOLUME_INFORMATION
+    struct {
+        ULONG attributes;
+        LONG longestName;
+        ULONG nameLength;
+        WCHAR name[32];
+    } system{};  // FILE_FS_ATTRIBUTE_INFORMATION
+    const auto answered = [](LONG status) { return status >= 0 || status == kBufferOverflow; };
+    const bool named = local && answered(query(h, &io, &volume, sizeof volume, 1 /* FileFsVolumeInformation */)) &&
+                       answered(query(h, &io, &system, sizeof system, 5 /* FileFsAttributeInformation */));
     CloseHandle(h);
-    if (!local || !named) return false;
-    serial = volumeSerial;
+    if (!named) return false;
+    serial = volume.serial;
+    const std::wstring name(system.name, std::min<size_t>(system.nameLength / sizeof(WCHAR), 32));
     // Only these keep a file's number for its life and a change time no program sets.
-    return lstrcmpiW(system, L"NTFS") == 0 || lstrcmpiW(system, L"ReFS") == 0;
+    return name == L"NTFS" || name == L"ReFS";
+}
+
+int64_t rawTimeSecondsAgo(int32_t seconds) {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime) -
+           int64_t{seconds} * 10000000;
 }
 
 bool readWholeFile(const std::string& path, std::string& bytes, size_t limit) {
