@@ -14,6 +14,7 @@
 #include "app/scan/detection.h"
 #include "app/scan/folder_tree.h"
 #include "app/scan/masks.h"
+#include "app/scan/remembered.h"
 #include "common/text.h"
 
 namespace {
@@ -33,7 +34,9 @@ const char* const kUsage =
     "  --model                         then time the results model: every group's caption, and a purge after\n"
     "                                  one copy of each group is deleted (a second line)\n"
     "  --copy-when-opened NAME SRC DST just before the file named NAME is first opened, SRC's bytes are written\n"
-    "                                  over DST in place (a file changed while the search reads)\n";
+    "                                  over DST in place (a file changed while the search reads)\n"
+    "  --remember FILE                 what files hold, remembered between searches: loaded before the search\n"
+    "                                  (a damaged FILE is set aside), saved after it (a second line)\n";
 
 // What --copy-when-opened does, once.
 std::string whenOpened, copyFrom, copyTo;
@@ -80,6 +83,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> folders;
     std::set<std::string> seen;
     std::string groupsFile;
+    std::string rememberFile;
     bool model = false;
     bool unix = false;
     int treeLeftOut = 0;  // subfolders no name of theirs reaches
@@ -115,6 +119,8 @@ int main(int argc, char** argv) {
             if (!value(whenOpened) || !value(copyFrom) || !value(copyTo))
                 return fail("--copy-when-opened needs a name and two files");
             TFILEINFO::BeforeOpen = copyWhenOpened;
+        } else if (arg == "--remember") {
+            if (!value(rememberFile)) return fail("--remember needs a file name");
         } else if (arg == "--groups") {
             if (!value(groupsFile)) return fail("--groups needs a file name");
         } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
@@ -126,6 +132,19 @@ int main(int argc, char** argv) {
     if (folders.empty()) return fail("no folders given");
     SetUnixWildcards(unix);
     slFoldersToScan = folders;
+
+    std::unique_ptr<TREMEMBERED> remembered;
+    long long loadMs = 0;
+    const char* loaded = "";
+    if (!rememberFile.empty()) {
+        const auto start = std::chrono::steady_clock::now();
+        remembered = std::make_unique<TREMEMBERED>();
+        const TREMEMBERED::TLOAD load = remembered->Load(rememberFile);
+        loaded = load == TREMEMBERED::TLOAD::Loaded ? "loaded" : load == TREMEMBERED::TLOAD::Missing ? "missing" : "set-aside";
+        loadMs = static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+    }
+    const size_t rememberedBefore = remembered ? remembered->Count() : 0;
 
     const auto started = std::chrono::steady_clock::now();
     std::unique_ptr<TFILELIST> files;
@@ -139,7 +158,7 @@ int main(int argc, char** argv) {
         }
         catalogued = files->Count();
         collected = std::chrono::steady_clock::now();
-        results = catalogued > 0 ? FindDuplicates(*files) : std::make_unique<TRESULTS>();
+        results = catalogued > 0 ? FindDuplicates(*files, nullptr, remembered.get()) : std::make_unique<TRESULTS>();
     } catch (const std::bad_alloc&) {
         const int64_t listed = files ? files->Count() : 0;
         files.reset();
@@ -162,6 +181,15 @@ int main(int argc, char** argv) {
                 static_cast<long long>(TFILEINFO::Opens), files->FilesLeftOut + files->FoldersLeftOut + treeLeftOut,
                 files->FilesChanged,
                 millis(collected - started), millis(finished - started));
+
+    if (remembered) {
+        const auto start = std::chrono::steady_clock::now();
+        const bool saved = remembered->Save(rememberFile);
+        std::printf("remembered=%s files_before=%zu files_after=%zu load_ms=%lld save_ms=%lld%s\n", loaded,
+                    rememberedBefore, remembered->Count(), loadMs, millis(std::chrono::steady_clock::now() - start),
+                    saved ? "" : " not_saved");
+        if (files->RememberedSetAside) std::printf("%s\n", LeftOutText(*files).c_str());
+    }
 
     if (!groupsFile.empty()) {
         std::ofstream file;

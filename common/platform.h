@@ -25,6 +25,7 @@ inline constexpr uint32_t kAttrVolumeLabel = 0x08;
 inline constexpr uint32_t kAttrDirectory = 0x10;
 inline constexpr uint32_t kAttrArchive = 0x20;
 inline constexpr uint32_t kAttrNormal = 0x80;
+inline constexpr uint32_t kAttrReparsePoint = 0x400;
 
 // A point in local time, laid out like Win32's SYSTEMTIME.
 struct TimeStamp {
@@ -151,6 +152,25 @@ bool namesIgnoreCase();
 // Which folder path is, whatever name reaches it (a link, a second drive
 // letter): its volume and index. False when the system cannot tell.
 bool folderIdentity(const std::string& path, FileIdentity& id);
+
+// Whether the files of a folder keep a number and a change time that stay
+// theirs while they live, so that what a file held may be remembered under
+// them: true natively (every file has its inode and st_ctime), on Windows
+// for NTFS and ReFS volumes that are not network drives (FAT and exFAT keep
+// no file numbers that last, a share may report anything). serial is the
+// folder's volume serial (its device natively).
+bool remembersFiles(const std::string& folder, uint32_t& serial);
+
+// The time some seconds ago in the raw units of a FileIdentity's times.
+int64_t rawTimeSecondsAgo(int32_t seconds);
+
+// A whole file, read (at most limit bytes; false when it is larger, missing
+// or unreadable) or written anew.
+bool readWholeFile(const std::string& path, std::string& bytes, size_t limit);
+bool writeWholeFile(const std::string& path, const void* data, size_t size);
+// Moves a file over another, which it replaces whole at once (a reader sees
+// one or the other, never a mix).
+bool replaceFile(const std::string& from, const std::string& to);
 
 // Whether path names an existing folder (a trailing backslash is allowed).
 bool isFolder(const std::string& path);

@@ -238,6 +238,75 @@ bool folderIdentity(const std::string& path, FileIdentity& id) {
     return true;
 }
 
+bool remembersFiles(const std::string& folder, uint32_t& serial) {
+    struct stat st {};
+    if (stat(hostPath(folder).c_str(), &st) != 0) return false;
+    const auto device = static_cast<uint64_t>(st.st_dev);
+    serial = static_cast<uint32_t>(device ^ (device >> 32));
+    return true;
+}
+
+int64_t rawTimeSecondsAgo(int32_t seconds) {
+    struct timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return (static_cast<int64_t>(now.tv_sec) - seconds) * 1000000000 + now.tv_nsec;
+}
+
+bool readWholeFile(const std::string& path, std::string& bytes, size_t limit) {
+    bytes.clear();
+    const int fd = ::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        setLastErrorFromErrno();
+        return false;
+    }
+    struct stat st {};
+    bool done = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) <= limit;
+    if (done) {
+        bytes.resize(static_cast<size_t>(st.st_size));
+        size_t at = 0;
+        while (at < bytes.size()) {
+            const ssize_t got = ::read(fd, bytes.data() + at, bytes.size() - at);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) break;
+            at += static_cast<size_t>(got);
+        }
+        bytes.resize(at);
+    }
+    ::close(fd);
+    return done;
+}
+
+bool writeWholeFile(const std::string& path, const void* data, size_t size) {
+    const int fd = ::open(hostPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        setLastErrorFromErrno();
+        return false;
+    }
+    const auto* bytes = static_cast<const char*>(data);
+    size_t at = 0;
+    while (at < size) {
+        const ssize_t wrote = ::write(fd, bytes + at, size - at);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) break;
+        at += static_cast<size_t>(wrote);
+    }
+    // On the disk before it is moved over the old one, or a crash could leave neither.
+    const bool done = at == size && fsync(fd) == 0;
+    if (::close(fd) != 0 || !done) {
+        setLastErrorFromErrno();
+        return false;
+    }
+    return true;
+}
+
+bool replaceFile(const std::string& from, const std::string& to) {
+    if (::rename(hostPath(from).c_str(), hostPath(to).c_str()) != 0) {
+        setLastErrorFromErrno();
+        return false;
+    }
+    return true;
+}
+
 bool namesKeepTrailingDots() { return true; }
 bool namesIgnoreCase() { return false; }
 

@@ -5,6 +5,7 @@
 
 #include "app/options/options.h"
 #include "app/scan/masks.h"
+#include "app/scan/remembered.h"
 #include "common/files.h"
 #include "common/text.h"
 
@@ -263,6 +264,12 @@ bool TFILEINFO::LearnIdentity() {
     return hasIdentity_;
 }
 
+bool TFILEINFO::CheckedIdentity(platform::FileIdentity& id) {
+    if (!LearnIdentity() || !listed_ || Changed) return false;
+    id = identity();
+    return true;
+}
+
 bool TFILEINFO::SameFileAs(TFILEINFO& other) {
     if (!LearnIdentity() || !other.LearnIdentity()) return true;
     // The size and last write stand in for the volume where one side does not know it.
@@ -334,6 +341,7 @@ std::string LeftOutText(const TFILELIST& FileList) {
     if (FileList.FilesChanged > 0)
         text += (text.empty() ? "" : " ") + std::to_string(FileList.FilesChanged) +
                 " file(s) changed while the search read them; they are in no group. Search again to compare them.";
+    if (FileList.RememberedSetAside) text += (text.empty() ? "" : " ") + RememberedSetAsideText();
     return text;
 }
 

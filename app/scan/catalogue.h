@@ -100,6 +100,10 @@ public:
     // Learns the identity (once is enough): from the listing where it told,
     // else from the open file, else by opening it once more.
     bool LearnIdentity();
+    // The identity every open of the file is checked against (its number,
+    // size, last write and change time; the volume where it is known):
+    // false while it cannot be learnt.
+    bool CheckedIdentity(platform::FileIdentity& id);
 
     // Bytes read from, opens of, and looks at the open files (which file, its
     // size and times) of all files since the program started (for benchmarks).
@@ -186,6 +190,8 @@ public:
     int32_t FilesLeftOut = 0;
     int32_t FoldersLeftOut = 0;
     int32_t FilesChanged = 0;  // replaced or written to while the search read them
+    // What earlier searches remembered was damaged and set aside.
+    bool RememberedSetAside = false;
 
     // How each folder of the list is protected, learnt when a search begins
     // (empty while no folder is protected): kListed by its own entry among

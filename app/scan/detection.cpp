@@ -81,6 +81,7 @@ void PruneCatalogue(TFILELIST& FileList) {
 // blocks the round's memory (see TDETECTIONLIMITS).
 
 TDETECTIONLIMITS DetectionLimits;
+int32_t RememberedSettleSeconds = 2;
 int64_t BytesReadAgain = 0;
 
 namespace {
@@ -228,21 +229,62 @@ struct Scratch {
         std::vector<int> hashSlots;   // open addressing over parts by key
     } rounds;
     int64_t memoryCap = INT64_MAX;  // lowered when the system could not give a round its memory
+    // With a store of what files hold: the digest of each file read whole,
+    // made as it is read (the file's part being read, in order, with the
+    // bytes read so far), and what they came to.
+    bool digesting = false;
+    std::unordered_map<int, std::pair<int64_t, std::unique_ptr<TDIGESTING>>> partial;
+    std::vector<std::pair<int, TDIGEST>> whole;
 };
 
-// Splits the files [first, end) of one size into the sets of identical
-// files, each in catalogue order. A file that cannot be opened or read, or
-// whose length changes while it is read, is in no set.
+// A file read in pieces keeps its digest's state (576 bytes) while it goes
+// on; past this many at once, the further files of a class are only compared.
+constexpr size_t kMostDigesting = 8192;
+
+// Adds a block just read to its file's digest.
+void digestBlock(Scratch& scratch, int index, int64_t position, const uint8_t* bytes, int32_t count, bool last) {
+    if (position == 0 && last) {
+        scratch.whole.emplace_back(index, ContentDigest(bytes, static_cast<size_t>(count)));
+        return;
+    }
+    auto& partial = scratch.partial;
+    if (position == 0) {
+        if (partial.size() >= kMostDigesting) return;
+        auto& [fed, digest] = partial[index];
+        digest = std::make_unique<TDIGESTING>();
+        digest->Add(bytes, static_cast<size_t>(count));
+        fed = count;
+        return;
+    }
+    const auto at = partial.find(index);
+    if (at == partial.end()) return;
+    auto& [fed, digest] = at->second;
+    if (fed != position) {  // not read in order: no digest of the whole
+        partial.erase(at);
+        return;
+    }
+    digest->Add(bytes, static_cast<size_t>(count));
+    fed += count;
+    if (!last) return;
+    scratch.whole.emplace_back(index, digest->Result());
+    partial.erase(at);
+}
+
+// Splits the files [first, end) of one size (only those listed in `only`,
+// ascending, when given) into the sets of identical files, each in catalogue
+// order. A file that cannot be opened or read, or whose length changes while
+// it is read, is in no set.
 std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end, int32_t bufferSize,
-                                            Scratch& scratch) {
+                                            Scratch& scratch, const std::vector<int>* only = nullptr) {
     std::vector<std::vector<int>> sets;
     const int64_t size = files[first]->Size;
     ClassReader reader(files, first, end);
     auto& [block, again, arena, parts, partOf, nextInPart, hashSlots] = scratch.rounds;
     std::vector<Subset> work;
     // In advanced mode the checksum pass may already have told the first
-    // blocks apart: the comparison starts behind them.
-    bool told = bEnableAdvanced;
+    // blocks apart: the comparison starts behind them. Not when digests are
+    // made: they need every byte in order.
+    bool told = bEnableAdvanced && !scratch.digesting && !only;
     for (int k = first; k < end && told; ++k) told = files[k]->FirstBlockPart >= 0;
     // Otherwise, in advanced mode, what the pass read is read again.
     const int64_t readBefore = bEnableAdvanced && !told ? std::min<int64_t>(size, BufferBytes(lAdvancedBufferSize)) : 0;
@@ -258,6 +300,8 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
             else
                 work.push_back({std::move(part->second), behind, 0});
         }
+    } else if (only) {
+        work.push_back({*only, 0, 0});
     } else {
         work.push_back({{}, 0, 0});
         for (int k = first; k < end; ++k) work.back().members.push_back(k);
@@ -340,6 +384,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
                 continue;
             }
             if (subset.position < readBefore) BytesReadAgain += std::min<int64_t>(count, readBefore - subset.position);
+            if (scratch.digesting) digestBlock(scratch, index, subset.position, block.data(), count, count == left);
             const auto sameAs = [&](const Part& part) {
                 return count == 0 || std::memcmp(arena.data() + part.kept, block.data(), static_cast<size_t>(count)) == 0;
             };
@@ -430,6 +475,7 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
             if (partOf[m] < 0) continue;
             const int goesTo = parts[static_cast<size_t>(partOf[m])].count;
             if (goesTo > 0 || count == left) reader.close(subset.members[m]);
+            if (goesTo > 0) scratch.partial.erase(subset.members[m]);  // read no further
             if (goesTo < 0) next[static_cast<size_t>(-goesTo - 1)].push_back(subset.members[m]);
         }
         for (size_t p = next.size(); p-- > 0;) {
@@ -441,6 +487,95 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
             else
                 work.push_back({std::move(next[p]), subset.position + count, growth});
         }
+    }
+    scratch.partial.clear();
+    return sets;
+}
+
+// A search given a store of what files hold.
+struct Remembering {
+    TREMEMBERED& store;
+    int64_t settled;  // a change time before this is no longer in the tick the search began in
+    // Per listed folder, once asked: whether its volume keeps what a file
+    // held knowable, and its serial. -1 not asked, 0 no, 1 yes.
+    std::vector<std::pair<int8_t, uint32_t>> folders;
+
+    // The key a file is remembered under, false where it may not be.
+    bool keyOf(TFILEINFO& file, TREMEMBEREDKEY& key) {
+        // A link leads to a file on any volume, under that volume's numbers.
+        if (file.Attributes & platform::kAttrReparsePoint) return false;
+        platform::FileIdentity id;
+        if (!file.CheckedIdentity(id)) return false;
+        if (id.volumeKnown) {
+            key.Volume = static_cast<uint32_t>(id.volume ^ (id.volume >> 32));
+        } else {
+            const auto at = static_cast<size_t>(file.FolderIndex);
+            if (folders.size() <= at) folders.resize(at + 1, {-1, 0});
+            auto& [known, serial] = folders[at];
+            if (known < 0) known = platform::remembersFiles(file.FolderPath() + "\\", serial) ? 1 : 0;
+            if (!known) return false;
+            key.Volume = serial;
+        }
+        key.Index = id.index;
+        key.Size = id.size;
+        key.Written = id.written;
+        key.Changed = id.changed;
+        return true;
+    }
+};
+
+// identicalSets with a store: a file whose key is unchanged is not read and
+// goes by its remembered digest, and files of one digest are one set. The
+// other files are compared as before, with one file of each digest read for
+// them (the set it joins takes all that digest's files).
+std::vector<std::vector<int>> rememberedSets(TFILELIST& files, int first, int end, int32_t bufferSize,
+                                             Scratch& scratch, Remembering& remembering) {
+    std::vector<std::pair<TDIGEST, int>> known;
+    std::vector<int> read;
+    for (int k = first; k < end; ++k) {
+        TREMEMBEREDKEY key;
+        const TDIGEST* digest = nullptr;
+        if (remembering.keyOf(*files[k], key)) digest = remembering.store.Find(key);
+        if (digest)
+            known.emplace_back(*digest, k);
+        else
+            read.push_back(k);
+    }
+    std::sort(known.begin(), known.end());
+    // The files of each digest, ascending, and which digest a file read for them stands for.
+    std::vector<std::vector<int>> byDigest;
+    std::unordered_map<int, size_t> standsFor;
+    for (size_t k = 0; k < known.size(); ++k) {
+        if (k == 0 || known[k].first != known[k - 1].first) byDigest.emplace_back();
+        byDigest.back().push_back(known[k].second);
+    }
+    std::vector<std::vector<int>> sets;
+    if (!read.empty()) {
+        for (size_t d = 0; d < byDigest.size(); ++d) {
+            standsFor[byDigest[d].front()] = d;
+            read.push_back(byDigest[d].front());
+        }
+        std::sort(read.begin(), read.end());
+        if (read.size() >= 2) sets = identicalSets(files, first, end, bufferSize, scratch, &read);
+        if (!ScanRunning) return {};
+    }
+    std::vector<bool> joined(byDigest.size(), false);
+    for (std::vector<int>& set : sets) {
+        std::vector<int> whole = set;
+        for (int k : set)
+            if (const auto d = standsFor.find(k); d != standsFor.end() && !joined[d->second]) {
+                joined[d->second] = true;
+                whole.insert(whole.end(), byDigest[d->second].begin() + 1, byDigest[d->second].end());
+            }
+        std::sort(whole.begin(), whole.end());
+        whole.erase(std::unique(whole.begin(), whole.end()), whole.end());
+        set = std::move(whole);
+    }
+    for (size_t d = 0; d < byDigest.size(); ++d) {
+        if (joined[d]) continue;
+        // The one read for the others may have changed since it was listed.
+        std::erase_if(byDigest[d], [&](int k) { return files[k]->Changed; });
+        if (byDigest[d].size() >= 2) sets.push_back(std::move(byDigest[d]));
     }
     return sets;
 }
@@ -600,7 +735,7 @@ int64_t FreeableSpace(const TRESULTS& Results, const TFILELIST& FileList) {
 
 int32_t BufferBytes(int32_t units) { return std::clamp(units, kMinBufferUnits, kMaxBufferUnits) * 512; }
 
-std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* progress) {
+std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* progress, TREMEMBERED* remembered) {
     auto Results = std::make_unique<TRESULTS>();
     FileList.LearnProtection();
     FileList.Sort(StandardOrder);
@@ -632,12 +767,19 @@ std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* prog
     std::map<int, std::vector<int>> setsByReference;
     int classEndIndex = 0;
     Scratch scratch;
+    std::optional<Remembering> remembering;
+    if (remembered) {
+        remembering.emplace(Remembering{*remembered, platform::rawTimeSecondsAgo(RememberedSettleSeconds), {}});
+        scratch.digesting = true;
+        FileList.RememberedSetAside = remembered->SetAside;
+    }
     for (int i = 0; i < count && ScanRunning; ++i) {
         if (i >= classEndIndex) {
             classEndIndex = classEnd(FileList, i);
             setsByReference.clear();
             if (classEndIndex - i >= 2)
-                for (auto& set : identicalSets(FileList, i, classEndIndex, bufferSize, scratch))
+                for (auto& set : remembering ? rememberedSets(FileList, i, classEndIndex, bufferSize, scratch, *remembering)
+                                             : identicalSets(FileList, i, classEndIndex, bufferSize, scratch))
                     setsByReference[set.front()] = std::move(set);
         }
         const int groupStart = Results->Count();
@@ -653,6 +795,14 @@ std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* prog
 
     if (progress) progress->Destroy();
     ScanRunning = false;
+    // What was read whole is remembered, unless it changed while it was read.
+    if (remembering)
+        for (const auto& [index, digest] : scratch.whole) {
+            TFILEINFO& file = *FileList[index];
+            TREMEMBEREDKEY key;
+            if (!file.Changed && !file.Unreadable && remembering->keyOf(file, key) && key.Changed < remembering->settled)
+                remembered->Remember(key, digest);
+        }
     for (int i = 0; i < FileList.Count(); ++i) {
         const TFILEINFO& file = *FileList[i];
         if (file.Grouped) continue;

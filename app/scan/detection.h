@@ -8,6 +8,7 @@
 
 #include "app/scan/catalogue.h"
 #include "app/scan/progress.h"
+#include "app/scan/remembered.h"
 #include "app/scan/results.h"
 
 // Standard order: larger size, name descending, larger attributes, later
@@ -38,5 +39,13 @@ extern TDETECTIONLIMITS DetectionLimits;
 // Bytes read a second time that way since the program started (for benchmarks).
 extern int64_t BytesReadAgain;
 
+// A file changed less than this many seconds before a search began is not
+// remembered: the system keeps change times to a clock tick, and a file
+// written again within the tick it was read in would keep its change time.
+extern int32_t RememberedSettleSeconds;
+
 // The whole detection; progress may be null (no window, no estimates).
-std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* progress = nullptr);
+// With a store of what files hold, a file still as it was remembered is not
+// read, and what is read whole is remembered; the groups are the same.
+std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* progress = nullptr,
+                                         TREMEMBERED* remembered = nullptr);

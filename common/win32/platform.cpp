@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -279,6 +281,101 @@ bool folderIdentity(const std::string& path, FileIdentity& id) {
     id.created = wide(info.ftCreationTime);
     id.written = wide(info.ftLastWriteTime);
     return true;
+}
+
+bool remembersFiles(const std::string& folder, uint32_t& serial) {
+    HANDLE h = CreateFileW(SystemPath(folder).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    // A share may be served by any system, whatever it calls itself.
+    using QueryVolume = LONG(WINAPI*)(HANDLE, void* status, void* data, ULONG size, int kind);
+    static const auto query = reinterpret_cast<QueryVolume>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryVolumeInformationFile")));
+    struct {
+        LONG status;
+        ULONG_PTR information;
+    } io{};
+    struct {
+        ULONG type, characteristics;
+    } device{};  // FILE_FS_DEVICE_INFORMATION
+    constexpr ULONG kRemoteDevice = 0x10, kNetworkFileSystem = 0x14;
+    const bool local = query && query(h, &io, &device, sizeof device, 4 /* FileFsDeviceInformation */) >= 0 &&
+                       !(device.characteristics & kRemoteDevice) && device.type != kNetworkFileSystem;
+    // A long volume label does not fit: STATUS_BUFFER_OVERFLOW, a warning,
+    // with the serial filled in.
+    constexpr LONG kBufferOverflow = static_cast<LONG>(0x80000005);
+    struct {
+        LARGE_INTEGER created;
+        ULONG serial, labelLength;
+        BOOLEAN objects;
+        WCHAR label[34];
+    } volume{};  // FILE_FS_VOLUME_INFORMATION
+    struct {
+        ULONG attributes;
+        LONG longestName;
+        ULONG nameLength;
+        WCHAR name[32];
+    } system{};  // FILE_FS_ATTRIBUTE_INFORMATION
+    const auto answered = [](LONG status) { return status >= 0 || status == kBufferOverflow; };
+    const bool named = local && answered(query(h, &io, &volume, sizeof volume, 1 /* FileFsVolumeInformation */)) &&
+                       answered(query(h, &io, &system, sizeof system, 5 /* FileFsAttributeInformation */));
+    CloseHandle(h);
+    if (!named) return false;
+    serial = volume.serial;
+    const std::wstring name(system.name, std::min<size_t>(system.nameLength / sizeof(WCHAR), 32));
+    // Only these keep a file's number for its life and a change time no program sets.
+    return name == L"NTFS" || name == L"ReFS";
+}
+
+int64_t rawTimeSecondsAgo(int32_t seconds) {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime) -
+           int64_t{seconds} * 10000000;
+}
+
+bool readWholeFile(const std::string& path, std::string& bytes, size_t limit) {
+    bytes.clear();
+    HANDLE h = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size{};
+    bool done = GetFileSizeEx(h, &size) && static_cast<uint64_t>(size.QuadPart) <= limit;
+    if (done) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        size_t at = 0;
+        while (at < bytes.size()) {
+            DWORD got = 0;
+            const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1 << 24));
+            if (!ReadFile(h, bytes.data() + at, want, &got, nullptr) || got == 0) break;
+            at += got;
+        }
+        bytes.resize(at);
+    }
+    CloseHandle(h);
+    return done;
+}
+
+bool writeWholeFile(const std::string& path, const void* data, size_t size) {
+    HANDLE h = CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const auto* bytes = static_cast<const char*>(data);
+    size_t at = 0;
+    while (at < size) {
+        DWORD wrote = 0;
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(size - at, 1 << 24));
+        if (!WriteFile(h, bytes + at, want, &wrote, nullptr) || wrote == 0) break;
+        at += wrote;
+    }
+    // On the disk before it is moved over the old one, or a crash could leave neither.
+    const bool done = at == size && FlushFileBuffers(h);
+    return CloseHandle(h) && done;
+}
+
+bool replaceFile(const std::string& from, const std::string& to) {
+    return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 bool namesKeepTrailingDots() { return false; }

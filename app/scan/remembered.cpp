@@ -1,0 +1,192 @@
+#include "remembered.h"
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+
+#include "common/platform.h"
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+namespace {
+
+// The file: a header, then each volume's serial and count of files
+// followed by its files' records, ascending by file number. The checksum
+// covers everything after the header.
+constexpr char kMagic[8] = {'V', 'a', 'r', 'n', 'o', 'k', 'R', 'm'};
+constexpr uint32_t kVersion = 1;
+struct Header {
+    char magic[8];
+    uint32_t version;
+    uint32_t volumes;
+    uint64_t files;
+    uint64_t checksum;
+};
+struct VolumeHeader {
+    uint32_t serial;
+    uint32_t files;
+};
+static_assert(sizeof(Header) == 32 && sizeof(VolumeHeader) == 8 && sizeof(TREMEMBERED::TRECORD) == 48);
+constexpr size_t kLargest =
+    sizeof(Header) + TREMEMBERED::kMaxVolumes * sizeof(VolumeHeader) + TREMEMBERED::kMaxFiles * sizeof(TREMEMBERED::TRECORD);
+
+TDIGEST fromXxh(const XXH128_hash_t& h) { return {h.low64, h.high64}; }
+
+}  // namespace
+
+TDIGEST ContentDigest(const void* data, size_t count) { return fromXxh(XXH3_128bits(data, count)); }
+
+TDIGESTING::TDIGESTING() : state_(XXH3_createState()) {
+    if (!state_) throw std::bad_alloc();
+    XXH3_128bits_reset(static_cast<XXH3_state_t*>(state_));
+}
+TDIGESTING::~TDIGESTING() { XXH3_freeState(static_cast<XXH3_state_t*>(state_)); }
+void TDIGESTING::Add(const void* data, size_t count) { XXH3_128bits_update(static_cast<XXH3_state_t*>(state_), data, count); }
+TDIGEST TDIGESTING::Result() const { return fromXxh(XXH3_128bits_digest(static_cast<XXH3_state_t*>(state_))); }
+
+TREMEMBERED::TLOAD TREMEMBERED::Load(const std::string& path) {
+    volumes_.clear();
+    records_.clear();
+    used_.clear();
+    added_.clear();
+    SetAside = false;
+    std::string bytes;
+    if (!platform::readWholeFile(path, bytes, kLargest)) {
+        if (!platform::exists(path)) return TLOAD::Missing;
+        bytes.clear();  // too large or unreadable: no store of ours either
+    }
+    // Whatever is wrong with it, nothing of it is used.
+    const auto setAside = [&] {
+        volumes_.clear();
+        records_.clear();
+        SetAside = true;
+        if (!platform::replaceFile(path, path + ".bad")) platform::removeFile(path);
+        return TLOAD::SetAside;
+    };
+    Header header{};
+    if (bytes.size() < sizeof header) return setAside();
+    std::memcpy(&header, bytes.data(), sizeof header);
+    if (std::memcmp(header.magic, kMagic, sizeof kMagic) != 0 || header.version != kVersion ||
+        header.volumes > kMaxVolumes || header.files > kMaxFiles ||
+        bytes.size() != sizeof header + header.volumes * sizeof(VolumeHeader) + header.files * sizeof(TRECORD) ||
+        XXH3_64bits(bytes.data() + sizeof header, bytes.size() - sizeof header) != header.checksum)
+        return setAside();
+    records_.resize(static_cast<size_t>(header.files));
+    const char* at = bytes.data() + sizeof header;
+    size_t filled = 0;
+    for (uint32_t v = 0; v < header.volumes; ++v) {
+        VolumeHeader volume{};
+        std::memcpy(&volume, at, sizeof volume);
+        at += sizeof volume;
+        if (volume.files > records_.size() - filled) return setAside();
+        std::memcpy(static_cast<void*>(records_.data() + filled), at, volume.files * sizeof(TRECORD));
+        at += volume.files * sizeof(TRECORD);
+        volumes_.push_back({volume.serial, filled, filled + volume.files});
+        filled += volume.files;
+        // Looked up by halving: out of order is no file this program wrote.
+        for (size_t k = volumes_.back().First + 1; k < filled; ++k)
+            if (records_[k - 1].Index >= records_[k].Index) return setAside();
+    }
+    if (filled != records_.size()) return setAside();
+    used_.assign(records_.size(), false);
+    return TLOAD::Loaded;
+}
+
+TREMEMBERED::TRECORD* TREMEMBERED::locate(uint32_t volume, uint64_t index, size_t* at) {
+    for (const TVOLUME& v : volumes_) {
+        if (v.Serial != volume) continue;
+        const auto first = records_.begin() + static_cast<ptrdiff_t>(v.First);
+        const auto end = records_.begin() + static_cast<ptrdiff_t>(v.End);
+        const auto found =
+            std::lower_bound(first, end, index, [](const TRECORD& r, uint64_t i) { return r.Index < i; });
+        if (found == end || found->Index != index) return nullptr;
+        if (at) *at = static_cast<size_t>(found - records_.begin());
+        return &*found;
+    }
+    return nullptr;
+}
+
+const TDIGEST* TREMEMBERED::Find(const TREMEMBEREDKEY& key) {
+    size_t at = 0;
+    TRECORD* r = locate(key.Volume, key.Index, &at);
+    if (!r || r->Size != key.Size || r->Written != key.Written || r->Changed != key.Changed) return nullptr;
+    used_[at] = true;
+    return &r->Digest;
+}
+
+void TREMEMBERED::Remember(const TREMEMBEREDKEY& key, const TDIGEST& digest) {
+    const TRECORD record{key.Index, key.Size, key.Written, key.Changed, digest};
+    size_t at = 0;
+    if (TRECORD* r = locate(key.Volume, key.Index, &at)) {
+        *r = record;
+        used_[at] = true;
+    } else {
+        added_.emplace_back(key.Volume, record);
+    }
+}
+
+bool TREMEMBERED::Save(const std::string& path) const {
+    // Every record by volume and file number; what this search met goes
+    // first when there are more than the file may hold.
+    struct Entry {
+        uint32_t volume;
+        bool used;
+        const TRECORD* record;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(Count());
+    for (const TVOLUME& v : volumes_)
+        for (size_t k = v.First; k < v.End; ++k) entries.push_back({v.Serial, used_[k], &records_[k]});
+    for (const auto& [volume, record] : added_) entries.push_back({volume, true, &record});
+    // Two names of one file remembered twice: the later stands.
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return a.volume != b.volume ? a.volume < b.volume : a.record->Index < b.record->Index;
+    });
+    std::vector<Entry> kept;
+    kept.reserve(entries.size());
+    for (const Entry& e : entries) {
+        if (!kept.empty() && kept.back().volume == e.volume && kept.back().record->Index == e.record->Index)
+            kept.back() = e;
+        else
+            kept.push_back(e);
+    }
+    if (kept.size() > kMaxFiles) {
+        std::stable_partition(kept.begin(), kept.end(), [](const Entry& e) { return e.used; });
+        kept.resize(kMaxFiles);
+        std::sort(kept.begin(), kept.end(), [](const Entry& a, const Entry& b) {
+            return a.volume != b.volume ? a.volume < b.volume : a.record->Index < b.record->Index;
+        });
+    }
+    std::string bytes(sizeof(Header), '\0');
+    bytes.reserve(sizeof(Header) + kept.size() * sizeof(TRECORD) + 64);
+    uint32_t volumes = 0;
+    for (size_t k = 0; k < kept.size();) {
+        size_t end = k;
+        while (end < kept.size() && kept[end].volume == kept[k].volume) ++end;
+        if (++volumes > kMaxVolumes) break;
+        const VolumeHeader volume{kept[k].volume, static_cast<uint32_t>(end - k)};
+        bytes.append(reinterpret_cast<const char*>(&volume), sizeof volume);
+        for (; k < end; ++k) bytes.append(reinterpret_cast<const char*>(kept[k].record), sizeof(TRECORD));
+    }
+    Header header{};
+    std::memcpy(header.magic, kMagic, sizeof kMagic);
+    header.version = kVersion;
+    header.volumes = volumes;
+    header.files = (bytes.size() - sizeof header - volumes * sizeof(VolumeHeader)) / sizeof(TRECORD);
+    header.checksum = XXH3_64bits(bytes.data() + sizeof header, bytes.size() - sizeof header);
+    std::memcpy(bytes.data(), &header, sizeof header);
+    // A name no other search writes at the same moment.
+    std::random_device random;
+    const std::string fresh = path + "." + std::to_string(random()) + ".new";
+    if (!platform::writeWholeFile(fresh, bytes.data(), bytes.size()) || !platform::replaceFile(fresh, path)) {
+        platform::removeFile(fresh);
+        return false;
+    }
+    return true;
+}
+
+std::string RememberedSetAsideText() {
+    return "What earlier searches remembered of files was damaged and was set aside; this search read the files "
+           "instead.";
+}
