@@ -327,6 +327,7 @@ Section "Varnok Scan"
   !insertmacro DefaultDword "bWarnInternet" 0
   !insertmacro DefaultDword "bUnixWildCard" 0
   !insertmacro DefaultDword "bShowTips" 1
+  !insertmacro DefaultDword "bRememberContents" 0
   !insertmacro DefaultList "slFoldersToScan"
   !insertmacro DefaultList "slIncludedFiles"
   !insertmacro DefaultList "slExcludedFiles"

@@ -13,6 +13,7 @@
 #include "common/text.h"
 #include "common/win32/module.h"
 #include "common/win32/registry.h"
+#include "common/win32/remembered_place.h"
 #include "common/win32/unique_handle.h"
 #include "common/win32/wide.h"
 #include "uninstall/self_deleter.h"
@@ -23,7 +24,7 @@ const char kByeCaption[] = "Bye...";
 const char* const kValues[] = {"bEnableAdvanced", "lAdvancedBufferSize", "lStandartBufferSize", "bNotDeleteLastCopy",
                                "bCreateUndo",     "bEnhancedUndo",       "slIncludedFiles",     "slExcludedFiles",
                                "slFoldersToScan", "PathToApp",           "ShortCuts",           "bShowTips",
-                               "slProtectedFolders"};
+                               "slProtectedFolders", "bRememberContents"};
 const char* const kFiles[] = {"\\VarnokScan.exe",      "\\VarnokScan.htm",      "\\VarnokScan.css",
                               "\\VarnokScan.txt",      "\\VarnokScan.hlp",      "\\VarnokScan.gid",
                               "\\slIncludedFiles.dat", "\\slExcludedFiles.dat", "\\slFoldersToScan.dat",
@@ -313,6 +314,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // their own names, not by the code page's spelling of them.
     const std::string files = ownFolderAsNamed();
     for (const char* file : kFiles) allRemoved = RemoveFile(files + file) && allRemoved;
+    // What searches remembered of files goes too, and its folder once nothing else is in it.
+    // The shell's name for the folder is the user's environment's: this program links no shell library.
+    wchar_t local[MAX_PATH] = {};
+    const DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) {
+        const std::string store = RememberedContentsIn(Utf8(local));
+        bool kept = false;
+        ForgetRememberedContents(store, &kept);
+        allRemoved = allRemoved && !kept;
+        RemoveDirectoryW(SystemPath(store.substr(0, store.rfind('\\'))).c_str());
+    }
     if (WriteSelfDeleter() && allRemoved)
         ShowMessageBox(nullptr, "Varnok Scan (Trellane) sucessfully removed from yours PC!", kByeCaption,
                        mb::kIconHand);

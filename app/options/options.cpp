@@ -22,6 +22,7 @@ int32_t lSkipSmallerThan = 0;
 bool bSkipEmptyFiles = false;
 
 bool bUseRecycleBin = false;
+bool bRememberContents = false;
 
 bool SkippedForItsSize(int64_t size) { return size < lSkipSmallerThan || (size == 0 && bSkipEmptyFiles); }
 
@@ -53,7 +54,7 @@ std::string BufferSizeText(int32_t units) {
 OptionValues CurrentOptions() {
     return {bEnableAdvanced,     bNotDeleteLastCopy,  bUnixWildCard,    bCreateUndo,    bEnhancedUndo, bWarnInternet,
             lAdvancedBufferSize, lStandartBufferSize, lSkipSmallerThan, bSkipEmptyFiles,
-            bUseRecycleBin};
+            bUseRecycleBin,      bRememberContents};
 }
 
 void RestoreOptions(const OptionValues& v) {
@@ -68,6 +69,7 @@ void RestoreOptions(const OptionValues& v) {
     lSkipSmallerThan = v.skipSmallerThan;
     bSkipEmptyFiles = v.skipEmptyFiles;
     bUseRecycleBin = v.useRecycleBin;
+    bRememberContents = v.rememberContents;
 }
 
 void SetDefaultSettings() {
@@ -81,6 +83,7 @@ void SetDefaultSettings() {
     lSkipSmallerThan = 0;
     bSkipEmptyFiles = false;
     bUseRecycleBin = false;
+    bRememberContents = false;
 }
 
 bool IsProtectedFolder(const std::string& folder) {

@@ -49,6 +49,9 @@ bool SkippedForItsSize(int64_t size);
 
 // Delete sends the marked files to the Recycle Bin (off: they are deleted for good).
 extern bool bUseRecycleBin;
+// A search takes what earlier ones learnt of files' contents from the user's
+// store, and keeps there what it read (off: no store is read or written).
+extern bool bRememberContents;
 // The floor as typed: digits with blanks around them, nothing for 0; false
 // for anything else or a number past kMaxSkipSmallerThan.
 bool ParseSkipSmallerThan(const std::string& text, int32_t& bytes);
@@ -71,6 +74,7 @@ struct OptionValues {
     int32_t skipSmallerThan;
     bool skipEmptyFiles;
     bool useRecycleBin;
+    bool rememberContents;
 };
 OptionValues CurrentOptions();
 void RestoreOptions(const OptionValues& values);

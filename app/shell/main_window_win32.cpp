@@ -10,6 +10,7 @@
 #include "app/scan/detection.h"
 #include "app/scan/masks.h"
 #include "app/scan/progress_window_win32.h"
+#include "app/scan/remembered.h"
 #include "common/ui/folder_browser.h"
 #include "app/shell/about_win32.h"
 #include "app/shell/feedback_win32.h"
@@ -25,6 +26,7 @@
 #include "common/ui/help.h"
 #include "common/messagebox.h"
 #include "common/win32/registry.h"
+#include "common/win32/remembered_place.h"
 #include "common/text.h"
 #include "resources/VarnokScan/resource.h"
 
@@ -56,9 +58,22 @@ void runScan() {
             return;
         }
         if (FileList->Count() > 0) {
+            // With the option off no store is looked for, read or written.
+            const std::string store = bRememberContents ? RememberedContentsPath() : std::string();
+            std::unique_ptr<TREMEMBERED> remembered;
+            if (!store.empty()) {
+                remembered = std::make_unique<TREMEMBERED>();
+                remembered->Load(store);
+            }
             ProgressWindow window;
             TTIMEORACLE tracker(&window);
-            Results = FindDuplicates(*FileList, &tracker);
+            Results = FindDuplicates(*FileList, &tracker, remembered.get());
+            // Saved after a stopped search too: what it read whole is known,
+            // and the next search need not read it again.
+            if (remembered) {
+                MakeRememberedContentsFolder(store);
+                remembered->Save(store);
+            }
         }
     } catch (const std::bad_alloc&) {
         // What the search had taken is given back before a word is said.

@@ -8,6 +8,7 @@
 #include "common/messagebox.h"
 #include "common/ui/dialog.h"
 #include "common/ui/dialog_helpers.h"
+#include "common/win32/remembered_place.h"
 #include "resources/VarnokScan/resource.h"
 
 namespace {
@@ -75,11 +76,13 @@ private:
         SendMessageA(item(IDC_OPT_SKIP_SMALLER), EM_LIMITTEXT, 10, 0);
         SetCheck(handle(), IDC_OPT_SKIP_EMPTY, stored.skipEmptyFiles);
         SetCheck(handle(), IDC_OPT_RECYCLE, stored.useRecycleBin);
+        SetCheck(handle(), IDC_OPT_REMEMBER, stored.rememberContents);
         showSize(standard_);
         showSize(advanced_);
         SetWindowContextHelpId(handle(), IDH_OPTIONS);
         for (int id : {IDC_OPT_SKIP_SMALLER, IDC_OPT_SKIP_EMPTY}) SetWindowContextHelpId(item(id), IDH_SIZE_FLOOR);
         SetWindowContextHelpId(item(IDC_OPT_RECYCLE), IDH_RECYCLE_BIN);
+        for (int id : {IDC_OPT_REMEMBER, IDC_OPT_FORGET}) SetWindowContextHelpId(item(id), IDH_REMEMBER);
         return true;
     }
 
@@ -97,6 +100,9 @@ private:
             return true;
         case IDC_OPT_UNDO:
             enableUndoKinds(IsChecked(handle(), IDC_OPT_UNDO));
+            return true;
+        case IDC_OPT_FORGET:
+            forget();
             return true;
         case IDC_OK_BUTTON: {
             int32_t floor = 0;
@@ -121,6 +127,7 @@ private:
             lSkipSmallerThan = floor;
             bSkipEmptyFiles = IsChecked(handle(), IDC_OPT_SKIP_EMPTY);
             bUseRecycleBin = IsChecked(handle(), IDC_OPT_RECYCLE);
+            bRememberContents = IsChecked(handle(), IDC_OPT_REMEMBER);
             if (!SaveSettings()) {
                 // Nothing was stored: the options in use stay, and so does the dialog.
                 RestoreOptions(before);
@@ -134,6 +141,25 @@ private:
         }
         }
         return Dialog::OnCommand(id, code, control);
+    }
+
+    // At once, whatever OK or Cancel does after: the store is the user's to
+    // clear, and a search with the option on starts a new one.
+    void forget() {
+        bool kept = false;
+        const std::string store = RememberedContentsPath();
+        const bool found = !store.empty() && ForgetRememberedContents(store, &kept);
+        if (kept)
+            ShowMessageBoxUtf8(handle(),
+                               "What files hold could not be forgotten: another program is using " +
+                                   store + ". Please try again when it has ended.",
+                               "Error", mb::kIconHand);
+        else if (found)
+            ShowMessageBox(handle(), "What earlier searches remembered of files is forgotten.", "Information",
+                           mb::kIconInformation);
+        else
+            ShowMessageBox(handle(), "Nothing is remembered of files: there was nothing to forget.", "Information",
+                           mb::kIconInformation);
     }
 
     HWND standard_ = nullptr;

@@ -1,5 +1,7 @@
 #include "app/shell/settings_win32.h"
 
+#include <shlobj.h>
+
 #include "app/options/options.h"
 #include "app/scan/folder_tree.h"
 #include "common/files.h"
@@ -8,6 +10,8 @@
 
 #include "common/product.h"
 #include "common/win32/registry.h"
+#include "common/win32/remembered_place.h"
+#include "common/win32/wide.h"
 
 namespace {
 
@@ -51,6 +55,7 @@ bool LoadSettings() {
     lSkipSmallerThan = floor <= static_cast<DWORD>(kMaxSkipSmallerThan) ? static_cast<int32_t>(floor) : 0;
     bSkipEmptyFiles = readNewerDword(*registry, "bSkipEmptyFiles", 0) != 0;
     bUseRecycleBin = readNewerDword(*registry, "bUseRecycleBin", 0) != 0;
+    bRememberContents = readNewerDword(*registry, "bRememberContents", 0) == 1;
     return true;
 }
 
@@ -68,6 +73,7 @@ bool SaveSettings() {
     registry->WriteInteger("lSkipFilesSmallerThan", lSkipSmallerThan);
     registry->WriteInteger("bSkipEmptyFiles", bSkipEmptyFiles ? 1 : 0);
     registry->WriteInteger("bUseRecycleBin", bUseRecycleBin ? 1 : 0);
+    registry->WriteInteger("bRememberContents", bRememberContents ? 1 : 0);
     return true;
 }
 
@@ -160,4 +166,11 @@ bool SaveMasks() {
     registry->WriteStrings("slIncludedFiles", slIncludedFiles);
     registry->WriteStrings("slExcludedFiles", slExcludedFiles);
     return true;
+}
+
+std::string RememberedContentsPath() {
+    wchar_t local[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)) || !local[0])
+        return {};
+    return RememberedContentsIn(Utf8(local));
 }

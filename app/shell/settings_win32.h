@@ -16,5 +16,8 @@ bool LoadFolders();
 bool SaveFolders(std::vector<std::string>* notKept = nullptr);
 // The form in which a folder list entry is stored; empty when it has none.
 std::string StoredFolderEntry(const std::string& folder);
+// This user's store of what files hold (UTF-8), in the local application
+// data folder the shell names; empty when it names none.
+std::string RememberedContentsPath();
 bool LoadMasks();
 bool SaveMasks();

@@ -161,6 +161,8 @@
 #define IDC_OPT_SKIP_EMPTY 260
 #define IDC_OPT_SKIP_SMALLER 261
 #define IDC_OPT_RECYCLE 268
+#define IDC_OPT_REMEMBER 269
+#define IDC_OPT_FORGET 270
 
 // The progress of a long deletion (its Stop! button is 102)
 #define IDD_DELETING 245
@@ -203,3 +205,4 @@
 #define IDH_PROTECTED 1249
 #define IDH_SIZE_FLOOR 1250
 #define IDH_RECYCLE_BIN 1251
+#define IDH_REMEMBER 1252

@@ -25,6 +25,10 @@
 #include "app/scan/progress.h"
 #include "common/files.h"
 #include "app/shell/settings_win32.h"
+#include "app/scan/detection.h"
+#include "app/scan/remembered.h"
+#include "common/platform.h"
+#include "common/win32/remembered_place.h"
 
 namespace {
 
@@ -264,6 +268,93 @@ TEST_F(ProgramTest, FilesBelowTheSizeFloorSetInOtherOptionsAreNotListed) {
     EXPECT_TRUE(results.found());
     EXPECT_EQ(listed, (std::vector<std::string>{tree.path("one\\big.dat"), tree.path("two\\big.dat")}));
     EXPECT_EQ(messages.shown.size(), 1u) << "nothing below the floor is reported as left out";
+}
+
+// Remembering what files hold, as a user turns it on in Other options: off
+// at first and no store written; on, a search keeps the store and a second
+// one reads less for the same groups; a damaged store is set aside and named,
+// and Forget deletes what there is.
+TEST_F(ProgramTest, ASearchRemembersWhatFilesHoldOnlyWhenAskedAndForgetDeletesIt) {
+    makeTree();
+    const std::string store = RememberedContentsPath();
+    ASSERT_FALSE(store.empty());
+    ForgetRememberedContents(RememberedContentsPath());
+    RememberedSettleSeconds = 0;  // the tree was written just now
+    struct Restore {
+        ~Restore() {
+            RememberedSettleSeconds = 2;
+            ForgetRememberedContents(RememberedContentsPath());
+        }
+    } restore;
+    MessageRecorder messages;
+    std::vector<std::vector<std::string>> found;
+    const auto search = [&] {
+        ClearResults();
+        ModalDriver results(kResultsCaption, [&](HWND dialog) {
+            TreeView view(dialog);
+            std::vector<std::string> names;
+            for (HTREEITEM group : view.groups())
+                for (HTREEITEM file : view.files(group)) names.push_back(view.text(file));
+            found.push_back(names);
+            view.escape();
+        });
+        const int64_t before = TFILEINFO::BytesRead;
+        command(IDM_RUN);
+        EXPECT_TRUE(results.found());
+        return TFILEINFO::BytesRead - before;
+    };
+    const auto options = [&](const std::function<void(HWND)>& act) {
+        ModalDriver driver("Other settings", act);
+        command(IDM_OPTIONS);
+        EXPECT_TRUE(driver.found());
+    };
+    const auto press = [](HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); };
+
+    // A value that is no double word reads as off, as a missing one does.
+    SetRaw("bRememberContents", REG_SZ, std::string("1\0", 2));
+    ASSERT_TRUE(LoadSettings());
+    EXPECT_FALSE(bRememberContents);
+    const int64_t unremembered = search();
+    EXPECT_FALSE(platform::exists(store));
+
+    options([&](HWND dialog) {
+        EXPECT_FALSE(IsChecked(dialog, IDC_OPT_REMEMBER));
+        press(dialog, IDC_OPT_REMEMBER);
+        press(dialog, IDC_OK_BUTTON);
+    });
+    EXPECT_EQ(RegQueryLine("bRememberContents"), "bRememberContents REG_DWORD 0x1");
+    EXPECT_TRUE(bRememberContents);
+    EXPECT_EQ(search(), unremembered);
+    EXPECT_TRUE(platform::exists(store));
+    EXPECT_LT(search(), unremembered);
+    EXPECT_TRUE(messages.shown.empty());
+
+    // A flipped byte: the store is set aside, told of, and the files read instead.
+    std::string bytes;
+    ASSERT_TRUE(platform::readWholeFile(store, bytes, 1 << 20));
+    bytes.back() ^= 1;
+    ASSERT_TRUE(platform::writeWholeFile(store, bytes.data(), bytes.size()));
+    EXPECT_EQ(search(), unremembered);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find(RememberedSetAsideText()), std::string::npos) << messages.shown[0].text;
+    EXPECT_EQ(messages.shown[0].caption, "Information");
+    EXPECT_TRUE(platform::exists(store + ".bad"));
+    EXPECT_TRUE(platform::exists(store)) << "the search wrote a whole store again";
+    for (const auto& names : found) EXPECT_EQ(names, found.front());
+    EXPECT_EQ(found.size(), 4u);
+
+    messages.shown.clear();
+    options([&](HWND dialog) {
+        EXPECT_TRUE(IsChecked(dialog, IDC_OPT_REMEMBER));
+        press(dialog, IDC_OPT_FORGET);
+        press(dialog, IDC_OPT_FORGET);
+        press(dialog, IDC_CANCEL_BUTTON);
+    });
+    EXPECT_FALSE(platform::exists(store));
+    EXPECT_FALSE(platform::exists(store + ".bad"));
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].text, "What earlier searches remembered of files is forgotten.");
+    EXPECT_EQ(messages.shown[1].text, "Nothing is remembered of files: there was nothing to forget.");
 }
 
 // A 32-bit program can run out of address space on a whole file server: the
