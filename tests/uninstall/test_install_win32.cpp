@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "common/win32/wide.h"
 #include "tests/support/box_answerer_win32.h"
@@ -23,7 +24,7 @@ const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Unin
 const char kAutoUpdateKey[] = "Software\\Varnok Com.\\AutoUpdate\\Varnok scan";
 const char* const kSettings[] = {"bEnableAdvanced", "lAdvancedBufferSize", "lStandartBufferSize", "bNotDeleteLastCopy",
                                  "bCreateUndo",     "bEnhancedUndo",       "bWarnInternet",       "bUnixWildCard",
-                                 "slFoldersToScan", "slIncludedFiles",     "slExcludedFiles"};
+                                 "slFoldersToScan", "slIncludedFiles",     "slExcludedFiles",     "bRememberContents"};
 const char* const kGroupItems[] = {"Varnok Scan (Trellane).lnk", "Varnok Scan Documentation.lnk",
                                    "Varnok Scan license agreement.lnk", "Uninstall Varnok Scan.lnk"};
 
@@ -210,6 +211,11 @@ TEST_F(InstallTest, NoChangesNothingAndYesRemovesEverythingEvenWithPercentAndAmp
     SetFileAttributesA((folder + "\\tips.dat").c_str(), FILE_ATTRIBUTE_READONLY);
     SetFileAttributesA((folder + "\\Uninstall.exe").c_str(), FILE_ATTRIBUTE_READONLY);
     SHSetValueA(HKEY_CURRENT_USER, kAutoUpdateKey, "LastAppliedUpdate", REG_BINARY, "\0\0\0\0\xA0\x95\xE2\x40", 8);
+    // What searches remembered, and a damaged store set aside beside it.
+    const std::string remembered = defaultFolder().substr(0, defaultFolder().find("\\Programs\\")) + "\\Varnok Scan";
+    CreateDirectoryA(remembered.c_str(), nullptr);
+    for (const char* name : {"\\Remembered contents.dat", "\\Remembered contents.dat.bad"})
+        std::ofstream(remembered + name) << "store";
 
     std::vector<std::string> texts = uninstall(folder, {{"Question...", IDNO}});
     ASSERT_EQ(texts.size(), 1u);
@@ -231,6 +237,7 @@ TEST_F(InstallTest, NoChangesNothingAndYesRemovesEverythingEvenWithPercentAndAmp
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kAutoUpdateKey)) << "the update library's keys stay";
     EXPECT_TRUE(waitFor(gone, group(), 50)) << "the Start menu group";
     EXPECT_TRUE(waitFor(gone, folder, 150)) << "the folder, once the batch has run";
+    EXPECT_TRUE(gone(remembered)) << "what searches remembered, with its folder";
     EXPECT_TRUE(waitFor(gone, root.path("temp 50%PATH% & more\\UnInstalVarnokScan.bat"), 50));
 }
 
