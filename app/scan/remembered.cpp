@@ -164,7 +164,8 @@ bool TREMEMBERED::Save(const std::string& path) const {
     for (size_t k = 0; k < kept.size();) {
         size_t end = k;
         while (end < kept.size() && kept[end].volume == kept[k].volume) ++end;
-        if (++volumes > kMaxVolumes) break;
+        if (volumes == kMaxVolumes) break;  // the rest would make a file no search reads
+        ++volumes;
         const VolumeHeader volume{kept[k].volume, static_cast<uint32_t>(end - k)};
         bytes.append(reinterpret_cast<const char*>(&volume), sizeof volume);
         for (; k < end; ++k) bytes.append(reinterpret_cast<const char*>(kept[k].record), sizeof(TRECORD));
