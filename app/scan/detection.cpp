@@ -8,6 +8,7 @@
 #include <optional>
 #include <random>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -235,6 +236,8 @@ struct Scratch {
     bool digesting = false;
     std::unordered_map<int, std::pair<int64_t, std::unique_ptr<TDIGESTING>>> partial;
     std::vector<std::pair<int, TDIGEST>> whole;
+    std::vector<uint8_t> rest;  // the rest of a file read on for its digest
+    std::unordered_set<int> known;  // read for others, its digest remembered already
 };
 
 // A file read in pieces keeps its digest's state (576 bytes) while it goes
@@ -244,11 +247,13 @@ constexpr size_t kMostDigesting = 8192;
 // Adds a block just read to its file's digest.
 void digestBlock(Scratch& scratch, int index, int64_t position, const uint8_t* bytes, int32_t count, bool last) {
     if (position == 0 && last) {
+        if (scratch.known.count(index)) return;
         scratch.whole.emplace_back(index, ContentDigest(bytes, static_cast<size_t>(count)));
         return;
     }
     auto& partial = scratch.partial;
     if (position == 0) {
+        if (scratch.known.count(index)) return;
         if (partial.size() >= kMostDigesting) return;
         auto& [fed, digest] = partial[index];
         digest = std::make_unique<TDIGESTING>();
@@ -268,6 +273,25 @@ void digestBlock(Scratch& scratch, int index, int64_t position, const uint8_t* b
     if (!last) return;
     scratch.whole.emplace_back(index, digest->Result());
     partial.erase(at);
+}
+
+// A file that parted from the others of its size is read on to its end
+// when what files hold is remembered: remembered whole, it is not opened by
+// a later search, however many files of its size come and go.
+void finishDigest(ClassReader& reader, Scratch& scratch, int index, int64_t size, int32_t bufferSize) {
+    const auto at = scratch.partial.find(index);
+    if (at == scratch.partial.end()) return;
+    for (int64_t fed = at->second.first; fed < size && ScanRunning;) {
+        const int32_t count = static_cast<int32_t>(std::min<int64_t>(bufferSize, size - fed));
+        const bool last = fed + count == size;
+        if (scratch.rest.size() < static_cast<size_t>(count) + 1) scratch.rest.resize(static_cast<size_t>(count) + 1);
+        // As in the rounds: the end asks for a byte more, and one that grew is not remembered.
+        if (reader.readAt(index, fed, scratch.rest.data(), last ? count + 1 : count, bufferSize) != count) break;
+        digestBlock(scratch, index, fed, scratch.rest.data(), count, last);
+        fed += count;
+    }
+    scratch.partial.erase(index);  // gone already when it was read whole
+    reader.close(index);
 }
 
 // Splits the files [first, end) of one size (only those listed in `only`,
@@ -474,8 +498,8 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
         for (size_t m = 0; m < subset.members.size(); ++m) {
             if (partOf[m] < 0) continue;
             const int goesTo = parts[static_cast<size_t>(partOf[m])].count;
+            if (goesTo > 0) finishDigest(reader, scratch, subset.members[m], size, bufferSize);  // while it is open
             if (goesTo > 0 || count == left) reader.close(subset.members[m]);
-            if (goesTo > 0) scratch.partial.erase(subset.members[m]);  // read no further
             if (goesTo < 0) next[static_cast<size_t>(-goesTo - 1)].push_back(subset.members[m]);
         }
         for (size_t p = next.size(); p-- > 0;) {
@@ -554,9 +578,11 @@ std::vector<std::vector<int>> rememberedSets(TFILELIST& files, int first, int en
         for (size_t d = 0; d < byDigest.size(); ++d) {
             standsFor[byDigest[d].front()] = d;
             read.push_back(byDigest[d].front());
+            scratch.known.insert(byDigest[d].front());
         }
         std::sort(read.begin(), read.end());
         if (read.size() >= 2) sets = identicalSets(files, first, end, bufferSize, scratch, &read);
+        scratch.known.clear();
         if (!ScanRunning) return {};
     }
     std::vector<bool> joined(byDigest.size(), false);

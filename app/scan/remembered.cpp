@@ -1,6 +1,7 @@
 #include "remembered.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <random>
 
@@ -48,8 +49,10 @@ TDIGEST TDIGESTING::Result() const { return fromXxh(XXH3_128bits_digest(static_c
 TREMEMBERED::TLOAD TREMEMBERED::Load(const std::string& path) {
     volumes_.clear();
     records_.clear();
+    slots_.clear();
     used_.clear();
     added_.clear();
+    unchangedAt_.clear();
     SetAside = false;
     std::string bytes;
     if (!platform::readWholeFile(path, bytes, kLargest)) {
@@ -89,20 +92,35 @@ TREMEMBERED::TLOAD TREMEMBERED::Load(const std::string& path) {
             if (records_[k - 1].Index >= records_[k].Index) return setAside();
     }
     if (filled != records_.size()) return setAside();
+    size_t slots = 16;
+    while (slots < records_.size() * 2) slots *= 2;
+    shift_ = 64 - std::countr_zero(slots);
+    slots_.assign(slots, 0);
+    for (const TVOLUME& v : volumes_)
+        for (size_t k = v.First; k < v.End; ++k) {
+            size_t s = slotOf(v.Serial, records_[k].Index);
+            while (slots_[s]) s = (s + 1) & (slots - 1);
+            slots_[s] = static_cast<uint32_t>(k + 1);
+        }
     used_.assign(records_.size(), false);
+    unchangedAt_ = path;
     return TLOAD::Loaded;
 }
 
+size_t TREMEMBERED::slotOf(uint32_t volume, uint64_t index) const {
+    return static_cast<size_t>(((index ^ (uint64_t{volume} << 32 | volume)) * 0x9E3779B97F4A7C15ull) >> shift_);
+}
+
 TREMEMBERED::TRECORD* TREMEMBERED::locate(uint32_t volume, uint64_t index, size_t* at) {
-    for (const TVOLUME& v : volumes_) {
-        if (v.Serial != volume) continue;
-        const auto first = records_.begin() + static_cast<ptrdiff_t>(v.First);
-        const auto end = records_.begin() + static_cast<ptrdiff_t>(v.End);
-        const auto found =
-            std::lower_bound(first, end, index, [](const TRECORD& r, uint64_t i) { return r.Index < i; });
-        if (found == end || found->Index != index) return nullptr;
-        if (at) *at = static_cast<size_t>(found - records_.begin());
-        return &*found;
+    const TVOLUME* v = nullptr;
+    for (const TVOLUME& candidate : volumes_)
+        if (candidate.Serial == volume) v = &candidate;
+    if (!v || slots_.empty()) return nullptr;
+    for (size_t s = slotOf(volume, index); slots_[s]; s = (s + 1) & (slots_.size() - 1)) {
+        const size_t k = slots_[s] - 1;
+        if (records_[k].Index != index || k < v->First || k >= v->End) continue;
+        if (at) *at = k;
+        return &records_[k];
     }
     return nullptr;
 }
@@ -119,14 +137,17 @@ void TREMEMBERED::Remember(const TREMEMBEREDKEY& key, const TDIGEST& digest) {
     const TRECORD record{key.Index, key.Size, key.Written, key.Changed, digest};
     size_t at = 0;
     if (TRECORD* r = locate(key.Volume, key.Index, &at)) {
+        if (std::memcmp(r, &record, sizeof record) != 0) unchangedAt_.clear();
         *r = record;
         used_[at] = true;
     } else {
         added_.emplace_back(key.Volume, record);
+        unchangedAt_.clear();
     }
 }
 
 bool TREMEMBERED::Save(const std::string& path) const {
+    if (!unchangedAt_.empty() && unchangedAt_ == path && platform::exists(path)) return true;
     // Every record by volume and file number; what this search met goes
     // first when there are more than the file may hold.
     struct Entry {

@@ -54,7 +54,8 @@ public:
     TLOAD Load(const std::string& path);
     // Written whole to a name of its own, then moved over path: another
     // program reading it sees the old file or the new, and of two searches
-    // saving at once the last wins.
+    // saving at once the last wins. A store that learnt nothing since it
+    // was loaded from path is not written again.
     bool Save(const std::string& path) const;
 
     // The digest remembered for the file as the key has it, or null.
@@ -78,11 +79,19 @@ private:
         size_t First, End;  // its records, ascending by file number
     };
     TRECORD* locate(uint32_t volume, uint64_t index, size_t* at = nullptr);
+    size_t slotOf(uint32_t volume, uint64_t index) const;
 
     std::vector<TVOLUME> volumes_;
     std::vector<TRECORD> records_;
+    // Open addressing over the records by volume and file number (each
+    // slot a record's place + 1, 0 empty): a lookup touches a line or two,
+    // where halving through the records touched a line a step.
+    std::vector<uint32_t> slots_;
+    int shift_ = 64;
     std::vector<bool> used_;  // per record: asked for or remembered by this search
     std::vector<std::pair<uint32_t, TRECORD>> added_;
+    // The file this store was loaded from, while it still holds all of it.
+    std::string unchangedAt_;
 };
 
 // The note for the results when a store was set aside.
