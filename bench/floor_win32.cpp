@@ -2,7 +2,8 @@
 // tree once with the wide find functions (folders neither hidden nor system,
 // names not beginning with "."), and opens every file that shares its size
 // with another once, reading its first block. bench/compare times
-// varnok-bench.exe against it in the same run.
+// varnok-bench.exe against it in the same run. With --list it only walks:
+// the floor of a search that need read nothing.
 #include <windows.h>
 
 #include <cstdio>
@@ -39,15 +40,22 @@ void walk(const std::wstring& folder, std::vector<Entry>& files) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: varnok-floor DIR\n");
+    // --list: the walk alone, the floor of a search that need read nothing.
+    const bool listOnly = argc == 3 && std::wstring(argv[1]) == L"--list";
+    if (argc != 2 && !listOnly) {
+        std::fprintf(stderr, "usage: varnok-floor [--list] DIR\n");
         return 2;
     }
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
     std::vector<Entry> files;
-    walk(argv[1], files);
+    walk(argv[argc - 1], files);
+    if (listOnly) {
+        QueryPerformanceCounter(&end);
+        std::printf("files=%zu ms=%lld\n", files.size(), (end.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
+        return 0;
+    }
     std::unordered_map<unsigned long long, int> bySize;
     for (const Entry& f : files) ++bySize[f.size];
     static char block[4096];

@@ -36,7 +36,8 @@ const char* const kUsage =
     "  --copy-when-opened NAME SRC DST just before the file named NAME is first opened, SRC's bytes are written\n"
     "                                  over DST in place (a file changed while the search reads)\n"
     "  --remember FILE                 what files hold, remembered between searches: loaded before the search\n"
-    "                                  (a damaged FILE is set aside), saved after it (a second line)\n";
+    "                                  (a damaged FILE is set aside), saved after it (a second line)\n"
+    "  --list-only                     list and look at every file, and stop there: the floor of a search\n";
 
 // What --copy-when-opened does, once.
 std::string whenOpened, copyFrom, copyTo;
@@ -85,6 +86,7 @@ int main(int argc, char** argv) {
     std::string groupsFile;
     std::string rememberFile;
     bool model = false;
+    bool listOnly = false;
     bool unix = false;
     int treeLeftOut = 0;  // subfolders no name of theirs reaches
     for (int k = 1; k < argc; ++k) {
@@ -119,6 +121,8 @@ int main(int argc, char** argv) {
             if (!value(whenOpened) || !value(copyFrom) || !value(copyTo))
                 return fail("--copy-when-opened needs a name and two files");
             TFILEINFO::BeforeOpen = copyWhenOpened;
+        } else if (arg == "--list-only") {
+            listOnly = true;
         } else if (arg == "--remember") {
             if (!value(rememberFile)) return fail("--remember needs a file name");
         } else if (arg == "--groups") {
@@ -158,6 +162,12 @@ int main(int argc, char** argv) {
         }
         catalogued = files->Count();
         collected = std::chrono::steady_clock::now();
+        if (listOnly) {
+            std::printf("files=%d collect_ms=%lld\n", catalogued,
+                        static_cast<long long>(
+                            std::chrono::duration_cast<std::chrono::milliseconds>(collected - started).count()));
+            return 0;
+        }
         results = catalogued > 0 ? FindDuplicates(*files, nullptr, remembered.get()) : std::make_unique<TRESULTS>();
     } catch (const std::bad_alloc&) {
         const int64_t listed = files ? files->Count() : 0;

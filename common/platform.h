@@ -76,6 +76,9 @@ struct FindData {
     // its file (another hard link written to, some network shares), and every
     // file would pass for changed; a file is checked against its first open.
     bool SizeAndTimesListed = false;
+    // Identity.index alone came from the listing (Windows): which file the
+    // name led to then, without the size and times, which may lag there.
+    bool IndexListed = false;
 };
 
 // Enumerates one folder. first() takes a Windows search pattern
@@ -160,6 +163,9 @@ bool folderIdentity(const std::string& path, FileIdentity& id);
 // no file numbers that last, a share may report anything). serial is the
 // folder's volume serial (its device natively).
 bool remembersFiles(const std::string& folder, uint32_t& serial);
+// The size, last write and change time the file at path has, asked of the
+// file itself by its name, without opening it (index and volume not filled).
+bool peekIdentity(const std::string& path, FileIdentity& id);
 
 // The time some seconds ago in the raw units of a FileIdentity's times.
 int64_t rawTimeSecondsAgo(int32_t seconds);

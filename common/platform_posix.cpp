@@ -246,6 +246,13 @@ bool remembersFiles(const std::string& folder, uint32_t& serial) {
     return true;
 }
 
+bool peekIdentity(const std::string& path, FileIdentity& id) {
+    struct stat st {};
+    if (stat(hostPath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    id = identityOf(st);
+    return true;
+}
+
 int64_t rawTimeSecondsAgo(int32_t seconds) {
     struct timespec now {};
     clock_gettime(CLOCK_REALTIME, &now);

@@ -103,7 +103,8 @@ TFILEINFO::TFILEINFO(int32_t folderIndex, const platform::FindData& found, const
       volume_(foldVolume(found.Identity.volume)),
       hasIdentity_(found.HasIdentity),
       listed_(found.SizeAndTimesListed),
-      volumeKnown_(found.HasIdentity && found.Identity.volumeKnown) {}
+      volumeKnown_(found.HasIdentity && found.Identity.volumeKnown),
+      indexListed_(!found.HasIdentity && found.IndexListed) {}
 
 TFILEINFO::~TFILEINFO() { record_pool::give(names_, namesBlockSize(names_)); }
 
@@ -268,6 +269,23 @@ bool TFILEINFO::CheckedIdentity(platform::FileIdentity& id) {
     if (!LearnIdentity() || !listed_ || Changed) return false;
     id = identity();
     return true;
+}
+
+bool TFILEINFO::PeekIdentity(platform::FileIdentity& id) {
+    if (!indexListed_ || hasIdentity_ || Changed) return false;
+    ++Looks;
+    // A size other than listed: the file is read, and judged by what it holds.
+    if (!platform::peekIdentity(AccessPath(), id) || id.size != Size) return false;
+    id.index = index_;
+    return true;
+}
+
+void TFILEINFO::AdoptIdentity(const platform::FileIdentity& id) {
+    if (hasIdentity_) return;
+    index_ = id.index;
+    written_ = id.written;
+    changed_ = id.changed;
+    hasIdentity_ = listed_ = true;
 }
 
 bool TFILEINFO::SameFileAs(TFILEINFO& other) {

@@ -104,6 +104,12 @@ public:
     // size, last write and change time; the volume where it is known):
     // false while it cannot be learnt.
     bool CheckedIdentity(platform::FileIdentity& id);
+    // Which file it is without opening it, where the listing told its number
+    // but not its size and times (Windows): those asked of the file by its
+    // name. Nothing is checked against it until it is adopted, when it has
+    // proved to be what an earlier open of the file learnt.
+    bool PeekIdentity(platform::FileIdentity& id);
+    void AdoptIdentity(const platform::FileIdentity& id);
 
     // Bytes read from, opens of, and looks at the open files (which file, its
     // size and times) of all files since the program started (for benchmarks).
@@ -177,6 +183,7 @@ private:
     bool hasIdentity_ : 1 = false;  // index_ names the file, not only its size and last write
     bool listed_ : 1 = false;       // written_ and changed_ came from the listing
     bool volumeKnown_ : 1 = false;
+    bool indexListed_ : 1 = false;  // index_ came from the listing alone, and is trusted by nothing yet
 };
 
 class TFILELIST : public TTYPEDLIST<TFILEINFO> {

@@ -526,10 +526,12 @@ struct Remembering {
 
     // The key a file is remembered under, false where it may not be.
     bool keyOf(TFILEINFO& file, TREMEMBEREDKEY& key) {
+        platform::FileIdentity id;
+        return !(file.Attributes & platform::kAttrReparsePoint) && file.CheckedIdentity(id) && keyFrom(file, id, key);
+    }
+    bool keyFrom(TFILEINFO& file, const platform::FileIdentity& id, TREMEMBEREDKEY& key) {
         // A link leads to a file on any volume, under that volume's numbers.
         if (file.Attributes & platform::kAttrReparsePoint) return false;
-        platform::FileIdentity id;
-        if (!file.CheckedIdentity(id)) return false;
         if (id.volumeKnown) {
             key.Volume = static_cast<uint32_t>(id.volume ^ (id.volume >> 32));
         } else {
@@ -559,7 +561,16 @@ std::vector<std::vector<int>> rememberedSets(TFILELIST& files, int first, int en
     for (int k = first; k < end; ++k) {
         TREMEMBEREDKEY key;
         const TDIGEST* digest = nullptr;
-        if (remembering.keyOf(*files[k], key)) digest = remembering.store.Find(key);
+        // Where the listing told only which file it is, its size and times
+        // are asked by name instead of opening it; it is the file remembered
+        // if the key is.
+        platform::FileIdentity peeked;
+        if (files[k]->PeekIdentity(peeked)) {
+            if (remembering.keyFrom(*files[k], peeked, key) && (digest = remembering.store.Find(key)))
+                files[k]->AdoptIdentity(peeked);
+        } else if (remembering.keyOf(*files[k], key)) {
+            digest = remembering.store.Find(key);
+        }
         if (digest)
             known.emplace_back(*digest, k);
         else

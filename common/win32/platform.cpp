@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -110,6 +111,7 @@ void fillFindData(const WIN32_FIND_DATAW& raw, FindData& data) {
     data.Created = localFromFileTime(raw.ftCreationTime);
     data.Written = localFromFileTime(raw.ftLastWriteTime);
     data.Accessed = localFromFileTime(raw.ftLastAccessTime);
+    data.IndexListed = false;
 }
 
 // A path without the "\\?\\" SystemPath may have put before it.
@@ -129,35 +131,156 @@ std::string localeText(LCTYPE type) {
 
 }  // namespace
 
+namespace {
+
+// One folder's listing. Files are listed with their file numbers
+// (FileIdBothDirectoryInformation), so that a file whose contents are
+// remembered can be known without opening it; where the file system or
+// the system does not give them, and for folders, by the find functions.
+struct Search {
+    static constexpr ULONG kBufferSize = 64 << 10;
+    HANDLE find = INVALID_HANDLE_VALUE;
+    HANDLE folder = INVALID_HANDLE_VALUE;
+    // From the process heap, as the find functions take theirs: the
+    // listing's own memory, apart from the catalogue's.
+    void* buffer = nullptr;  // 8-aligned, as the entries are
+    size_t at = 0, end = 0;
+    ~Search() {
+        if (find != INVALID_HANDLE_VALUE) FindClose(find);
+        if (folder != INVALID_HANDLE_VALUE) CloseHandle(folder);
+        if (buffer) HeapFree(GetProcessHeap(), 0, buffer);
+    }
+};
+
+struct IdBothEntry {  // FILE_ID_BOTH_DIR_INFORMATION
+    ULONG next, fileIndex;
+    LARGE_INTEGER created, accessed, written, changed, size, allocated;
+    ULONG attributes, nameLength, eaSize;
+    CCHAR shortNameLength;
+    WCHAR shortName[12];
+    LARGE_INTEGER id;
+    WCHAR name[1];
+};
+static_assert(offsetof(IdBothEntry, id) == 96 && offsetof(IdBothEntry, name) == 104);
+
+using QueryDirectory = LONG(WINAPI*)(HANDLE, HANDLE event, void* apc, void* context, void* status, void* data,
+                                     ULONG size, int kind, BOOLEAN single, void* mask, BOOLEAN restart);
+QueryDirectory queryDirectory() {
+    static const auto query = reinterpret_cast<QueryDirectory>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryDirectoryFile")));
+    return query;
+}
+
+constexpr LONG kNoMoreFiles = static_cast<LONG>(0x80000006), kNoSuchFile = static_cast<LONG>(0xC000000F);
+
+// The next batch of entries; false at the end (ERROR_NO_MORE_FILES) or on a
+// failure (its error), or, with unsupported set, where the folder cannot be
+// listed so at all.
+bool fetchEntries(Search& s, bool restart, bool* unsupported = nullptr) {
+    struct {
+        LONG status;
+        ULONG_PTR information;
+    } io{};
+    const LONG status = queryDirectory()(s.folder, nullptr, nullptr, nullptr, &io, s.buffer, Search::kBufferSize,
+                                         37 /* FileIdBothDirectoryInformation */, FALSE, nullptr, restart);
+    if (status < 0 || status == kNoMoreFiles) {
+        using ToError = ULONG(WINAPI*)(LONG);
+        static const auto toError = reinterpret_cast<ToError>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlNtStatusToDosError")));
+        const bool ended = status == kNoMoreFiles || status == kNoSuchFile;
+        if (unsupported && !ended) *unsupported = true;
+        SetLastError(ended ? (restart ? ERROR_FILE_NOT_FOUND : ERROR_NO_MORE_FILES)
+                           : toError ? toError(status) : ERROR_INVALID_FUNCTION);
+        return false;
+    }
+    s.at = 0;
+    s.end = io.information;
+    return s.end > 0;
+}
+
+bool nextEntry(Search& s, FindData& data) {
+    if (s.at >= s.end && !fetchEntries(s, false)) return false;
+    const auto* entry = reinterpret_cast<const IdBothEntry*>(static_cast<const char*>(s.buffer) + s.at);
+    s.at = entry->next ? s.at + entry->next : s.end;
+    // As the find functions give it, so that names and times come out alike.
+    WIN32_FIND_DATAW raw{};
+    raw.dwFileAttributes = entry->attributes;
+    const auto fileTime = [](const LARGE_INTEGER& t) {
+        return FILETIME{static_cast<DWORD>(t.QuadPart), static_cast<DWORD>(static_cast<uint64_t>(t.QuadPart) >> 32)};
+    };
+    raw.ftCreationTime = fileTime(entry->created);
+    raw.ftLastAccessTime = fileTime(entry->accessed);
+    raw.ftLastWriteTime = fileTime(entry->written);
+    raw.nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(entry->size.QuadPart) >> 32);
+    raw.nFileSizeLow = static_cast<DWORD>(entry->size.QuadPart);
+    if (entry->attributes & FILE_ATTRIBUTE_REPARSE_POINT) raw.dwReserved0 = entry->eaSize;  // its tag
+    const size_t length = std::min<size_t>(entry->nameLength / sizeof(WCHAR), MAX_PATH - 1);
+    std::memcpy(raw.cFileName, entry->name, length * sizeof(WCHAR));
+    const size_t shortLength = std::min<size_t>(static_cast<size_t>(entry->shortNameLength) / sizeof(WCHAR), 13);
+    std::memcpy(raw.cAlternateFileName, entry->shortName, shortLength * sizeof(WCHAR));
+    fillFindData(raw, data);
+    // Only which file the name led to: a folder's entry can lag its file's
+    // size and times (another hard link written to).
+    data.IndexListed = entry->id.QuadPart != 0 && entry->id.QuadPart != -1;
+    data.Identity = FileIdentity{};
+    data.Identity.index = static_cast<uint64_t>(entry->id.QuadPart);
+    return true;
+}
+
+}  // namespace
+
 FolderSearch::~FolderSearch() { close(); }
 
 bool FolderSearch::first(const std::string& pattern, FindData& data, Entries wanted) {
     close();
+    auto search = std::make_unique<Search>();
+    // Files of a whole folder ("...\*.*") are listed with their numbers.
+    const size_t slash = pattern.rfind('\\');
+    if (wanted == Entries::Files && slash != std::string::npos && pattern.compare(slash + 1, std::string::npos, "*.*") == 0 &&
+        queryDirectory()) {
+        search->folder = CreateFileW(SystemPath(pattern.substr(0, slash + 1)).c_str(), FILE_LIST_DIRECTORY,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (search->folder == INVALID_HANDLE_VALUE) return false;
+        search->buffer = HeapAlloc(GetProcessHeap(), 0, Search::kBufferSize);
+        if (!search->buffer) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return false;
+        }
+        bool unsupported = false;
+        if (fetchEntries(*search, true, &unsupported) && nextEntry(*search, data)) {
+            handle_ = search.release();
+            return true;
+        }
+        if (!unsupported) return false;
+        CloseHandle(std::exchange(search->folder, INVALID_HANDLE_VALUE));
+    }
     // The search runs wide, so that the names it gives are the files' own
     // (the narrow one gives look-alikes for letters the code page lacks).
     const std::wstring wide = SystemPath(pattern);
     WIN32_FIND_DATAW raw{};
     // Limiting to folders is a hint the file system may take; the caller still looks.
-    HANDLE h = FindFirstFileExW(wide.c_str(), FindExInfoStandard, &raw,
-                                wanted == Entries::Folders ? FindExSearchLimitToDirectories : FindExSearchNameMatch,
-                                nullptr, 0);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    handle_ = h;
+    search->find = FindFirstFileExW(wide.c_str(), FindExInfoStandard, &raw,
+                                    wanted == Entries::Folders ? FindExSearchLimitToDirectories : FindExSearchNameMatch,
+                                    nullptr, 0);
+    if (search->find == INVALID_HANDLE_VALUE) return false;
     fillFindData(raw, data);
+    handle_ = search.release();
     return true;
 }
 
 bool FolderSearch::next(FindData& data) {
     if (!handle_) return false;
+    Search& s = *static_cast<Search*>(handle_);
+    if (s.folder != INVALID_HANDLE_VALUE) return nextEntry(s, data);
     WIN32_FIND_DATAW raw{};
-    if (!FindNextFileW(static_cast<HANDLE>(handle_), &raw)) return false;
+    if (!FindNextFileW(s.find, &raw)) return false;
     fillFindData(raw, data);
     return true;
 }
 
 void FolderSearch::close() {
-    unique_find owner(static_cast<HANDLE>(handle_ ? handle_ : INVALID_HANDLE_VALUE));
-    handle_ = nullptr;
+    delete static_cast<Search*>(std::exchange(handle_, nullptr));
 }
 
 File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
@@ -325,6 +448,49 @@ bool remembersFiles(const std::string& folder, uint32_t& serial) {
     const std::wstring name(system.name, std::min<size_t>(system.nameLength / sizeof(WCHAR), 32));
     // Only these keep a file's number for its life and a change time no program sets.
     return name == L"NTFS" || name == L"ReFS";
+}
+
+bool peekIdentity(const std::string& path, FileIdentity& id) {
+    // NtQueryFullAttributesFile: the one query that gives the change time by
+    // name; the system opens the file for it and nothing else can see that.
+    struct Counted {
+        USHORT length, largest;
+        PWSTR text;
+    };
+    struct Object {
+        ULONG length;
+        HANDLE root;
+        Counted* name;
+        ULONG attributes;
+        void *security, *quality;
+    };
+    struct {
+        LARGE_INTEGER created, accessed, written, changed, allocated, size;
+        ULONG attributes;
+    } info{};  // FILE_NETWORK_OPEN_INFORMATION
+    using ToNtName = BOOLEAN(WINAPI*)(PCWSTR, Counted*, PCWSTR*, void*);
+    using FreeName = void(WINAPI*)(Counted*);
+    using Query = LONG(WINAPI*)(Object*, void*);
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    static const auto toNtName =
+        reinterpret_cast<ToNtName>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlDosPathNameToNtPathName_U")));
+    static const auto freeName =
+        reinterpret_cast<FreeName>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlFreeUnicodeString")));
+    static const auto query =
+        reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryFullAttributesFile")));
+    Counted name{};
+    if (!toNtName || !freeName || !query || !toNtName(SystemPath(path).c_str(), &name, nullptr, nullptr)) return false;
+    Object object{sizeof(Object), nullptr, &name, 0x40 /* OBJ_CASE_INSENSITIVE */, nullptr, nullptr};
+    const LONG status = query(&object, &info);
+    freeName(&name);
+    if (status < 0 || (info.attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    id = FileIdentity{};
+    id.volumeKnown = false;
+    id.size = info.size.QuadPart;
+    id.created = info.created.QuadPart;
+    id.written = info.written.QuadPart;
+    id.changed = info.changed.QuadPart;
+    return true;
 }
 
 int64_t rawTimeSecondsAgo(int32_t seconds) {

@@ -1,12 +1,17 @@
 // What files hold, remembered between searches: a second search with the
 // store must give exactly the groups of a search without it, however the
 // files changed in between, and a damaged store is set aside unused.
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <random>
 #include <thread>
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
 
 #include "app/scan/remembered.h"
 #include "tests/app/scan/scan_fixture.h"
@@ -90,11 +95,11 @@ TEST_F(Remembered, ASecondSearchGivesTheGroupsOfASearchWithoutTheStoreHoweverFil
         for (const char* name : {"b1", "b2"}) f.write(name, B);
         f.write("u", U);
         search(f, storePath);
-        // Nothing changed: not a byte is read, not even of "u", which parts
-        // from the others of its size at its first block.
-        const int64_t unchangedBefore = TFILEINFO::BytesRead;
+        // Nothing changed: no file is opened, not even "u", which parts from
+        // the others of its size at its first block.
+        const int64_t opensBefore = TFILEINFO::Opens;
         const std::string unchanged = search(f, storePath);
-        EXPECT_EQ(TFILEINFO::BytesRead, unchangedBefore) << c.name << ": nothing changed";
+        EXPECT_EQ(TFILEINFO::Opens, opensBefore) << c.name << ": nothing changed";
         EXPECT_EQ(unchanged, search(f, "")) << c.name << ": before the change";
         const std::string path = f.path(c.file);
         const auto written = fs::last_write_time(path);
@@ -109,6 +114,30 @@ TEST_F(Remembered, ASecondSearchGivesTheGroupsOfASearchWithoutTheStoreHoweverFil
         EXPECT_EQ(remembered, search(f, "")) << c.name;
         EXPECT_EQ(search(f, storePath), search(f, "")) << c.name << ": searched again";
     }
+}
+
+TEST_F(Remembered, FilesOfAnotherVolumeWithTheSameNumbersSizesAndTimesAreNotThese) {
+    // A store that knows files on another volume under these files' very
+    // numbers, sizes and times, all of one content: what it knows of that
+    // volume says nothing of this one.
+    std::mt19937 random(47);
+    const std::string A = randomBytes(random, 9000), B = randomBytes(random, 9000);
+    for (const char* name : {"a1", "a2", "a3"}) folder.write(name, A);
+    for (const char* name : {"b1", "b2"}) folder.write(name, B);
+    folder.write("u", randomBytes(random, 9000));
+    const std::string expected = search(folder, "");
+    search(folder, storePath);
+    std::string bytes = ReadWholeFile(storePath);
+    ASSERT_EQ(bytes.size(), 32 + 8 + 6 * 48u);  // header, one volume, six files
+    bytes[32] ^= 0x01;  // the volume's serial
+    for (size_t record = 40 + 48; record < bytes.size(); record += 48)
+        std::copy_n(bytes.begin() + 40 + 32, 16, bytes.begin() + static_cast<ptrdiff_t>(record) + 32);  // one digest
+    const uint64_t checksum = XXH3_64bits(bytes.data() + 32, bytes.size() - 32);
+    std::memcpy(bytes.data() + 24, &checksum, sizeof checksum);
+    std::ofstream(storePath, std::ios::binary | std::ios::trunc) << bytes;
+    bool setAside = true;
+    EXPECT_EQ(search(folder, storePath, &setAside), expected);
+    EXPECT_FALSE(setAside);
 }
 
 TEST_F(Remembered, ADamagedStoreIsSetAsideAndTheSearchStillFindsTheGroups) {
