@@ -149,6 +149,7 @@ int main(int argc, char** argv) {
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
     }
     const size_t rememberedBefore = remembered ? remembered->Count() : 0;
+    CatalogueLearnsVolumes = remembered != nullptr;
 
     const auto started = std::chrono::steady_clock::now();
     std::unique_ptr<TFILELIST> files;

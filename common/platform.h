@@ -97,6 +97,10 @@ public:
     bool first(const std::string& pattern, FindData& data, Entries wanted = Entries::All);
     bool next(FindData& data);
     void close();
+    // Which volume the folder being listed is on, where the listing learnt
+    // it at no further cost: a number of the system's own for it, the same
+    // for every folder of that volume.
+    bool volume(uint64_t& id) const;
 
 private:
     void* handle_ = nullptr;

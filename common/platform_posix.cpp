@@ -73,6 +73,7 @@ FileIdentity identityOf(const struct stat& st) {
 
 struct Search {
     DIR* dir = nullptr;
+    uint64_t device = 0;
     FolderSearch::Entries wanted = FolderSearch::Entries::All;
     ~Search() {
         if (dir) closedir(dir);
@@ -136,6 +137,7 @@ bool FolderSearch::first(const std::string& pattern, FindData& data, Entries wan
         setLastErrorFromErrno();
         return false;
     }
+    if (struct stat st {}; fstat(dirfd(search->dir), &st) == 0) search->device = static_cast<uint64_t>(st.st_dev);
     if (!readEntry(*search, data)) {
         lastErrorCode = kErrorFileNotFound;
         return false;
@@ -151,6 +153,12 @@ bool FolderSearch::next(FindData& data) {
 
 void FolderSearch::close() {
     delete static_cast<Search*>(std::exchange(handle_, nullptr));
+}
+
+bool FolderSearch::volume(uint64_t& id) const {
+    if (!handle_) return false;
+    id = static_cast<const Search*>(handle_)->device;
+    return true;
 }
 
 File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}

@@ -325,6 +325,8 @@ bool AddFile(TFILELIST& FileList, int folderIndex, const platform::FindData& fou
     return true;
 }
 
+bool CatalogueLearnsVolumes = false;
+
 bool ScanFolder(int folderIndex, TFILELIST& FileList) {
     // The catalogue's own copy of the list, which its records refer to.
     const std::vector<std::string>& folders = FileList.Folders ? *FileList.Folders : slFoldersToScan;
@@ -333,6 +335,11 @@ bool ScanFolder(int folderIndex, TFILELIST& FileList) {
     platform::FolderSearch search;
     platform::FindData found;
     bool more = search.first(folder + "*.*", found, platform::FolderSearch::Entries::Files);
+    if (uint64_t volume = 0; CatalogueLearnsVolumes && more && search.volume(volume)) {
+        if (FileList.FolderVolumes.size() <= static_cast<size_t>(folderIndex))
+            FileList.FolderVolumes.resize(static_cast<size_t>(folderIndex) + 1, TFILELIST::kVolumeUnknown);
+        FileList.FolderVolumes[static_cast<size_t>(folderIndex)] = volume;
+    }
     // Only an existing folder with nothing in it (an empty drive) answers "no file".
     if (!more && !(platform::lastError() == platform::kErrorFileNotFound && platform::isFolder(folder)))
         ++FileList.FoldersLeftOut;

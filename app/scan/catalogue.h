@@ -206,6 +206,10 @@ public:
     // junction to it, a second drive letter, another spelling of its path).
     enum : uint8_t { kNotProtected, kAnotherName, kListed };
     std::vector<uint8_t> Protection;
+    // Per folder of the list, the volume its listing said it is on, or
+    // kVolumeUnknown.
+    static constexpr uint64_t kVolumeUnknown = ~uint64_t{0};
+    std::vector<uint64_t> FolderVolumes;
     void LearnProtection();
     uint8_t ProtectionOf(const TFILEINFO& file) const;
     // Whether a file lies in a protected folder: a copy no rule, mark or
@@ -217,6 +221,10 @@ public:
 std::string LeftOutText(const TFILELIST& FileList);
 // What the user is told when a search could not get the memory it needed.
 std::string OutOfMemoryText(int64_t filesListed);
+
+// Whether the listing learns each folder's volume (FolderVolumes), for a
+// search that remembers what files hold; it costs a query a folder.
+extern bool CatalogueLearnsVolumes;
 
 // Builds a new catalogue of the listed folders into FileList. False when a
 // file could not be added.

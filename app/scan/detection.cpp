@@ -523,6 +523,8 @@ struct Remembering {
     // Per listed folder, once asked: whether its volume keeps what a file
     // held knowable, and its serial. -1 not asked, 0 no, 1 yes.
     std::vector<std::pair<int8_t, uint32_t>> folders;
+    const TFILELIST& list;
+    std::unordered_map<uint64_t, bool> volumes;  // by the listing's volume number: whether it keeps them knowable
 
     // The key a file is remembered under, false where it may not be.
     bool keyOf(TFILEINFO& file, TREMEMBEREDKEY& key) {
@@ -538,7 +540,20 @@ struct Remembering {
             const auto at = static_cast<size_t>(file.FolderIndex);
             if (folders.size() <= at) folders.resize(at + 1, {-1, 0});
             auto& [known, serial] = folders[at];
-            if (known < 0) known = platform::remembersFiles(file.FolderPath() + "\\", serial) ? 1 : 0;
+            if (known < 0) {
+                // Where the listing named the folder's volume, the volume is
+                // asked about once for all its folders; else each folder is.
+                const uint64_t volume =
+                    at < list.FolderVolumes.size() ? list.FolderVolumes[at] : TFILELIST::kVolumeUnknown;
+                if (volume == TFILELIST::kVolumeUnknown) {
+                    known = platform::remembersFiles(file.FolderPath() + "\\", serial) ? 1 : 0;
+                } else {
+                    auto [answer, asked] = volumes.try_emplace(volume, false);
+                    if (asked) answer->second = platform::remembersFiles(file.FolderPath() + "\\", serial);
+                    known = answer->second ? 1 : 0;
+                    serial = static_cast<uint32_t>(volume ^ (volume >> 32));
+                }
+            }
             if (!known) return false;
             key.Volume = serial;
         }
@@ -806,7 +821,7 @@ std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* prog
     Scratch scratch;
     std::optional<Remembering> remembering;
     if (remembered) {
-        remembering.emplace(Remembering{*remembered, platform::rawTimeSecondsAgo(RememberedSettleSeconds), {}});
+        remembering.emplace(Remembering{*remembered, platform::rawTimeSecondsAgo(RememberedSettleSeconds), {}, FileList, {}});
         scratch.digesting = true;
         FileList.RememberedSetAside = remembered->SetAside;
     }

@@ -51,6 +51,7 @@ void runScan() {
     if (slFoldersToScan.empty() && SendMessageA(MainWindow, WM_COMMAND, IDM_FOLDERS, 0) == IDC_CANCEL_BUTTON) return;
     SetWaitCursor(true);
     try {
+        CatalogueLearnsVolumes = bRememberContents;
         if (!CollectFiles(FileList)) {
             SetWaitCursor(false);
             ShowMessageBox(MainWindow, "Error while reading files list!", "This is error message! I am sorry...",

@@ -283,6 +283,39 @@ void FolderSearch::close() {
     delete static_cast<Search*>(std::exchange(handle_, nullptr));
 }
 
+bool FolderSearch::volume(uint64_t& id) const {
+    const auto* s = static_cast<const Search*>(handle_);
+    if (!s || s->folder == INVALID_HANDLE_VALUE) return false;
+    // FileIdInformation (Windows 8 and later): the volume's 64-bit serial,
+    // asked of the open folder. Wine answers it without a round trip to its
+    // mount manager, which the volume information costs.
+    using QueryFile = LONG(WINAPI*)(HANDLE, void* status, void* data, ULONG size, int kind);
+    static const auto queryFile = reinterpret_cast<QueryFile>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
+    using QueryVolume = LONG(WINAPI*)(HANDLE, void* status, void* data, ULONG size, int kind);
+    static const auto queryVolume = reinterpret_cast<QueryVolume>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryVolumeInformationFile")));
+    struct {
+        LONG status;
+        ULONG_PTR information;
+    } io{};
+    struct {
+        ULONGLONG volume;
+        BYTE id[16];
+    } fileId{};
+    struct {
+        ULONG type, characteristics;
+    } device{};  // FILE_FS_DEVICE_INFORMATION
+    if (!queryFile || !queryVolume || queryFile(s->folder, &io, &fileId, sizeof fileId, 59) < 0 ||
+        queryVolume(s->folder, &io, &device, sizeof device, 4 /* FileFsDeviceInformation */) < 0)
+        return false;
+    // A share's serial may be its server's volume's: a folder reached over
+    // the network is never taken for one on that volume.
+    if ((device.characteristics & 0x10 /* remote */) || device.type == 0x14 /* network file system */) return false;
+    id = fileId.volume;
+    return true;
+}
+
 File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
 
 File& File::operator=(File&& other) noexcept {

@@ -33,9 +33,13 @@ void writeInPlace(const std::string& path, const std::string& content) {
 
 class Remembered : public ScanFixture {
 protected:
-    void SetUp() override { RememberedSettleSeconds = 0; }
+    void SetUp() override {
+        RememberedSettleSeconds = 0;
+        CatalogueLearnsVolumes = true;
+    }
     void TearDown() override {
         RememberedSettleSeconds = 2;
+        CatalogueLearnsVolumes = false;
         ScanFixture::TearDown();
     }
 
