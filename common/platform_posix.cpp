@@ -73,7 +73,6 @@ FileIdentity identityOf(const struct stat& st) {
 
 struct Search {
     DIR* dir = nullptr;
-    uint64_t device = 0;
     FolderSearch::Entries wanted = FolderSearch::Entries::All;
     ~Search() {
         if (dir) closedir(dir);
@@ -137,7 +136,6 @@ bool FolderSearch::first(const std::string& pattern, FindData& data, Entries wan
         setLastErrorFromErrno();
         return false;
     }
-    if (struct stat st {}; fstat(dirfd(search->dir), &st) == 0) search->device = static_cast<uint64_t>(st.st_dev);
     if (!readEntry(*search, data)) {
         lastErrorCode = kErrorFileNotFound;
         return false;
@@ -156,8 +154,9 @@ void FolderSearch::close() {
 }
 
 bool FolderSearch::volume(uint64_t& id) const {
-    if (!handle_) return false;
-    id = static_cast<const Search*>(handle_)->device;
+    struct stat st {};
+    if (!handle_ || fstat(dirfd(static_cast<const Search*>(handle_)->dir), &st) != 0) return false;
+    id = static_cast<uint64_t>(st.st_dev);
     return true;
 }
 

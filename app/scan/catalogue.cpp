@@ -335,7 +335,8 @@ bool ScanFolder(int folderIndex, TFILELIST& FileList) {
     platform::FolderSearch search;
     platform::FindData found;
     bool more = search.first(folder + "*.*", found, platform::FolderSearch::Entries::Files);
-    if (uint64_t volume = 0; CatalogueLearnsVolumes && more && search.volume(volume)) {
+    // Not where the listing gives each file's volume (natively).
+    if (uint64_t volume = 0; CatalogueLearnsVolumes && more && !found.HasIdentity && search.volume(volume)) {
         if (FileList.FolderVolumes.size() <= static_cast<size_t>(folderIndex))
             FileList.FolderVolumes.resize(static_cast<size_t>(folderIndex) + 1, TFILELIST::kVolumeUnknown);
         FileList.FolderVolumes[static_cast<size_t>(folderIndex)] = volume;
