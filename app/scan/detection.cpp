@@ -573,19 +573,29 @@ std::vector<std::vector<int>> rememberedSets(TFILELIST& files, int first, int en
                                              Scratch& scratch, Remembering& remembering) {
     std::vector<std::pair<TDIGEST, int>> known;
     std::vector<int> read;
-    for (int k = first; k < end; ++k) {
+    // Every key of the class first, so that the store's memory for all of
+    // them is fetched side by side, not one lookup after another.
+    struct Asked {
         TREMEMBEREDKEY key;
-        const TDIGEST* digest = nullptr;
+        platform::FileIdentity peeked;
+        bool keyed = false, wasPeeked = false;
+    };
+    std::vector<Asked> asked(static_cast<size_t>(end - first));
+    for (int k = first; k < end; ++k) {
+        Asked& a = asked[static_cast<size_t>(k - first)];
         // Where the listing told only which file it is, its size and times
         // are asked by name instead of opening it; it is the file remembered
         // if the key is.
-        platform::FileIdentity peeked;
-        if (files[k]->PeekIdentity(peeked)) {
-            if (remembering.keyFrom(*files[k], peeked, key) && (digest = remembering.store.Find(key)))
-                files[k]->AdoptIdentity(peeked);
-        } else if (remembering.keyOf(*files[k], key)) {
-            digest = remembering.store.Find(key);
-        }
+        a.wasPeeked = files[k]->PeekIdentity(a.peeked);
+        a.keyed = a.wasPeeked ? remembering.keyFrom(*files[k], a.peeked, a.key) : remembering.keyOf(*files[k], a.key);
+        if (a.keyed) remembering.store.Prefetch(a.key, 0);
+    }
+    for (const Asked& a : asked)
+        if (a.keyed) remembering.store.Prefetch(a.key, 1);
+    for (int k = first; k < end; ++k) {
+        Asked& a = asked[static_cast<size_t>(k - first)];
+        const TDIGEST* digest = a.keyed ? remembering.store.Find(a.key) : nullptr;
+        if (digest && a.wasPeeked) files[k]->AdoptIdentity(a.peeked);
         if (digest)
             known.emplace_back(*digest, k);
         else

@@ -60,6 +60,9 @@ public:
 
     // The digest remembered for the file as the key has it, or null.
     const TDIGEST* Find(const TREMEMBEREDKEY& key);
+    // Asks the processor for what Find will touch: stage 0 the key's slot,
+    // stage 1 (once stage 0 was asked for every key) its record.
+    void Prefetch(const TREMEMBEREDKEY& key, int stage) const;
     void Remember(const TREMEMBEREDKEY& key, const TDIGEST& digest);
     size_t Count() const { return records_.size() + added_.size(); }
 
