@@ -216,7 +216,8 @@ bool nextEntry(Search& s, FindData& data) {
     if (entry->attributes & FILE_ATTRIBUTE_REPARSE_POINT) raw.dwReserved0 = entry->eaSize;  // its tag
     const size_t length = std::min<size_t>(entry->nameLength / sizeof(WCHAR), MAX_PATH - 1);
     std::memcpy(raw.cFileName, entry->name, length * sizeof(WCHAR));
-    const size_t shortLength = std::min<size_t>(static_cast<size_t>(entry->shortNameLength) / sizeof(WCHAR), 13);
+    const size_t shortLength =
+        std::min<size_t>(static_cast<size_t>(static_cast<unsigned char>(entry->shortNameLength)) / sizeof(WCHAR), 12);
     std::memcpy(raw.cAlternateFileName, entry->shortName, shortLength * sizeof(WCHAR));
     fillFindData(raw, data);
     // Only which file the name led to: a folder's entry can lag its file's
