@@ -109,6 +109,7 @@ public:
     // name. Nothing is checked against it until it is adopted, when it has
     // proved to be what an earlier open of the file learnt.
     bool PeekIdentity(platform::FileIdentity& id);
+    bool MayPeek() const { return indexListed_ && !hasIdentity_ && !Changed; }
     void AdoptIdentity(const platform::FileIdentity& id);
 
     // Bytes read from, opens of, and looks at the open files (which file, its

@@ -237,6 +237,7 @@ struct Scratch {
     std::unordered_map<int, std::pair<int64_t, std::unique_ptr<TDIGESTING>>> partial;
     std::vector<std::pair<int, TDIGEST>> whole;
     std::vector<uint8_t> rest;  // the rest of a file read on for its digest
+    uint64_t seed = 0;          // of the store's digests
     std::unordered_set<int> known;  // read for others, its digest remembered already
 };
 
@@ -248,7 +249,7 @@ constexpr size_t kMostDigesting = 8192;
 void digestBlock(Scratch& scratch, int index, int64_t position, const uint8_t* bytes, int32_t count, bool last) {
     if (position == 0 && last) {
         if (scratch.known.count(index)) return;
-        scratch.whole.emplace_back(index, ContentDigest(bytes, static_cast<size_t>(count)));
+        scratch.whole.emplace_back(index, ContentDigest(bytes, static_cast<size_t>(count), scratch.seed));
         return;
     }
     auto& partial = scratch.partial;
@@ -256,7 +257,7 @@ void digestBlock(Scratch& scratch, int index, int64_t position, const uint8_t* b
         if (scratch.known.count(index)) return;
         if (partial.size() >= kMostDigesting) return;
         auto& [fed, digest] = partial[index];
-        digest = std::make_unique<TDIGESTING>();
+        digest = std::make_unique<TDIGESTING>(scratch.seed);
         digest->Add(bytes, static_cast<size_t>(count));
         fed = count;
         return;
@@ -274,6 +275,11 @@ void digestBlock(Scratch& scratch, int index, int64_t position, const uint8_t* b
     scratch.whole.emplace_back(index, digest->Result());
     partial.erase(at);
 }
+
+// Past this a file that parts early is not read on: two films that differ
+// at their first block would cost gigabytes once, to save a block or two of
+// each at later searches.
+constexpr int64_t kLargestReadOn = 64 << 20;
 
 // A file that parted from the others of its size is read on to its end
 // when what files hold is remembered: remembered whole, it is not opened by
@@ -498,7 +504,12 @@ std::vector<std::vector<int>> identicalSets(TFILELIST& files, int first, int end
         for (size_t m = 0; m < subset.members.size(); ++m) {
             if (partOf[m] < 0) continue;
             const int goesTo = parts[static_cast<size_t>(partOf[m])].count;
-            if (goesTo > 0) finishDigest(reader, scratch, subset.members[m], size, bufferSize);  // while it is open
+            if (goesTo > 0) {
+                if (size <= kLargestReadOn)
+                    finishDigest(reader, scratch, subset.members[m], size, bufferSize);  // while it is open
+                else
+                    scratch.partial.erase(subset.members[m]);
+            }
             if (goesTo > 0 || count == left) reader.close(subset.members[m]);
             if (goesTo < 0) next[static_cast<size_t>(-goesTo - 1)].push_back(subset.members[m]);
         }
@@ -526,6 +537,28 @@ struct Remembering {
     const TFILELIST& list;
     std::unordered_map<uint64_t, bool> volumes;  // by the listing's volume number: whether it keeps them knowable
 
+    // The volume of the file's folder where it keeps what files hold
+    // knowable, asked once a folder (where the listing named the folder's
+    // volume, once a volume); false where it does not.
+    bool folderVolume(const TFILEINFO& file, uint32_t& volumeKey) {
+        const auto at = static_cast<size_t>(file.FolderIndex);
+        if (folders.size() <= at) folders.resize(at + 1, {-1, 0});
+        auto& [known, serial] = folders[at];
+        if (known < 0) {
+            const uint64_t volume = at < list.FolderVolumes.size() ? list.FolderVolumes[at] : TFILELIST::kVolumeUnknown;
+            if (volume == TFILELIST::kVolumeUnknown) {
+                known = platform::remembersFiles(file.FolderPath() + "\\", serial) ? 1 : 0;
+            } else {
+                auto [answer, asked] = volumes.try_emplace(volume, false);
+                if (asked) answer->second = platform::remembersFiles(file.FolderPath() + "\\", serial);
+                known = answer->second ? 1 : 0;
+                serial = static_cast<uint32_t>(volume ^ (volume >> 32));
+            }
+        }
+        volumeKey = serial;
+        return known > 0;
+    }
+
     // The key a file is remembered under, false where it may not be.
     bool keyOf(TFILEINFO& file, TREMEMBEREDKEY& key) {
         platform::FileIdentity id;
@@ -534,29 +567,13 @@ struct Remembering {
     bool keyFrom(TFILEINFO& file, const platform::FileIdentity& id, TREMEMBEREDKEY& key) {
         // A link leads to a file on any volume, under that volume's numbers.
         if (file.Attributes & platform::kAttrReparsePoint) return false;
-        if (id.volumeKnown) {
+        // 0 and all ones are "no number of its own" (a ReFS file without a
+        // unique 64-bit one): many files may answer so.
+        if (id.index == 0 || id.index == ~uint64_t{0}) return false;
+        if (id.volumeKnown)
             key.Volume = static_cast<uint32_t>(id.volume ^ (id.volume >> 32));
-        } else {
-            const auto at = static_cast<size_t>(file.FolderIndex);
-            if (folders.size() <= at) folders.resize(at + 1, {-1, 0});
-            auto& [known, serial] = folders[at];
-            if (known < 0) {
-                // Where the listing named the folder's volume, the volume is
-                // asked about once for all its folders; else each folder is.
-                const uint64_t volume =
-                    at < list.FolderVolumes.size() ? list.FolderVolumes[at] : TFILELIST::kVolumeUnknown;
-                if (volume == TFILELIST::kVolumeUnknown) {
-                    known = platform::remembersFiles(file.FolderPath() + "\\", serial) ? 1 : 0;
-                } else {
-                    auto [answer, asked] = volumes.try_emplace(volume, false);
-                    if (asked) answer->second = platform::remembersFiles(file.FolderPath() + "\\", serial);
-                    known = answer->second ? 1 : 0;
-                    serial = static_cast<uint32_t>(volume ^ (volume >> 32));
-                }
-            }
-            if (!known) return false;
-            key.Volume = serial;
-        }
+        else if (!folderVolume(file, key.Volume))
+            return false;
         key.Index = id.index;
         key.Size = id.size;
         key.Written = id.written;
@@ -581,12 +598,16 @@ std::vector<std::vector<int>> rememberedSets(TFILELIST& files, int first, int en
         bool keyed = false, wasPeeked = false;
     };
     std::vector<Asked> asked(static_cast<size_t>(end - first));
-    for (int k = first; k < end; ++k) {
+    // A store that knew nothing when loaded finds nothing: no file is asked.
+    for (int k = first; k < end && remembering.store.Known() > 0; ++k) {
         Asked& a = asked[static_cast<size_t>(k - first)];
         // Where the listing told only which file it is, its size and times
-        // are asked by name instead of opening it; it is the file remembered
-        // if the key is.
-        a.wasPeeked = files[k]->PeekIdentity(a.peeked);
+        // are asked by name instead of opening it (on a volume that keeps
+        // files' numbers: elsewhere that look is wasted); it is the file
+        // remembered if the key is.
+        uint32_t volume = 0;
+        a.wasPeeked = files[k]->MayPeek() && remembering.folderVolume(*files[k], volume) &&
+                      files[k]->PeekIdentity(a.peeked);
         a.keyed = a.wasPeeked ? remembering.keyFrom(*files[k], a.peeked, a.key) : remembering.keyOf(*files[k], a.key);
         if (a.keyed) remembering.store.Prefetch(a.key, 0);
     }
@@ -833,6 +854,7 @@ std::unique_ptr<TRESULTS> FindDuplicates(TFILELIST& FileList, ScanProgress* prog
     if (remembered) {
         remembering.emplace(Remembering{*remembered, platform::rawTimeSecondsAgo(RememberedSettleSeconds), {}, FileList, {}});
         scratch.digesting = true;
+        scratch.seed = remembered->Seed();
         FileList.RememberedSetAside = remembered->SetAside;
     }
     for (int i = 0; i < count && ScanRunning; ++i) {

@@ -16,19 +16,20 @@ namespace {
 // followed by its files' records, ascending by file number. The checksum
 // covers everything after the header.
 constexpr char kMagic[8] = {'V', 'a', 'r', 'n', 'o', 'k', 'R', 'm'};
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
 struct Header {
     char magic[8];
     uint32_t version;
     uint32_t volumes;
     uint64_t files;
+    uint64_t seed;  // of every digest in it
     uint64_t checksum;
 };
 struct VolumeHeader {
     uint32_t serial;
     uint32_t files;
 };
-static_assert(sizeof(Header) == 32 && sizeof(VolumeHeader) == 8 && sizeof(TREMEMBERED::TRECORD) == 48);
+static_assert(sizeof(Header) == 40 && sizeof(VolumeHeader) == 8 && sizeof(TREMEMBERED::TRECORD) == 48);
 constexpr size_t kLargest =
     sizeof(Header) + TREMEMBERED::kMaxVolumes * sizeof(VolumeHeader) + TREMEMBERED::kMaxFiles * sizeof(TREMEMBERED::TRECORD);
 
@@ -36,11 +37,18 @@ TDIGEST fromXxh(const XXH128_hash_t& h) { return {h.low64, h.high64}; }
 
 }  // namespace
 
-TDIGEST ContentDigest(const void* data, size_t count) { return fromXxh(XXH3_128bits(data, count)); }
+TDIGEST ContentDigest(const void* data, size_t count, uint64_t seed) {
+    return fromXxh(XXH3_128bits_withSeed(data, count, seed));
+}
 
-TDIGESTING::TDIGESTING() : state_(XXH3_createState()) {
+TDIGESTING::TDIGESTING(uint64_t seed) : state_(XXH3_createState()) {
     if (!state_) throw std::bad_alloc();
-    XXH3_128bits_reset(static_cast<XXH3_state_t*>(state_));
+    XXH3_128bits_reset_withSeed(static_cast<XXH3_state_t*>(state_), seed);
+}
+
+uint64_t TREMEMBERED::newSeed() {
+    std::random_device random;
+    return (static_cast<uint64_t>(random()) << 32) ^ random();
 }
 TDIGESTING::~TDIGESTING() { XXH3_freeState(static_cast<XXH3_state_t*>(state_)); }
 void TDIGESTING::Add(const void* data, size_t count) { XXH3_128bits_update(static_cast<XXH3_state_t*>(state_), data, count); }
@@ -53,6 +61,7 @@ TREMEMBERED::TLOAD TREMEMBERED::Load(const std::string& path) {
     used_.clear();
     added_.clear();
     unchangedAt_.clear();
+    seed_ = newSeed();  // what a store that is not read held is never asked again
     SetAside = false;
     std::string bytes;
     if (!platform::readWholeFile(path, bytes, kLargest)) {
@@ -92,6 +101,8 @@ TREMEMBERED::TLOAD TREMEMBERED::Load(const std::string& path) {
             if (records_[k - 1].Index >= records_[k].Index) return setAside();
     }
     if (filled != records_.size()) return setAside();
+    seed_ = header.seed;
+    std::string().swap(bytes);  // given back before the index takes its memory
     size_t slots = 16;
     while (slots < records_.size() * 2) slots *= 2;
     shift_ = 64 - std::countr_zero(slots);
@@ -208,6 +219,7 @@ bool TREMEMBERED::Save(const std::string& path) const {
     header.version = kVersion;
     header.volumes = volumes;
     header.files = (bytes.size() - sizeof header - volumes * sizeof(VolumeHeader)) / sizeof(TRECORD);
+    header.seed = seed_;
     header.checksum = XXH3_64bits(bytes.data() + sizeof header, bytes.size() - sizeof header);
     std::memcpy(bytes.data(), &header, sizeof header);
     // A name no other search writes at the same moment.

@@ -16,12 +16,15 @@ struct TDIGEST {
     friend bool operator==(const TDIGEST&, const TDIGEST&) = default;
     friend auto operator<=>(const TDIGEST&, const TDIGEST&) = default;
 };
-TDIGEST ContentDigest(const void* data, size_t count);
+// Seeded with the store's own random number: digests that collide by
+// construction (XXH3 has them for its plain form) cannot be made for a
+// store whose seed is unknown.
+TDIGEST ContentDigest(const void* data, size_t count, uint64_t seed);
 
 // A digest made from a file's content piece by piece, in order.
 class TDIGESTING {
 public:
-    TDIGESTING();
+    explicit TDIGESTING(uint64_t seed);
     ~TDIGESTING();
     TDIGESTING(const TDIGESTING&) = delete;
     TDIGESTING& operator=(const TDIGESTING&) = delete;
@@ -65,6 +68,10 @@ public:
     void Prefetch(const TREMEMBEREDKEY& key, int stage) const;
     void Remember(const TREMEMBEREDKEY& key, const TDIGEST& digest);
     size_t Count() const { return records_.size() + added_.size(); }
+    // Files it knew when loaded: none, and no lookup can find anything.
+    size_t Known() const { return records_.size(); }
+    // The seed of its digests: the loaded store's, or a new one.
+    uint64_t Seed() const { return seed_; }
 
     // The last Load set a damaged store aside (for the results' note).
     bool SetAside = false;
@@ -95,6 +102,8 @@ private:
     std::vector<std::pair<uint32_t, TRECORD>> added_;
     // The file this store was loaded from, while it still holds all of it.
     std::string unchangedAt_;
+    uint64_t seed_ = newSeed();
+    static uint64_t newSeed();
 };
 
 // The note for the results when a store was set aside.

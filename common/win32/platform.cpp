@@ -195,6 +195,7 @@ bool fetchEntries(Search& s, bool restart, bool* unsupported = nullptr) {
     }
     s.at = 0;
     s.end = io.information;
+    if (s.end == 0) SetLastError(restart ? ERROR_FILE_NOT_FOUND : ERROR_NO_MORE_FILES);
     return s.end > 0;
 }
 

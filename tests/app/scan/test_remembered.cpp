@@ -20,6 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr size_t kHeader = 40;  // the store's header, its checksum last
+
 std::string randomBytes(std::mt19937& random, size_t size) {
     std::string s(size, '\0');
     for (char& c : s) c = static_cast<char>(random());
@@ -132,12 +134,13 @@ TEST_F(Remembered, FilesOfAnotherVolumeWithTheSameNumbersSizesAndTimesAreNotThes
     const std::string expected = search(folder, "");
     search(folder, storePath);
     std::string bytes = ReadWholeFile(storePath);
-    ASSERT_EQ(bytes.size(), 32 + 8 + 6 * 48u);  // header, one volume, six files
-    bytes[32] ^= 0x01;  // the volume's serial
-    for (size_t record = 40 + 48; record < bytes.size(); record += 48)
-        std::copy_n(bytes.begin() + 40 + 32, 16, bytes.begin() + static_cast<ptrdiff_t>(record) + 32);  // one digest
-    const uint64_t checksum = XXH3_64bits(bytes.data() + 32, bytes.size() - 32);
-    std::memcpy(bytes.data() + 24, &checksum, sizeof checksum);
+    ASSERT_EQ(bytes.size(), kHeader + 8 + 6 * 48u);  // header, one volume, six files
+    bytes[kHeader] ^= 0x01;  // the volume's serial
+    const size_t first = kHeader + 8;
+    for (size_t record = first + 48; record < bytes.size(); record += 48)
+        std::copy_n(bytes.begin() + first + 32, 16, bytes.begin() + static_cast<ptrdiff_t>(record) + 32);  // one digest
+    const uint64_t checksum = XXH3_64bits(bytes.data() + kHeader, bytes.size() - kHeader);
+    std::memcpy(bytes.data() + kHeader - 8, &checksum, sizeof checksum);
     std::ofstream(storePath, std::ios::binary | std::ios::trunc) << bytes;
     bool setAside = true;
     EXPECT_EQ(search(folder, storePath, &setAside), expected);
@@ -159,7 +162,7 @@ TEST_F(Remembered, ADamagedStoreIsSetAsideAndTheSearchStillFindsTheGroups) {
         std::function<void(std::string& bytes)> damage;
     } cases[] = {
         {"a flipped byte in a digest", [](std::string& b) { b[b.size() - 3] ^= 0x10; }},
-        {"a flipped byte in a file number", [](std::string& b) { b[32 + 8 + 48 + 2] ^= 0x10; }},
+        {"a flipped byte in a file number", [](std::string& b) { b[kHeader + 8 + 48 + 2] ^= 0x10; }},
         {"a flipped byte in the header", [](std::string& b) { b[9] ^= 0x01; }},
         {"truncated", [](std::string& b) { b.resize(b.size() - 7); }},
         {"a file of zeros", [](std::string& b) { b.assign(b.size(), '\0'); }},
@@ -170,7 +173,7 @@ TEST_F(Remembered, ADamagedStoreIsSetAsideAndTheSearchStillFindsTheGroups) {
         fs::remove(storePath + ".bad");
         search(folder, storePath);
         std::string bytes = ReadWholeFile(storePath);
-        ASSERT_EQ(bytes.size(), 32 + 8 + 5 * 48u) << c.name;  // header, one volume, five files read whole
+        ASSERT_EQ(bytes.size(), kHeader + 8 + 5 * 48u) << c.name;  // header, one volume, five files read whole
         c.damage(bytes);
         std::ofstream(storePath, std::ios::binary | std::ios::trunc) << bytes;
         bool setAside = false;
