@@ -49,8 +49,9 @@ struct FileIdentity {
     // Raw system times, compared only with each other: created is the
     // creation time on Windows and the status change natively (which keeps no
     // other); changed is the last change to the file's content or attributes
-    // (ChangeTime, st_ctime), which a program cannot set back as it can the
-    // last write.
+    // (ChangeTime, st_ctime), which copy and sync tools do not set back as
+    // they do the last write (natively no program can; on Windows one that
+    // names it in SetFileInformationByHandle can).
     int64_t created = 0;
     int64_t written = 0;
     bool volumeKnown = true;

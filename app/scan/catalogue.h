@@ -138,7 +138,7 @@ public:
 private:
     uint64_t index_ = 0;
     int64_t written_ = 0;  // raw, compared only with itself
-    int64_t changed_ = 0;  // raw: the last change to content or attributes, which no program sets back
+    int64_t changed_ = 0;  // raw: the last change to content or attributes, which tools do not set back
     const std::vector<std::string>* folders_;
 
 public:

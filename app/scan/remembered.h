@@ -1,7 +1,10 @@
 // What earlier searches learnt of files' contents: a digest of each file
-// read whole, kept under what no program can set back (the volume, the
-// file's number, its size, last write and change time), so that a later
-// search need not read a file that is still as it was.
+// read whole, kept under what copy and sync tools do not set back (the
+// volume, the file's number, its size, last write and change time; the
+// change time is the system's own natively, and on Windows only a program
+// that asks for it by name sets it), so that a later search need not read
+// a file that is still as it was. Deleting and linking compare bytes first
+// all the same.
 #pragma once
 
 #include <cstddef>

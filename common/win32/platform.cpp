@@ -481,7 +481,8 @@ bool remembersFiles(const std::string& folder, uint32_t& serial) {
     if (!named) return false;
     serial = volume.serial;
     const std::wstring name(system.name, std::min<size_t>(system.nameLength / sizeof(WCHAR), 32));
-    // Only these keep a file's number for its life and a change time no program sets.
+    // Only these keep a file's number for its life and a change time that
+    // only a program asking for it by name sets.
     return name == L"NTFS" || name == L"ReFS";
 }
 
