@@ -133,6 +133,31 @@ std::string localeText(LCTYPE type) {
 
 namespace {
 
+using QueryHandle = LONG(WINAPI*)(HANDLE, void* status, void* data, ULONG size, int kind);
+struct IoStatus {
+    LONG status;
+    ULONG_PTR information;
+};
+
+// Whether the open file or folder lies on a device of this machine: a
+// share may be served by any system, whatever it calls itself, and its
+// serial may be its server's volume's.
+bool onLocalDevice(HANDLE h) {
+    static const auto query = reinterpret_cast<QueryHandle>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryVolumeInformationFile")));
+    IoStatus io{};
+    struct {
+        ULONG type, characteristics;
+    } device{};  // FILE_FS_DEVICE_INFORMATION
+    constexpr ULONG kRemoteDevice = 0x10, kNetworkFileSystem = 0x14;
+    return query && query(h, &io, &device, sizeof device, 4 /* FileFsDeviceInformation */) >= 0 &&
+           !(device.characteristics & kRemoteDevice) && device.type != kNetworkFileSystem;
+}
+
+}  // namespace
+
+namespace {
+
 // One folder's listing. Files are listed with their file numbers
 // (FileIdBothDirectoryInformation), so that a file whose contents are
 // remembered can be known without opening it; where the file system or
@@ -177,10 +202,7 @@ constexpr LONG kNoMoreFiles = static_cast<LONG>(0x80000006), kNoSuchFile = stati
 // failure (its error), or, with unsupported set, where the folder cannot be
 // listed so at all.
 bool fetchEntries(Search& s, bool restart, bool* unsupported = nullptr) {
-    struct {
-        LONG status;
-        ULONG_PTR information;
-    } io{};
+    IoStatus io{};
     const LONG status = queryDirectory()(s.folder, nullptr, nullptr, nullptr, &io, s.buffer, Search::kBufferSize,
                                          37 /* FileIdBothDirectoryInformation */, FALSE, nullptr, restart);
     if (status < 0 || status == kNoMoreFiles) {
@@ -289,31 +311,19 @@ bool FolderSearch::volume(uint64_t& id) const {
     const auto* s = static_cast<const Search*>(handle_);
     if (!s || s->folder == INVALID_HANDLE_VALUE) return false;
     // FileIdInformation (Windows 8 and later): the volume's 64-bit serial,
-    // asked of the open folder. Wine answers it without a round trip to its
-    // mount manager, which the volume information costs.
-    using QueryFile = LONG(WINAPI*)(HANDLE, void* status, void* data, ULONG size, int kind);
-    static const auto queryFile = reinterpret_cast<QueryFile>(
+    // asked of the folder already open. Under Wine each answer is a round
+    // trip to its mount manager (0.4 ms), as the volume information is.
+    static const auto query = reinterpret_cast<QueryHandle>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
-    using QueryVolume = LONG(WINAPI*)(HANDLE, void* status, void* data, ULONG size, int kind);
-    static const auto queryVolume = reinterpret_cast<QueryVolume>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryVolumeInformationFile")));
-    struct {
-        LONG status;
-        ULONG_PTR information;
-    } io{};
+    IoStatus io{};
     struct {
         ULONGLONG volume;
         BYTE id[16];
     } fileId{};
-    struct {
-        ULONG type, characteristics;
-    } device{};  // FILE_FS_DEVICE_INFORMATION
-    if (!queryFile || !queryVolume || queryFile(s->folder, &io, &fileId, sizeof fileId, 59) < 0 ||
-        queryVolume(s->folder, &io, &device, sizeof device, 4 /* FileFsDeviceInformation */) < 0)
+    // A folder reached over the network is never taken for one on its server's volume.
+    if (!query || query(s->folder, &io, &fileId, sizeof fileId, 59 /* FileIdInformation */) < 0 ||
+        !onLocalDevice(s->folder))
         return false;
-    // A share's serial may be its server's volume's: a folder reached over
-    // the network is never taken for one on that volume.
-    if ((device.characteristics & 0x10 /* remote */) || device.type == 0x14 /* network file system */) return false;
     id = fileId.volume;
     return true;
 }
@@ -445,20 +455,10 @@ bool remembersFiles(const std::string& folder, uint32_t& serial) {
     HANDLE h = CreateFileW(SystemPath(folder).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
-    // A share may be served by any system, whatever it calls itself.
-    using QueryVolume = LONG(WINAPI*)(HANDLE, void* status, void* data, ULONG size, int kind);
-    static const auto query = reinterpret_cast<QueryVolume>(
+    static const auto query = reinterpret_cast<QueryHandle>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryVolumeInformationFile")));
-    struct {
-        LONG status;
-        ULONG_PTR information;
-    } io{};
-    struct {
-        ULONG type, characteristics;
-    } device{};  // FILE_FS_DEVICE_INFORMATION
-    constexpr ULONG kRemoteDevice = 0x10, kNetworkFileSystem = 0x14;
-    const bool local = query && query(h, &io, &device, sizeof device, 4 /* FileFsDeviceInformation */) >= 0 &&
-                       !(device.characteristics & kRemoteDevice) && device.type != kNetworkFileSystem;
+    IoStatus io{};
+    const bool local = query && onLocalDevice(h);
     // A long volume label does not fit: STATUS_BUFFER_OVERFLOW, a warning,
     // with the serial filled in.
     constexpr LONG kBufferOverflow = static_cast<LONG>(0x80000005);
